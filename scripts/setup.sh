@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running and testing the tool set need.
+# Idempotent: packages already present are left alone. Runs as root (or through sudo).
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  libjpeg62-turbo-dev
+  fonts-nanum fonts-dejavu-core
+  python3 socat
+  clang libclang-rt-14-dev
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

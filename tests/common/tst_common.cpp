@@ -1,0 +1,110 @@
+#include "fakes.h"
+#include "r5/appendfile.h"
+#include "r5/hextext.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TstCommon : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void hexText_data();
+    void hexText();
+    void parseByte_data();
+    void parseByte();
+    void appendFileKeepsOldContentAndFollowsRename();
+    void appendFileReportsUnwritableFolder();
+    void fakePrompterRefusesUnscriptedQuestion();
+};
+
+void TstCommon::hexText_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("dotted");
+    QTest::addColumn<QString>("spaced");
+    QTest::newRow("status request") << QByteArray::fromHex("7e054150fe") << u"7E.05.41.50.FE."_s
+                                    << u" 7E 05 41 50 FE"_s;
+    QTest::newRow("empty") << QByteArray() << QString() << QString();
+    QTest::newRow("edges") << QByteArray::fromHex("000aff") << u"00.0A.FF."_s << u" 00 0A FF"_s;
+}
+
+void TstCommon::hexText()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, dotted);
+    QFETCH(QString, spaced);
+    QCOMPARE(r5::hex::dump(bytes, u"."), dotted);
+    QCOMPARE(r5::hex::dump(bytes, {}, u" "), spaced);
+    for (int i = 0; i < bytes.size(); ++i)
+        QCOMPARE(r5::hex::byteText(std::uint8_t(bytes[i])), dotted.mid(i * 3, 2));
+}
+
+void TstCommon::parseByte_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value"); // -1: refused
+    QTest::newRow("upper") << u"4A"_s << 0x4A;
+    QTest::newRow("lower") << u"4a"_s << 0x4A;
+    QTest::newRow("max") << u"FF"_s << 0xFF;
+    QTest::newRow("not hex") << u"4G"_s << -1;
+    QTest::newRow("one digit") << u"4"_s << -1;
+    QTest::newRow("three digits") << u"046"_s << -1;
+    QTest::newRow("empty") << QString() << -1;
+}
+
+void TstCommon::parseByte()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    const auto got = r5::hex::parseByte(text);
+    QCOMPARE(got.has_value(), value >= 0);
+    if (got)
+        QCOMPARE(int(*got), value);
+}
+
+void TstCommon::appendFileKeepsOldContentAndFollowsRename()
+{
+    QTemporaryDir dir;
+    const QString a = dir.filePath(u"a.log"_s);
+    const QString b = dir.filePath(u"b.log"_s);
+    {
+        QFile f(a);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old\r\n");
+    }
+    r5::AppendFile file;
+    QVERIFY(file.append(a, "one\r\n"));
+    // Flushed at once: another reader sees the line while the file is still open.
+    QFile check(a);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("old\r\none\r\n"));
+    QVERIFY(file.append(b, "two\r\n"));
+    QCOMPARE(file.currentPath(), b);
+    QFile checkB(b);
+    QVERIFY(checkB.open(QIODevice::ReadOnly));
+    QCOMPARE(checkB.readAll(), QByteArray("two\r\n"));
+}
+
+void TstCommon::appendFileReportsUnwritableFolder()
+{
+    QTemporaryDir dir;
+    r5::AppendFile file;
+    QVERIFY(!file.append(dir.filePath(u"missing/x.log"_s), "line\r\n"));
+    QVERIFY(file.append(dir.filePath(u"x.log"_s), "line\r\n"));
+}
+
+void TstCommon::fakePrompterRefusesUnscriptedQuestion()
+{
+    r5::test::FakePrompter p;
+    QVERIFY(!p.askYesNo(nullptr, {}, u"Sure?"_s, r5::Prompter::Icon::Question));
+    QCOMPARE(p.unexpected(), QStringList{u"Sure?"_s});
+    p.answerYes();
+    QVERIFY(p.askYesNo(nullptr, {}, u"Again?"_s, r5::Prompter::Icon::Question));
+    QCOMPARE(p.takeTexts(), (QStringList{u"Sure?"_s, u"Again?"_s}));
+}
+
+QTEST_GUILESS_MAIN(TstCommon)
+#include "tst_common.moc"
