@@ -87,20 +87,20 @@ QByteArray IniDocument::serialize() const
     QByteArray out;
     if (m_bom)
         out += kBom;
-    bool lastBlank = true;
-    const auto put = [&](const QByteArray &raw) {
-        out += raw + kEol;
-        lastBlank = isBlank(raw);
-    };
     for (const Line &line : m_preamble)
-        put(line.raw);
+        out += line.raw + kEol;
+    bool first = true;
     for (const Section &section : m_sections) {
-        // Sections stand apart by one blank line, also those that setValue() added.
-        if (!lastBlank)
+        // Exactly one blank line between sections, wherever keys were added or moved.
+        if (!first)
             out += kEol;
-        put(section.header);
-        for (const Line &line : section.lines)
-            put(line.raw);
+        first = false;
+        out += section.header + kEol;
+        qsizetype end = section.lines.size();
+        while (end > 0 && isBlank(section.lines[end - 1].raw))
+            --end;
+        for (qsizetype i = 0; i < end; ++i)
+            out += section.lines[i].raw + kEol;
     }
     return out;
 }
@@ -201,8 +201,7 @@ void IniDocument::arrange(const QList<SectionOrder> &order)
             if (!line.raw.isEmpty())
                 merged.lines.append(std::move(line));
         }
-        // Blank lines that closed a section would land between keys after merging; the
-        // writer puts one blank line between sections anyway.
+        // Blank lines that closed a section would land between keys after merging.
         while (!others.isEmpty() && isBlank(others.last().raw))
             others.removeLast();
         merged.lines += others;

@@ -106,13 +106,15 @@ SaveResult saveConfigFile(const QString &path, const ConfigValues &values)
     if (!QDir().mkpath(folder))
         return {u"cannot create "_s + folder};
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered QSaveFile flushes at commit() and takes a short write on a full
+    // disk for success, renaming a cut file over the good one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return {file.errorString()};
     const QByteArray bytes = doc.serialize();
     if (file.write(bytes) != bytes.size()) {
         const QString error = file.errorString();
         file.cancelWriting();
-        return {error};
+        return {error.isEmpty() ? u"short write"_s : error};
     }
     if (!file.commit())
         return {file.errorString()};

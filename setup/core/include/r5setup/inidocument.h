@@ -54,7 +54,7 @@ private:
     const Line *findLine(QAnyStringView section, QAnyStringView key) const;
 
     QList<Line> m_preamble; // lines before the first section
-    QList<Section> m_sections;
+    QList<Section> m_sections; // written with one blank line between them
     bool m_bom = false;
 };
 
