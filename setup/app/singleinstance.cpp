@@ -20,9 +20,7 @@ QString lockPath()
 
 } // namespace
 
-SingleInstance::SingleInstance()
-    : m_path(lockPath())
-    , m_lock(m_path)
+SingleInstance::SingleInstance() : m_path(lockPath()), m_lock(m_path)
 {
     // Stale only when the owning process is gone, however long the first copy has run.
     m_lock.setStaleLockTime(0);

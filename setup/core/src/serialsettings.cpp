@@ -32,8 +32,7 @@ QString name(const std::array<std::pair<QStringView, E>, N> &table, E value)
     return {};
 }
 
-template <typename E, std::size_t N>
-QStringList names(const std::array<std::pair<QStringView, E>, N> &table)
+template <typename E, std::size_t N> QStringList names(const std::array<std::pair<QStringView, E>, N> &table)
 {
     QStringList out;
     for (const auto &entry : table)

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -72,7 +71,8 @@ void writeConfig(IniDocument &doc, const ConfigValues &values)
 {
     for (qsizetype i = 0; i < qsizetype(kTable.size()); ++i) {
         const ConfigRow &row = kTable[std::size_t(i)];
-        const QString text = row.fixed.isEmpty() ? values.value(i, row.defaultValue.toString()) : row.fixed.toString();
+        const QString text =
+            row.fixed.isEmpty() ? values.value(i, row.defaultValue.toString()) : row.fixed.toString();
         doc.setValue(row.section, row.key, text);
     }
     doc.arrange(tableOrder());

@@ -34,8 +34,7 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QString &label,
 } // namespace
 
 ComSetupDialog::ComSetupDialog(const SerialSettings &current, const QStringList &ports, QWidget *parent)
-    : QDialog(parent)
-    , m_initial(current)
+    : QDialog(parent), m_initial(current)
 {
     setObjectName(u"ComSetupDialog"_s);
     setWindowTitle(u"Setup"_s);
@@ -48,11 +47,13 @@ ComSetupDialog::ComSetupDialog(const SerialSettings &current, const QStringList 
         bauds.append(QString::number(rate));
 
     m_port = makeCombo(this, u"CB_Port"_s, u"Port"_s, portItems, current.portName, true);
-    m_baud = makeCombo(this, u"CB_BaudRate"_s, u"Baud rate"_s, bauds, QString::number(current.baudRate), true);
+    m_baud =
+        makeCombo(this, u"CB_BaudRate"_s, u"Baud rate"_s, bauds, QString::number(current.baudRate), true);
     m_baud->lineEdit()->setValidator(new QIntValidator(1, 100000000, m_baud));
     m_dataBits = makeCombo(this, u"CB_DataBits"_s, u"Data bits"_s, dataBitsTexts(),
                            QString::number(current.dataBits), false);
-    m_stopBits = makeCombo(this, u"CB_StopBits"_s, u"Stop bits"_s, stopBitsTexts(), toText(current.stopBits), false);
+    m_stopBits =
+        makeCombo(this, u"CB_StopBits"_s, u"Stop bits"_s, stopBitsTexts(), toText(current.stopBits), false);
     m_parity = makeCombo(this, u"CB_Parity"_s, u"Parity"_s, parityTexts(), toText(current.parity), false);
     m_flow = makeCombo(this, u"CB_FlowControl"_s, u"Flow control"_s, flowControlTexts(),
                        toText(current.flowControl), false);

@@ -1,7 +1,6 @@
 #include "r5setup/lineerrorprobe.h"
 
 #include <QSerialPort>
-
 #include <linux/serial.h>
 #include <sys/ioctl.h>
 
@@ -23,11 +22,7 @@ std::optional<LineCounters> readCounters(int fd)
 class IcountProbe final : public LineErrorProbe
 {
 public:
-    IcountProbe(int fd, LineCounters baseline)
-        : m_fd(fd)
-        , m_last(baseline)
-    {
-    }
+    IcountProbe(int fd, LineCounters baseline) : m_fd(fd), m_last(baseline) {}
 
     std::optional<LineErrors> poll() override
     {

@@ -1,7 +1,6 @@
 #include "r5setup/lineerrorprobe.h"
 
 #include <QSerialPort>
-
 #include <windows.h>
 
 namespace r5setup {
@@ -12,10 +11,7 @@ namespace {
 class CommErrorProbe final : public LineErrorProbe
 {
 public:
-    explicit CommErrorProbe(HANDLE handle)
-        : m_handle(handle)
-    {
-    }
+    explicit CommErrorProbe(HANDLE handle) : m_handle(handle) {}
 
     std::optional<LineErrors> poll() override
     {

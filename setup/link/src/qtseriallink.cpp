@@ -50,8 +50,7 @@ QSerialPort::FlowControl toPort(SerialSettings::FlowControl v)
 } // namespace
 
 QtSerialLink::QtSerialLink(QObject *parent, ProbeFactory probes)
-    : SerialLink(parent)
-    , m_probes(std::move(probes))
+    : SerialLink(parent), m_probes(std::move(probes))
 {
     m_probeTimer.setInterval(kProbeIntervalMs);
     connect(&m_probeTimer, &QTimer::timeout, this, &QtSerialLink::checkLineErrors);

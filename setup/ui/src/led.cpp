@@ -9,9 +9,7 @@ namespace {
 constexpr int kFlashMs = 120;
 } // namespace
 
-Led::Led(const QString &name, QColor colour, QWidget *parent)
-    : QWidget(parent)
-    , m_colour(colour)
+Led::Led(const QString &name, QColor colour, QWidget *parent) : QWidget(parent), m_colour(colour)
 {
     setObjectName(name);
     setFixedSize(sizeHint());

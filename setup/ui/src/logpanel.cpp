@@ -8,10 +8,7 @@
 namespace r5setup {
 
 LogPanel::LogPanel(r5::Clock &clock, QPlainTextEdit *memo, QCheckBox *saveLogFile, QObject *parent)
-    : QObject(parent)
-    , m_clock(clock)
-    , m_memo(memo)
-    , m_saveLogFile(saveLogFile)
+    : QObject(parent), m_clock(clock), m_memo(memo), m_saveLogFile(saveLogFile)
 {
     connect(m_saveLogFile, &QCheckBox::toggled, this, [this](bool on) {
         if (!on)

@@ -49,10 +49,8 @@ QPlainTextEdit *makeMemo(QWidget *parent)
 } // namespace
 
 MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> link, QWidget *parent)
-    : QWidget(parent)
-    , m_services(services)
-    , m_link(link.release())
-    , m_top(std::make_unique<TopMenu>(buildTopMenu(this)))
+    : QWidget(parent), m_services(services), m_link(link.release()),
+      m_top(std::make_unique<TopMenu>(buildTopMenu(this)))
 {
     setObjectName(u"TForm_main"_s);
     setWindowTitle(text::appTitle());

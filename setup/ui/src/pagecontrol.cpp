@@ -12,8 +12,7 @@ constexpr QPoint kTextOffset(4, 3);
 constexpr QPoint kSelectedTextOffset(8, 3);
 } // namespace
 
-PageTabBar::PageTabBar(QWidget *parent)
-    : QTabBar(parent)
+PageTabBar::PageTabBar(QWidget *parent) : QTabBar(parent)
 {
     setObjectName(u"PageControl1_Tabs"_s);
     setDrawBase(false);
@@ -40,7 +39,8 @@ QColor PageTabBar::selectedColour(int index)
 QSize PageTabBar::tabSizeHint(int index) const
 {
     const QFontMetrics fm = fontMetrics();
-    return {fm.horizontalAdvance(tabText(index)) + 2 * kSelectedTextOffset.x(), fm.height() + 2 * kTextOffset.y() + 2};
+    return {fm.horizontalAdvance(tabText(index)) + 2 * kSelectedTextOffset.x(),
+            fm.height() + 2 * kTextOffset.y() + 2};
 }
 
 void PageTabBar::paintEvent(QPaintEvent *)
@@ -60,14 +60,12 @@ void PageTabBar::paintEvent(QPaintEvent *)
         }
         const QPoint offset = selected ? kSelectedTextOffset : kTextOffset;
         p.setPen(text);
-        p.drawText(r.adjusted(offset.x(), offset.y(), 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                   tabText(i));
+        p.drawText(r.adjusted(offset.x(), offset.y(), 0, 0),
+                   Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, tabText(i));
     }
 }
 
-PageControl::PageControl(QWidget *parent)
-    : QTabWidget(parent)
-    , m_bar(new PageTabBar(this))
+PageControl::PageControl(QWidget *parent) : QTabWidget(parent), m_bar(new PageTabBar(this))
 {
     setTabBar(m_bar);
     setObjectName(u"PageControl1"_s);

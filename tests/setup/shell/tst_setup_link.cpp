@@ -1,4 +1,4 @@
-#include "fakeprobe.h"
+#include "linksupport.h"
 #include "ptypair.h"
 #include "r5setup/qtseriallink.h"
 
@@ -35,10 +35,7 @@ void TstSetupLink::opensPortWithoutModemLines()
     QtSerialLink link;
     QSignalSpy opened(&link, &SerialLink::openChanged);
     QSignalSpy errors(&link, &SerialLink::lineError);
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
-    QVERIFY2(link.open(), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
     QVERIFY(link.isOpen());
     QVERIFY(link.errorString().isEmpty());
     QCOMPARE(opened.size(), 1);
@@ -53,11 +50,8 @@ void TstSetupLink::missingPortGivesErrorText()
 {
     QTemporaryDir dir;
     QtSerialLink link;
-    SerialSettings s;
-    s.portName = dir.filePath(u"ttyNOPE0"_s);
-    link.setSettings(s);
     QSignalSpy opened(&link, &SerialLink::openChanged);
-    QVERIFY(!link.open());
+    QVERIFY(!openOn(link, dir.filePath(u"ttyNOPE0"_s)));
     QVERIFY(!link.isOpen());
     QVERIFY(!link.errorString().isEmpty());
     QCOMPARE(opened.size(), 0);
@@ -68,10 +62,7 @@ void TstSetupLink::writesReachTheDevice()
 {
     r5::test::Pty pty;
     QtSerialLink link;
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
-    QVERIFY(link.open());
+    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
     QSignalSpy sent(&link, &SerialLink::transmitted);
     const QByteArray status = QByteArray::fromHex("7e054150fe");
     QVERIFY(link.write(status));
@@ -83,10 +74,7 @@ void TstSetupLink::receivedBytesAreAnnounced()
 {
     r5::test::Pty pty;
     QtSerialLink link;
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
-    QVERIFY(link.open());
+    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
     QByteArray got;
     connect(&link, &SerialLink::rxChar, this, [&](qint64 waiting) {
         QVERIFY(waiting > 0);
@@ -101,10 +89,7 @@ void TstSetupLink::bytesLeftUnreadAreAnnouncedAgain()
 {
     r5::test::Pty pty;
     QtSerialLink link;
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
-    QVERIFY(link.open());
+    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
     QByteArray got;
     int events = 0;
     connect(&link, &SerialLink::rxChar, this, [&](qint64) {
@@ -126,9 +111,10 @@ void TstSetupLink::newErrorsFromCounters_data()
     QTest::newRow("framing") << LineCounters{} << LineCounters{1, 0, 0, 0, 0} << int(LineError::Frame);
     QTest::newRow("parity by many") << LineCounters{0, 7, 0, 0, 0} << LineCounters{0, 70, 0, 0, 0}
                                     << int(LineError::RxParity);
-    QTest::newRow("overrun and break") << LineCounters{} << LineCounters{0, 0, 1, 1, 0}
-                                       << int(LineError::Overrun | LineError::Break);
-    QTest::newRow("buffer overrun") << LineCounters{} << LineCounters{0, 0, 0, 0, 2} << int(LineError::RxOver);
+    QTest::newRow("overrun and break")
+        << LineCounters{} << LineCounters{0, 0, 1, 1, 0} << int(LineError::Overrun | LineError::Break);
+    QTest::newRow("buffer overrun") << LineCounters{} << LineCounters{0, 0, 0, 0, 2}
+                                    << int(LineError::RxOver);
     QTest::newRow("counter wrapped") << LineCounters{0xFFFFFFFF, 0, 0, 0, 0} << LineCounters{0, 0, 0, 0, 0}
                                      << int(LineError::Frame);
 }
@@ -146,10 +132,7 @@ void TstSetupLink::driverErrorsRaiseLineError()
     r5::test::Pty pty;
     ProbeScript script;
     QtSerialLink link(nullptr, fakeProbes(script));
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
-    QVERIFY(link.open());
+    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
     QVERIFY(script.alive);
     QSignalSpy errors(&link, &SerialLink::lineError);
 
@@ -176,11 +159,8 @@ void TstSetupLink::probeThatCannotTellIsDropped()
     ProbeScript script;
     script.answers = {std::nullopt, LineErrors(LineError::Frame)};
     QtSerialLink link(nullptr, fakeProbes(script));
-    SerialSettings s;
-    s.portName = pty.slavePath();
-    link.setSettings(s);
     QSignalSpy errors(&link, &SerialLink::lineError);
-    QVERIFY(link.open());
+    QVERIFY(openOn(link, pty.slavePath()));
     QTRY_VERIFY(!script.alive);
     QCOMPARE(script.polls, 1);
     QCOMPARE(errors.size(), 0);
@@ -199,10 +179,7 @@ void TstSetupLink::deviceGoneIsAnIoError()
 {
     auto pty = std::make_unique<r5::test::Pty>();
     QtSerialLink link;
-    SerialSettings s;
-    s.portName = pty->slavePath();
-    link.setSettings(s);
-    QVERIFY(link.open());
+    QVERIFY2(openOn(link, pty->slavePath()), qPrintable(link.errorString()));
     QSignalSpy errors(&link, &SerialLink::lineError);
     pty.reset(); // the far end hangs up
     QTRY_VERIFY(!errors.isEmpty());

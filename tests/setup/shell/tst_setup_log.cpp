@@ -1,6 +1,7 @@
 #include "fakes.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/ui/logpanel.h"
+#include "shellsupport.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -15,12 +16,6 @@ using namespace r5setup;
 namespace {
 
 const QDateTime kMorning(QDate(2026, 12, 7), QTime(9, 5, 7));
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -160,7 +155,8 @@ void TstSetupLog::unwritableFileSaidOnce()
     m_log->log(u"two"_s);
     m_log->log(u"three"_s);
     const QString notice = u"[09:05:07]  Log File Write ERROR!! [Log/R5200Setup_20261207.log]"_s;
-    QCOMPARE(panel(), (QStringList{u"[09:05:07]  one"_s, notice, u"[09:05:07]  two"_s, u"[09:05:07]  three"_s}));
+    QCOMPARE(panel(),
+             (QStringList{u"[09:05:07]  one"_s, notice, u"[09:05:07]  two"_s, u"[09:05:07]  three"_s}));
 
     // Once the folder is back, lines reach the file again.
     QVERIFY(QDir().mkdir(u"Log"_s));

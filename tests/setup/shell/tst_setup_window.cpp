@@ -1,5 +1,5 @@
-#include "fakeprobe.h"
 #include "fakes.h"
+#include "linksupport.h"
 #include "ptypair.h"
 #include "r5setup/comsetupdialog.h"
 #include "r5setup/qtseriallink.h"
@@ -8,6 +8,7 @@
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/mainwindow.h"
 #include "r5setup/ui/pagecontrol.h"
+#include "shellsupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,21 +30,16 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 20, 30));
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Controls of the enable-state table, in its column order.
 const QStringList kButtons{u"ButtonStart"_s, u"ButtonStop"_s, u"Btn_ComSetup"_s, u"BtnExit"_s};
 const QStringList kConnectedSet{
-    u"Panel_Info_Default"_s,   u"Panel_Info_Wan"_s,        u"Panel_Info_Server"_s,     u"Panel_Info_Di"_s,
-    u"Panel_Info_CurrentAP"_s, u"Panel_Info_AvailAP"_s,    u"Panel_Info_Flash"_s,      u"Panel_Info_FW_Http"_s,
-    u"Btn_CurrentStatus"_s,    u"Btn_FactoryReset"_s,      u"Btn_SystemReboot"_s,      u"Btn_Search_AP"_s,
-    u"Btn_Get_CurrentAP"_s,    u"Btn_Get_CurrentAP_RSSI"_s, u"Btn_Save_Config_Wan"_s, u"Btn_ping"_s,
-    u"Btn_Save_Config_Server"_s, u"Btn_Save_Config_DI"_s,  u"Btn_FlashSaveInt"_s,      u"Btn_FlashErase"_s,
-    u"CB_RSSI_AutoChk"_s};
+    u"Panel_Info_Default"_s, u"Panel_Info_Wan"_s,         u"Panel_Info_Server"_s,
+    u"Panel_Info_Di"_s,      u"Panel_Info_CurrentAP"_s,   u"Panel_Info_AvailAP"_s,
+    u"Panel_Info_Flash"_s,   u"Panel_Info_FW_Http"_s,     u"Btn_CurrentStatus"_s,
+    u"Btn_FactoryReset"_s,   u"Btn_SystemReboot"_s,       u"Btn_Search_AP"_s,
+    u"Btn_Get_CurrentAP"_s,  u"Btn_Get_CurrentAP_RSSI"_s, u"Btn_Save_Config_Wan"_s,
+    u"Btn_ping"_s,           u"Btn_Save_Config_Server"_s, u"Btn_Save_Config_DI"_s,
+    u"Btn_FlashSaveInt"_s,   u"Btn_FlashErase"_s,         u"CB_RSSI_AutoChk"_s};
 
 } // namespace
 
@@ -73,8 +69,7 @@ private:
     void pointConfigAt(const QString &port);
     void connectToPty();
     QStringList panel() const;
-    template <typename T = QWidget>
-    T *control(const QString &name) const
+    template <typename T = QWidget> T *control(const QString &name) const
     {
         auto *w = m_window->findChild<T *>(name);
         if (!w)
@@ -127,9 +122,8 @@ void TstSetupWindow::makeWindow()
 
 void TstSetupWindow::pointConfigAt(const QString &port)
 {
-    QFile f(u"cfg/SETUP.INI"_s);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[EnvBoard]\r\nComPort=" + port.toUtf8() + "\r\nBaudRate=9600\r\n");
+    QVERIFY(
+        writeFile(u"cfg/SETUP.INI"_s, "[EnvBoard]\r\nComPort=" + port.toUtf8() + "\r\nBaudRate=9600\r\n"));
 }
 
 void TstSetupWindow::connectToPty()
@@ -150,7 +144,8 @@ void TstSetupWindow::startState()
     QCOMPARE(m_window->objectName(), u"TForm_main"_s);
     QCOMPARE(m_window->windowTitle(), u"Korvia R5200TX Serial Setup Program"_s);
     QCOMPARE(panel(), QStringList{u"[10:20:30]  Start R5200TX Serial Setup Program..."_s});
-    QCOMPARE(readFile(setuplog::filePath(kNow.date())), QByteArray("[10:20:30]  Start R5200TX Serial Setup Program...\r\n"));
+    QCOMPARE(readFile(setuplog::filePath(kNow.date())),
+             QByteArray("[10:20:30]  Start R5200TX Serial Setup Program...\r\n"));
     QCOMPARE(control<QLabel>(u"Lb_PGVersion"_s)->text(), u"v1.1"_s);
     QVERIFY(!m_window->statusQueried());
     QVERIFY(control<QCheckBox>(u"CB_SaveLogFile"_s)->isChecked());
@@ -172,8 +167,8 @@ void TstSetupWindow::startState()
 
     // Shown only by the administrator panel.
     m_window->show();
-    for (const QString &name : {u"Panel_Info_Flash"_s, u"Panel_Info_FW_Http"_s, u"Panel_Info_test"_s,
-                                u"Panel_Info_FW_Tcp"_s})
+    for (const QString &name :
+         {u"Panel_Info_Flash"_s, u"Panel_Info_FW_Http"_s, u"Panel_Info_test"_s, u"Panel_Info_FW_Tcp"_s})
         QVERIFY(control(name)->isHidden());
 }
 
@@ -195,11 +190,8 @@ void TstSetupWindow::defaultsWithoutConfigFile()
 
 void TstSetupWindow::configFileReadWhenFirstShown()
 {
-    QFile f(u"cfg/SETUP.INI"_s);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("[EnvBoard]\r\nComPort=COM3\r\nBaudRate=9600\r\nParity=Even\r\n"
-            "[HTTPServer]\r\nPort=9000\r\n[Download_TCP]\r\nIP4=7\r\n");
-    f.close();
+    QVERIFY(writeFile(u"cfg/SETUP.INI"_s, "[EnvBoard]\r\nComPort=COM3\r\nBaudRate=9600\r\nParity=Even\r\n"
+                                          "[HTTPServer]\r\nPort=9000\r\n[Download_TCP]\r\nIP4=7\r\n"));
     makeWindow();
     QCOMPARE(control<QLineEdit>(u"Edit_HttpSvr_Port"_s)->text(), u"8070"_s);
     m_window->show();
@@ -394,7 +386,8 @@ void TstSetupWindow::exitYesLogsClosesAndSaves()
     QCOMPARE(panel().last(), u"[10:20:30]  Korvia R5200TX Serial Setup Program Exit... "_s);
     QVERIFY(readFile(setuplog::filePath(kNow.date())).endsWith("Program Exit... \r\n"));
     const QByteArray saved = readFile(u"cfg/SETUP.INI"_s);
-    const QByteArray head = "[EnvBoard]\r\nComPort=" + m_pty->slavePath().toUtf8() + "\r\nBaudRate=115200\r\n";
+    const QByteArray head =
+        "[EnvBoard]\r\nComPort=" + m_pty->slavePath().toUtf8() + "\r\nBaudRate=115200\r\n";
     QVERIFY(saved.startsWith(head));
 }
 

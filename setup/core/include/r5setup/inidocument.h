@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QByteArray>
 #include <QAnyStringView>
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 #include <utility>
 
@@ -53,7 +52,7 @@ private:
 
     const Line *findLine(QAnyStringView section, QAnyStringView key) const;
 
-    QList<Line> m_preamble; // lines before the first section
+    QList<Line> m_preamble;    // lines before the first section
     QList<Section> m_sections; // written with one blank line between them
     bool m_bom = false;
 };

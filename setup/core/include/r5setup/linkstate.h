@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLatin1StringView>
-
 #include <span>
 
 namespace r5setup {

@@ -5,7 +5,6 @@
 #include <QLatin1StringView>
 #include <QList>
 #include <QString>
-
 #include <span>
 
 namespace r5setup {

@@ -5,7 +5,6 @@
 
 #include <QSerialPort>
 #include <QTimer>
-
 #include <functional>
 
 namespace r5setup {

@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
-
 #include <array>
 #include <utility>
 
@@ -39,19 +38,20 @@ void layOutGrid(QTableWidget *grid, const std::array<std::pair<QStringView, int>
 
 } // namespace
 
-ApPage::ApPage(QWidget *parent)
-    : QWidget(parent)
+ApPage::ApPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(u"TabSheet2"_s);
 
     auto *current = form::panel(this, u"Panel_Info_CurrentAP"_s, u" [Access Point 설정]"_s);
     auto *currentBar = static_cast<QGridLayout *>(current->layout());
-    currentBar->addWidget(form::button(current, u"Btn_Get_CurrentAP"_s, u"현재 설정 가져오기"_s, u"49"_s), 0, 1);
+    currentBar->addWidget(form::button(current, u"Btn_Get_CurrentAP"_s, u"현재 설정 가져오기"_s, u"49"_s), 0,
+                          1);
     currentBar->setColumnStretch(0, 1);
 
     auto *avail = form::panel(this, u"Panel_Info_AvailAP"_s, u" [Available Access Point List]"_s);
     auto *availLayout = static_cast<QGridLayout *>(avail->layout());
-    availLayout->addWidget(form::button(avail, u"Btn_Search_AP"_s, u"Searching Available AP"_s, u"48"_s), 0, 1);
+    availLayout->addWidget(form::button(avail, u"Btn_Search_AP"_s, u"Searching Available AP"_s, u"48"_s), 0,
+                           1);
     auto *initGrid = form::button(avail, u"Btn_InitGrid"_s, u"Grid 초기화"_s);
     initGrid->hide();
     connect(initGrid, &QPushButton::clicked, this, &ApPage::Btn_InitGridClick);
@@ -90,15 +90,15 @@ QString ApPage::caption()
 
 void ApPage::prepareGrid()
 {
-    static constexpr std::array<std::pair<QStringView, int>, 5> kStart{{
-        {u"순번", 60}, {u"SSID", 250}, {u"Channel", 80}, {u"RSSI", 60}, {u"AuthMode", 200}}};
+    static constexpr std::array<std::pair<QStringView, int>, 5> kStart{
+        {{u"순번", 60}, {u"SSID", 250}, {u"Channel", 80}, {u"RSSI", 60}, {u"AuthMode", 200}}};
     layOutGrid(m_grid, kStart);
 }
 
 void ApPage::Btn_InitGridClick()
 {
-    static constexpr std::array<std::pair<QStringView, int>, 6> kList{{
-        {u"순번", 60}, {u"SSID", 290}, {u"CH", 60}, {u"RSSI", 65}, {u"Quality", 70}, {u"Auth Mode", 220}}};
+    static constexpr std::array<std::pair<QStringView, int>, 6> kList{
+        {{u"순번", 60}, {u"SSID", 290}, {u"CH", 60}, {u"RSSI", 65}, {u"Quality", 70}, {u"Auth Mode", 220}}};
     layOutGrid(m_grid, kList);
 }
 

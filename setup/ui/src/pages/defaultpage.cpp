@@ -10,8 +10,7 @@ using namespace Qt::StringLiterals;
 
 namespace r5setup {
 
-DefaultPage::DefaultPage(QWidget *parent)
-    : QWidget(parent)
+DefaultPage::DefaultPage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(u"TabSheet1"_s);
 

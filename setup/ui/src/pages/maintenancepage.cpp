@@ -41,8 +41,7 @@ void addField(QGroupBox *panel, int row, const QString &label, QWidget *field)
 
 } // namespace
 
-MaintenancePage::MaintenancePage(QWidget *parent)
-    : QWidget(parent)
+MaintenancePage::MaintenancePage(QWidget *parent) : QWidget(parent)
 {
     setObjectName(u"TabSheet3"_s);
 
@@ -58,13 +57,15 @@ MaintenancePage::MaintenancePage(QWidget *parent)
 
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
     addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s});
-    addField(http, 2, u"Download Port : "_s, form::edit(http, u"Edit_DL_Port"_s, u"8070"_s, 5, u"Download Port"_s));
+    addField(http, 2, u"Download Port : "_s,
+             form::edit(http, u"Edit_DL_Port"_s, u"8070"_s, 5, u"Download Port"_s));
     addField(http, 3, u"Filename : "_s,
              form::edit(http, u"Edit_DL_File"_s, u"/R5200TX_v1.0.bin"_s, 32, u"Filename"_s));
 
     auto *tcp = form::panel(this, u"Panel_Info_FW_Tcp"_s, u" [F/W Update - TCP]"_s);
     addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s});
-    addField(tcp, 2, u"Server Port : "_s, form::edit(tcp, u"Edit_DL_Tcp_Port"_s, u"8071"_s, 5, u"Server Port"_s));
+    addField(tcp, 2, u"Server Port : "_s,
+             form::edit(tcp, u"Edit_DL_Tcp_Port"_s, u"8071"_s, 5, u"Server Port"_s));
 
     auto *test = form::panel(this, u"Panel_Info_test"_s, u" [TEST]"_s);
     auto *simulator = form::panel(this, u"Panel_Info_Simulator"_s, u" [Test Program]"_s);

@@ -7,7 +7,6 @@
 #include "r5setup/seriallink.h"
 
 #include <QWidget>
-
 #include <memory>
 
 class QPlainTextEdit;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "r5setup/lineerrorprobe.h"
+#include "r5setup/seriallink.h"
 
 #include <QList>
-
 #include <optional>
 
 // A driver error record the test writes: each poll() takes the next scripted answer (none
@@ -18,11 +18,7 @@ struct ProbeScript
 class FakeProbe final : public r5setup::LineErrorProbe
 {
 public:
-    explicit FakeProbe(ProbeScript &script)
-        : m_script(script)
-    {
-        m_script.alive = true;
-    }
+    explicit FakeProbe(ProbeScript &script) : m_script(script) { m_script.alive = true; }
     ~FakeProbe() override { m_script.alive = false; }
 
     std::optional<r5setup::LineErrors> poll() override
@@ -42,4 +38,13 @@ inline auto fakeProbes(ProbeScript &script)
     return [&script](QSerialPort &) -> std::unique_ptr<r5setup::LineErrorProbe> {
         return std::make_unique<FakeProbe>(script);
     };
+}
+
+// Opens `link` on the device path `port` (a pseudo-terminal's slave side).
+inline bool openOn(r5setup::SerialLink &link, const QString &port)
+{
+    r5setup::SerialSettings s;
+    s.portName = port;
+    link.setSettings(s);
+    return link.open();
 }
