@@ -53,6 +53,7 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     m_ui.Label1[1]->setText(makerUrl().toString());
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
+    m_sendTimer->setTimerType(Qt::PreciseTimer);
     Form_Load();
 
     auto *keys = new EntryKeyFilter(this);
@@ -210,7 +211,9 @@ void frmSim_3810::cmdSend_Click()
             m_services.prompter.warning(this, kIntervalMessage);
             return;
         }
-        m_sendTimer->start(*ms);
+        // Re-arming on every tick would add each tick's latency to the next interval.
+        if (!m_sendTimer->isActive() || m_sendTimer->interval() != *ms)
+            m_sendTimer->start(*ms);
     }
     setSendOptionsEnabled(false);
     m_winsock1->send(selectedCommand(), m_ui.txtDestIP->text(), port.value_or(0));
