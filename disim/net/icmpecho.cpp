@@ -49,22 +49,24 @@ IcmpEcho::~IcmpEcho()
 
 bool IcmpEcho::openSocket(QString &reason)
 {
+    struct Kind
+    {
+        SocketKind flag;
+        int type;
+        QString name;
+    };
+    const Kind kinds[] = {{Datagram, SOCK_DGRAM, u"datagram socket: "_s},
+                          {Raw, SOCK_RAW, u"raw socket: "_s}};
     QStringList refused;
-    if (m_kinds.testFlag(Datagram)) {
-        m_fd = openIcmp(SOCK_DGRAM);
+    for (const Kind &k : kinds) {
+        if (!m_kinds.testFlag(k.flag))
+            continue;
+        m_fd = openIcmp(k.type);
         if (m_fd >= 0) {
-            m_raw = false;
+            m_raw = k.type == SOCK_RAW;
             return true;
         }
-        refused << u"datagram socket: "_s + errnoText(errno);
-    }
-    if (m_kinds.testFlag(Raw)) {
-        m_fd = openIcmp(SOCK_RAW);
-        if (m_fd >= 0) {
-            m_raw = true;
-            return true;
-        }
-        refused << u"raw socket: "_s + errnoText(errno);
+        refused << k.name + errnoText(errno);
     }
     reason = refused.isEmpty() ? u"no socket kind allowed"_s : refused.join(u"; "_s);
     return false;

@@ -47,6 +47,16 @@ public:
         Q_EMIT finished(result);
     }
 
+    static EchoResult reply(const QString &from, int roundTripMs = 0, int ttl = 64)
+    {
+        EchoResult r;
+        r.status = EchoResult::Status::Reply;
+        r.from = QHostAddress(from);
+        r.roundTripMs = roundTripMs;
+        r.ttl = ttl;
+        return r;
+    }
+
     QList<QHostAddress> targets;
     bool running = false;
     int cancels = 0;

@@ -33,6 +33,19 @@ QString firstLine(PingSession &session)
     return lines.first().at(0).toString();
 }
 
+// A session whose name "dev" resolves to `address`, with an echo the test ends by hand.
+struct FakePing
+{
+    explicit FakePing(const QString &address = u"127.0.0.1"_s)
+    {
+        resolver.table.insert(u"dev"_s, QHostAddress(address));
+    }
+    FakeResolver resolver;
+    FakeEcho echo;
+    PingSession session{resolver, echo};
+    QSignalSpy lines{&session, &PingSession::line};
+};
+
 const QRegularExpression kLoopbackReply(
     u"^Reply From 127\\.0\\.0\\.1: Bytes=0 Time=\\d+ms TTL=(\\d+)$"_s);
 } // namespace
@@ -132,48 +145,36 @@ void TstDisimPing::resolvesTrimmedName()
 
 void TstDisimPing::noAnswerNamesAddress()
 {
-    FakeResolver resolver;
-    FakeEcho echo;
-    resolver.table.insert(u"dev"_s, QHostAddress(u"127.0.0.9"_s));
-    PingSession session(resolver, echo);
-    QSignalSpy lines(&session, &PingSession::line);
-    session.start(u"dev"_s);
-    QTRY_VERIFY(echo.running);
-    echo.complete({});
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(lines.first().at(0).toString(), u"No answer from 127.0.0.9"_s);
+    FakePing p(u"127.0.0.9"_s);
+    p.session.start(u"dev"_s);
+    QTRY_VERIFY(p.echo.running);
+    p.echo.complete({});
+    QCOMPARE(p.lines.size(), 1);
+    QCOMPARE(p.lines.first().at(0).toString(), u"No answer from 127.0.0.9"_s);
 }
 
 void TstDisimPing::ticksDuringAttemptCollapseIntoOne()
 {
-    FakeResolver resolver;
-    FakeEcho echo;
-    resolver.table.insert(u"dev"_s, QHostAddress(u"127.0.0.1"_s));
-    PingSession session(resolver, echo);
-    session.start(u"dev"_s);
-    QTRY_VERIFY(echo.running);
+    FakePing p;
+    p.session.start(u"dev"_s);
+    QTRY_VERIFY(p.echo.running);
     // Two ticks fall due while the first attempt waits for its reply.
     QTest::qWait(2 * PingSession::kIntervalMs + 300);
-    QCOMPARE(echo.targets.size(), 1);
-    EchoResult reply;
-    reply.status = EchoResult::Status::Reply;
-    reply.from = QHostAddress(u"127.0.0.1"_s);
-    reply.ttl = 64;
-    echo.complete(reply);
+    QCOMPARE(p.echo.targets.size(), 1);
+    p.echo.complete(FakeEcho::reply(u"127.0.0.1"_s));
     // One attempt follows at once for the missed ticks, not two.
-    QTRY_COMPARE(echo.targets.size(), 2);
-    echo.complete(reply);
-    QCOMPARE(echo.targets.size(), 2);
-    QVERIFY(!session.isAttemptRunning());
+    QTRY_COMPARE(p.echo.targets.size(), 2);
+    p.echo.complete(FakeEcho::reply(u"127.0.0.1"_s));
+    QCOMPARE(p.echo.targets.size(), 2);
+    QCOMPARE(p.lines.size(), 2);
+    QVERIFY(!p.session.isAttemptRunning());
 }
 
 void TstDisimPing::stopDropsAttemptAndIsOnce()
 {
-    FakeResolver resolver;
-    FakeEcho echo;
-    resolver.table.insert(u"dev"_s, QHostAddress(u"127.0.0.1"_s));
-    PingSession session(resolver, echo);
-    QSignalSpy lines(&session, &PingSession::line);
+    FakePing p;
+    PingSession &session = p.session;
+    FakeEcho &echo = p.echo;
     QVERIFY(!session.stop());
     session.start(u"dev"_s);
     QTRY_VERIFY(echo.running);
@@ -182,7 +183,7 @@ void TstDisimPing::stopDropsAttemptAndIsOnce()
     QVERIFY(!session.stop());
     echo.complete({}); // a late answer to the dropped attempt
     QTest::qWait(50);
-    QVERIFY(lines.isEmpty());
+    QVERIFY(p.lines.isEmpty());
     QVERIFY(!session.isRunning());
 }
 

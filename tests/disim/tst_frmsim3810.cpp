@@ -266,12 +266,7 @@ void TstFrmSim3810::pingStartStop()
     f->click(u"cmdPingStart"_s);
     QVERIFY(!f->edit(u"txtDestIP"_s)->isEnabled());
     QTRY_COMPARE(f->echo.targets.size(), 1);
-    EchoResult reply;
-    reply.status = EchoResult::Status::Reply;
-    reply.from = QHostAddress(u"127.0.0.1"_s);
-    reply.roundTripMs = 3;
-    reply.ttl = 64;
-    f->echo.complete(reply);
+    f->echo.complete(disim::test::FakeEcho::reply(u"127.0.0.1"_s, 3, 64));
     QCOMPARE(f->lines(), QStringList{u"Reply From 127.0.0.1: Bytes=0 Time=3ms TTL=64"_s});
     f->click(u"cmdPingStop"_s);
     f->click(u"cmdPingStop"_s);
