@@ -15,7 +15,6 @@
 #include "r5/prompter.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>

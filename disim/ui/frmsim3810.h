@@ -47,8 +47,6 @@ public:
     explicit frmSim_3810(const Services &services, QWidget *parent = nullptr);
     ~frmSim_3810() override;
 
-    const Sim3810Ui &ui() const { return m_ui; }
-
 private:
     void Form_Load();
     void cmdConnect_Click();
