@@ -1,0 +1,32 @@
+#include "net/hostresolver.h"
+#include "net/icmpecho.h"
+#include "ui/frmsim3810.h"
+
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+
+#include <QApplication>
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Simulator_3810"_s);
+
+    // The log folder sits beside the program file; if it cannot be made the program still
+    // runs and file logging fails silently.
+    const QString logFolder = QCoreApplication::applicationDirPath() + u"/Log"_s;
+    QDir().mkpath(logFolder);
+
+    r5::WidgetPrompter prompter;
+    r5::SystemLauncher launcher;
+    disim::SystemResolver resolver;
+    disim::IcmpEcho echo;
+    disim::frmSim_3810 window({prompter, r5::SystemClock::instance(), launcher, resolver, echo,
+                               logFolder});
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,305 @@
+#include "ui/frmsim3810.h"
+
+#include "core/activity.h"
+#include "core/command.h"
+#include "core/entry.h"
+#include "core/pingtext.h"
+#include "core/report.h"
+#include "net/devicelink.h"
+#include "net/pingsession.h"
+#include "ui/inputfilters.h"
+#include "ui/settings.h"
+
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace disim {
+
+namespace {
+const QString kPortMessage = u"Port must be a whole number from 1 to 65535."_s;
+const QString kIntervalMessage = u"Time Interval must be more than 0 seconds."_s;
+} // namespace
+
+const QUrl &frmSim_3810::makerUrl()
+{
+    static const QUrl url(u"https://www.example.com/"_s);
+    return url;
+}
+
+frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_winsock1(new DeviceLink(this))
+    , m_sendTimer(new QTimer(this))
+    , m_ping(new PingSession(services.resolver, services.echo, this))
+    , m_settings(openSettings())
+{
+    setObjectName(u"frmSim_3810"_s);
+    setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
+    m_ui.setupUi(this);
+    m_ui.Label1[1]->setText(makerUrl().toString());
+    m_sendTimer->setObjectName(u"SendTimer"_s);
+    m_sendTimer->setInterval(1000);
+    m_sendTimer->setTimerType(Qt::PreciseTimer);
+    Form_Load();
+
+    auto *keys = new EntryKeyFilter(this);
+    m_ui.txtDestIP->installEventFilter(keys);
+    m_ui.txtDestPort->installEventFilter(keys);
+    m_ui.cboTime->lineEdit()->installEventFilter(keys);
+    auto *link = new ClickFilter([this] { Label1_Click(); }, this);
+    for (QLabel *l : m_ui.Label1)
+        l->installEventFilter(link);
+
+    connect(m_ui.txtDestIP, &QLineEdit::textChanged, this,
+            [this](const QString &t) { saveSetting(u"ADDRESS"_s, t); });
+    connect(m_ui.txtDestPort, &QLineEdit::textChanged, this,
+            [this](const QString &t) { saveSetting(u"PORT"_s, t); });
+    connect(m_ui.cboTime, &QComboBox::currentTextChanged, this,
+            [this](const QString &t) { saveSetting(u"INTERVAL"_s, t); });
+
+    connect(m_ui.cmdConnect, &QPushButton::clicked, this, &frmSim_3810::cmdConnect_Click);
+    connect(m_ui.cmdDisconnect, &QPushButton::clicked, this, &frmSim_3810::cmdDisconnect_Click);
+    connect(m_ui.cmdSend, &QPushButton::clicked, this, &frmSim_3810::cmdSend_Click);
+    connect(m_ui.cmdEnd, &QPushButton::clicked, this, &frmSim_3810::cmdEnd_Click);
+    connect(m_ui.cmdClear, &QPushButton::clicked, this, &frmSim_3810::cmdClear_Click);
+    connect(m_ui.cmdPingStart, &QPushButton::clicked, this, &frmSim_3810::cmdPingStart_Click);
+    connect(m_ui.cmdPingStop, &QPushButton::clicked, this, &frmSim_3810::cmdPingStop_Click);
+    for (QRadioButton *o : m_ui.optInterval)
+        connect(o, &QRadioButton::toggled, this, &frmSim_3810::optInterval_Click);
+    for (QRadioButton *o : m_ui.optCommand)
+        connect(o, &QRadioButton::toggled, this, &frmSim_3810::optCommand_Click);
+    connect(m_sendTimer, &QTimer::timeout, this, &frmSim_3810::cmdSend_Click);
+
+    connect(m_winsock1, &DeviceLink::connected, this, &frmSim_3810::Winsock1_Connect);
+    connect(m_winsock1, &DeviceLink::closed, this, &frmSim_3810::Winsock1_Close);
+    connect(m_winsock1, &DeviceLink::arrived, this, &frmSim_3810::Winsock1_DataArrival);
+    connect(m_winsock1, &DeviceLink::sent, this, [this](const QByteArray &command) {
+        AddList(sendLine(GetTimeStamp(), command));
+    });
+    connect(m_winsock1, &DeviceLink::waitOver, this, [this] {
+        // A click or tick that came during the wait runs now, once.
+        if (std::exchange(m_sendAgain, false))
+            cmdSend_Click();
+    });
+    connect(m_ping, &PingSession::line, this, &frmSim_3810::AddList);
+
+    setFixedSize(sizeHint());
+}
+
+frmSim_3810::~frmSim_3810() = default;
+
+void frmSim_3810::Form_Load()
+{
+    m_ui.txtDestIP->setText(m_settings->value(u"ADDRESS"_s, u"192.168.1.110"_s).toString());
+    m_ui.txtDestPort->setText(m_settings->value(u"PORT"_s, u"4000"_s).toString());
+    m_ui.cboTime->setEditText(m_settings->value(u"INTERVAL"_s, u"1"_s).toString());
+}
+
+void frmSim_3810::saveSetting(const QString &key, const QString &value)
+{
+    m_settings->setValue(key, value);
+    m_settings->sync();
+}
+
+QString frmSim_3810::GetTimeStamp() const
+{
+    return timeStamp(m_services.clock.utcNow());
+}
+
+void frmSim_3810::AddList(const QString &text)
+{
+    QListWidget *list = m_ui.List1;
+    for (int n = entriesToDrop(list->count()); n > 0; --n)
+        delete list->takeItem(0);
+    list->addItem(text);
+    list->setCurrentRow(list->count() - 1);
+}
+
+void frmSim_3810::WriteLog(const QByteArray &record)
+{
+    // Log writes never interrupt the test: a missing folder or full disk is ignored.
+    const QString path = m_services.logFolder + u'/'
+        + logFileName(m_services.clock.localDate());
+    m_log.append(path, record);
+}
+
+void frmSim_3810::cmdConnect_Click()
+{
+    const auto port = parsePort(m_ui.txtDestPort->text());
+    if (!port) {
+        m_services.prompter.warning(this, kPortMessage);
+        return;
+    }
+    m_winsock1->open(m_ui.txtDestIP->text(), *port);
+}
+
+void frmSim_3810::Winsock1_Connect()
+{
+    m_ui.cmdConnect->setEnabled(false);
+    m_ui.cmdDisconnect->setEnabled(true);
+    m_ui.cmdSend->setEnabled(true);
+    m_ui.cmdEnd->setEnabled(true);
+    AddList(GetTimeStamp() + u" Socket Connected!!"_s);
+}
+
+void frmSim_3810::cmdDisconnect_Click()
+{
+    m_winsock1->close();
+    Winsock1_Close();
+}
+
+void frmSim_3810::Winsock1_Close()
+{
+    m_ui.cmdConnect->setEnabled(true);
+    m_ui.cmdDisconnect->setEnabled(false);
+    m_ui.cmdEnd->setEnabled(false);
+    AddList(GetTimeStamp() + u" Socket Closed!!"_s);
+}
+
+void frmSim_3810::Winsock1_DataArrival(const QByteArray &bytes)
+{
+    if (bytes.size() > 1)
+        ShowReport(bytes);
+}
+
+QByteArray frmSim_3810::selectedCommand() const
+{
+    Command command = Command::Request;
+    if (m_ui.optCommand[1]->isChecked())
+        command = Command::DoSetting;
+    else if (m_ui.optCommand[2]->isChecked())
+        command = Command::CountReset;
+    return buildCommand(command, argumentByte(m_ui.ComboSet->currentText()),
+                        argumentByte(m_ui.ComboValue->currentText()),
+                        argumentByte(m_ui.ComboReset->currentText()));
+}
+
+void frmSim_3810::cmdSend_Click()
+{
+    if (m_winsock1->isWaiting()) {
+        m_sendAgain = true;
+        return;
+    }
+    // Bad entries stop a running repeat before the box appears, so ticks cannot stack boxes.
+    std::optional<quint16> port;
+    if (!m_winsock1->isConnected()) {
+        port = parsePort(m_ui.txtDestPort->text());
+        if (!port) {
+            m_sendTimer->stop();
+            m_services.prompter.warning(this, kPortMessage);
+            return;
+        }
+    }
+    if (m_ui.optInterval[1]->isChecked()) {
+        const auto ms = parseIntervalMs(m_ui.cboTime->currentText());
+        if (!ms) {
+            m_sendTimer->stop();
+            m_services.prompter.warning(this, kIntervalMessage);
+            return;
+        }
+        // Re-arming on every tick would add each tick's latency to the next interval.
+        if (!m_sendTimer->isActive() || m_sendTimer->interval() != *ms)
+            m_sendTimer->start(*ms);
+    }
+    setSendOptionsEnabled(false);
+    m_winsock1->send(selectedCommand(), m_ui.txtDestIP->text(), port.value_or(0));
+}
+
+void frmSim_3810::cmdEnd_Click()
+{
+    m_sendTimer->stop();
+    m_sendAgain = false;
+    setSendOptionsEnabled(true);
+}
+
+void frmSim_3810::setSendOptionsEnabled(bool enabled)
+{
+    m_ui.optInterval[0]->setEnabled(enabled);
+    m_ui.optInterval[1]->setEnabled(enabled);
+    m_ui.cboTime->setEnabled(enabled);
+}
+
+void frmSim_3810::optInterval_Click()
+{
+    const bool repeat = m_ui.optInterval[1]->isChecked();
+    m_ui.lblTime[0]->setEnabled(repeat);
+    m_ui.lblTime[1]->setEnabled(repeat);
+    m_ui.cboTime->setEnabled(repeat);
+    QPalette p = m_ui.cboTime->palette();
+    p.setColor(QPalette::Base, repeat ? QColor(Qt::white) : palette().color(QPalette::Window));
+    m_ui.cboTime->setPalette(p);
+}
+
+void frmSim_3810::optCommand_Click()
+{
+    const bool doSetting = m_ui.optCommand[1]->isChecked();
+    m_ui.ComboSet->setEnabled(doSetting);
+    m_ui.ComboValue->setEnabled(doSetting);
+    m_ui.ComboReset->setEnabled(m_ui.optCommand[2]->isChecked());
+}
+
+void frmSim_3810::cmdClear_Click()
+{
+    m_ui.List1->clear();
+}
+
+void frmSim_3810::ShowReport(const QByteArray &bytes)
+{
+    const auto report = decodeReport(bytes);
+    if (!report) {
+        AddList(wrongLengthLine(bytes.size()));
+        return;
+    }
+    for (int i = 0; i < 6; ++i)
+        m_ui.txt_Input[i]->setText(QString(report->inputs[i]));
+    for (int j = 0; j < 2; ++j)
+        m_ui.txt_Output[j]->setText(QString(report->outputs[j]));
+    for (int i = 0; i < 6; ++i)
+        m_ui.txtCounter[i]->setText(QString::number(report->counters[i]));
+    if (report->checkByte)
+        m_ui.txt_CheckSum->setText(checkByteText(*report->checkByte));
+    if (report->gapTimes) {
+        for (int i = 0; i < 6; ++i)
+            m_ui.txtGapTime[i]->setText(QString::number((*report->gapTimes)[i]));
+    }
+    const QString line = recvLine(GetTimeStamp(), bytes);
+    AddList(line);
+    if (m_ui.optLog[1]->isChecked())
+        WriteLog(logRecord(line));
+}
+
+void frmSim_3810::cmdPingStart_Click()
+{
+    m_ping->start(m_ui.txtDestIP->text());
+    m_ui.txtDestIP->setEnabled(false);
+}
+
+void frmSim_3810::cmdPingStop_Click()
+{
+    if (!m_ping->stop())
+        return;
+    m_ui.txtDestIP->setEnabled(true);
+    AddList(pingEndLine());
+}
+
+void frmSim_3810::Label1_Click()
+{
+    if (!m_services.launcher.openUrl(makerUrl()))
+        m_services.prompter.message(this, r5::Prompter::Icon::Critical, u"Error"_s,
+                                    u"Could not open "_s + makerUrl().toString());
+}
+
+} // namespace disim
