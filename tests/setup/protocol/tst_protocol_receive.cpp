@@ -21,7 +21,7 @@ QString describe(const RxAction &action)
     struct
     {
         QString operator()(const rx::Log &a) const { return a.text; }
-        QString operator()(const rx::ShowStatus &a) const { return u"<status "_s + a.view.serverPort + u'>'; }
+        QString operator()(const rx::ShowStatus &a) const { return u"<status "_s + a.view->serverPort + u'>'; }
         QString operator()(const rx::ShowApList &a) const
         {
             return u"<ap list %1/%2>"_s.arg(a.list.entries.size()).arg(a.list.count);

@@ -16,6 +16,7 @@ QList<RxAction> ReceivePath::feed(QByteArrayView bytes)
     QList<RxAction> actions;
     m_events.clear();
     m_receiver.feed(bytes, m_events);
+    actions.reserve(m_events.size() * 4);
     for (const RxEvent &ev : std::as_const(m_events)) {
         if (ev.kind == RxEvent::Kind::Overflow)
             actions.append(rx::Log{overflowLine(ev.discarded)});
@@ -43,24 +44,28 @@ void ReceivePath::dispatch(const RxFrame &frame, QList<RxAction> &actions)
     switch (rule.kind) {
     case MessageKind::Status:
         if (auto view = decodeStatus(frame.content))
-            actions.append(rx::ShowStatus{std::move(*view)});
+            actions.append(rx::ShowStatus{std::make_shared<const StatusView>(std::move(*view))});
         break;
-    case MessageKind::ApList:
-        actions.append(rx::Log{resLine(responseText(frame.content))});
-        if (auto list = decodeApList(frame.content))
+    case MessageKind::ApList: {
+        const QByteArrayView text = responseText(frame.content);
+        actions.append(rx::Log{resLine(text)});
+        if (auto list = decodeApListText(text))
             actions.append(rx::ShowApList{std::move(*list)});
         actions.append(rx::EnableApGrid{});
         break;
-    case MessageKind::CurrentAp:
-        actions.append(rx::Log{resLine(responseText(frame.content))});
-        if (auto ap = decodeCurrentAp(frame.content))
-            actions.append(rx::ShowCurrentAp{std::move(*ap)});
+    }
+    case MessageKind::CurrentAp: {
+        const QByteArrayView text = responseText(frame.content);
+        actions.append(rx::Log{resLine(text)});
+        actions.append(rx::ShowCurrentAp{decodeCurrentApText(text)});
         break;
-    case MessageKind::Rssi:
-        actions.append(rx::Log{resLine(responseText(frame.content))});
-        if (auto reading = decodeRssi(frame.content))
-            actions.append(rx::ShowRssi{std::move(*reading)});
+    }
+    case MessageKind::Rssi: {
+        const QByteArrayView text = responseText(frame.content);
+        actions.append(rx::Log{resLine(text)});
+        actions.append(rx::ShowRssi{decodeRssiText(text)});
         break;
+    }
     case MessageKind::ReplyOnly:
     case MessageKind::Unregistered:
         break;

@@ -45,8 +45,9 @@ QString versionText(int major, int minor);
 // 2 x (r + 100) between.
 int signalQuality(int rssi);
 
-// The text of a text response: the payload up to its first zero byte, in raw bytes.
-QByteArray responseText(QByteArrayView content);
+// The text of a text response: the payload up to its first zero byte, in raw bytes (a view
+// into `content`).
+QByteArrayView responseText(QByteArrayView content);
 // "res[" + length in characters + "] = [" + text + "]"
 QString resLine(QByteArrayView text);
 
@@ -77,6 +78,7 @@ struct ApList
 // nullopt when the first character is not a digit (nothing is written); otherwise up to `count`
 // entries cut from the text by bytes.
 std::optional<ApList> decodeApList(QByteArrayView content);
+std::optional<ApList> decodeApListText(QByteArrayView text);
 
 // Current access point (0x49).
 struct CurrentAp
@@ -88,6 +90,7 @@ struct CurrentAp
 // nullopt unless the content has 51 bytes. SSID and password are cut by bytes, as the device
 // pads them by bytes, so a multi-byte SSID does not pull the password's first characters in.
 std::optional<CurrentAp> decodeCurrentAp(QByteArrayView content);
+CurrentAp decodeCurrentApText(QByteArrayView text);
 
 // RSSI (0x4A).
 struct RssiReading
@@ -105,5 +108,6 @@ struct RssiReading
 
 // nullopt unless the content has 41 bytes.
 std::optional<RssiReading> decodeRssi(QByteArrayView content);
+RssiReading decodeRssiText(QByteArrayView text);
 
 } // namespace r5::protocol

@@ -23,6 +23,8 @@ QByteArray buildFrame(std::uint8_t id, QByteArrayView payload = {});
 
 // Each byte as two upper-case hex digits followed by ".": "7E.05.41.50.FE.".
 QString frameDump(QByteArrayView frame);
+// Writes the dump of `bytes` (3 characters per byte) at `out`; returns the end.
+char16_t *writeDump(char16_t *out, QByteArrayView bytes);
 
 // "TX 0x41 : [" for a fixed id.
 QString txLabel(std::uint8_t id);

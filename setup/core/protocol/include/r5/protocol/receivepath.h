@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <variant>
 
 // What the window does with received bytes, worked out without the window: the receiver, the
@@ -24,7 +25,8 @@ struct Log
 // `Panel_Info_Default`, `Panel_Info_Wan`, `Panel_Info_Server` and `Panel_Info_Di`.
 struct ShowStatus
 {
-    StatusView view;
+    // Shared, so the list of steps stays small: most steps are log lines.
+    std::shared_ptr<const StatusView> view;
 };
 // Write the entries into `APList_Grid` from row 1 (rows beyond the grid are not shown).
 struct ShowApList
