@@ -20,10 +20,10 @@ std::unique_ptr<PortTransport> PortTransport::open(const QString &portName, QStr
         delete port;
         return nullptr;
     }
-    return std::unique_ptr<PortTransport>(new PortTransport(port));
+    return std::unique_ptr<PortTransport>(new PortTransport(port, portName));
 }
 
-PortTransport::PortTransport(QSerialPort *port) : m_port(port)
+PortTransport::PortTransport(QSerialPort *port, const QString &name) : m_port(port), m_name(name)
 {
     m_port->setParent(this);
     connect(m_port, &QSerialPort::readyRead, this, [this] { Q_EMIT received(m_port->readAll()); });
@@ -37,7 +37,7 @@ PortTransport::~PortTransport() = default;
 
 QString PortTransport::name() const
 {
-    return m_port->portName();
+    return m_name;
 }
 
 void PortTransport::write(const QByteArray &bytes)

@@ -39,8 +39,9 @@ public:
     void write(const QByteArray &bytes) override;
 
 private:
-    explicit PortTransport(QSerialPort *port);
+    PortTransport(QSerialPort *port, const QString &name);
     QSerialPort *m_port;
+    QString m_name;
 };
 
 #ifdef Q_OS_UNIX
