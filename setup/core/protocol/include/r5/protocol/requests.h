@@ -93,4 +93,23 @@ Request flashEraseRequest(QStringView hint);
 Request firmwareDownloadRequest(const std::array<std::uint8_t, 4> &server, std::uint16_t port,
                                 QStringView fileName);
 
+// Fixed texts of the common request procedure and the hint-coded queries.
+namespace texts {
+// Box and log line when a request finds the port closed.
+inline QString portNotConnected()
+{
+    return QStringLiteral("단말기의 Serial Port 상태를 확인하십시오.");
+}
+// Log line when writing a request failed.
+inline QString serialPortError()
+{
+    return QStringLiteral("Serial Port ERROR!!");
+}
+// Confirmation box before 0x48, 0x49 and 0x4A (two spaces after the first full stop).
+inline QString networkDelayNotice()
+{
+    return QStringLiteral("Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오.");
+}
+} // namespace texts
+
 } // namespace r5::protocol
