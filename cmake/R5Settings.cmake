@@ -23,3 +23,10 @@ if(R5_SANITIZE)
   target_compile_options(r5_settings INTERFACE ${_san})
   target_link_options(r5_settings INTERFACE ${_san})
 endif()
+
+if(R5_FUZZ)
+  # Coverage instrumentation for everything the fuzz targets link; the targets add -fsanitize=fuzzer.
+  set(_fz -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_compile_options(r5_settings INTERFACE ${_fz})
+  target_link_options(r5_settings INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,0 +1,48 @@
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+#include "r5setup/qtseriallink.h"
+#include "r5setup/shelltexts.h"
+#include "r5setup/ui/mainwindow.h"
+#include "singleinstance.h"
+
+#include <QApplication>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The window was laid out for 굴림; where it is missing, other Hangul fonts stand in so the
+// Korean captions never show as boxes.
+QFont applicationFont()
+{
+    QFont font(u"굴림"_s, 9);
+    font.setFamilies({u"굴림"_s, u"Gulim"_s, u"NanumGothic"_s, u"NanumBarunGothic"_s, u"Noto Sans CJK KR"_s,
+                      u"Malgun Gothic"_s, u"DejaVu Sans"_s});
+    return font;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"devsetup"_s);
+    QApplication::setApplicationDisplayName(r5setup::text::appTitle());
+
+    r5setup::SingleInstance instance;
+    if (!instance.acquire())
+        return 0; // another copy is running: end silently
+
+    QApplication::setFont(applicationFont());
+
+    r5::WidgetPrompter prompter;
+    r5::SystemLauncher launcher;
+    r5setup::Services services{prompter, r5::SystemClock::instance(), launcher};
+    r5setup::MainWindow window(services, std::make_unique<r5setup::QtSerialLink>());
+    if (const QScreen *screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    window.show();
+    return app.exec();
+}

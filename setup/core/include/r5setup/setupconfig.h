@@ -1,0 +1,58 @@
+#pragma once
+
+#include "r5setup/inidocument.h"
+
+#include <QLatin1StringView>
+#include <QList>
+#include <QString>
+#include <span>
+
+namespace r5setup {
+
+// One key of SETUP.INI. `fixed` is what is always written (the serial keys other than the
+// port name); otherwise the live value is saved. `control` names the edit the value is shown
+// in; the serial keys have none, they belong to the port.
+struct ConfigRow
+{
+    QLatin1StringView section;
+    QLatin1StringView key;
+    QLatin1StringView defaultValue;
+    QLatin1StringView fixed;
+    QLatin1StringView control;
+};
+
+// The keys in the order they are read and written.
+std::span<const ConfigRow> configTable();
+
+// Row positions of the serial keys.
+enum ConfigSerialRow { RowComPort = 0, RowBaudRate, RowDataBits, RowStopBits, RowParity };
+
+// One value per row of configTable(), in table order.
+using ConfigValues = QList<QString>;
+
+ConfigValues defaultConfig();
+ConfigValues readConfig(const IniDocument &doc);
+// Sets every row (fixed rows with their fixed text) and puts the program's sections and
+// keys in table order; other sections and keys stay as they were.
+void writeConfig(IniDocument &doc, const ConfigValues &values);
+
+// Relative to the working folder.
+QString configFilePath();
+
+// The values of the file at `path`; a missing or unreadable file gives the defaults.
+ConfigValues loadConfigFile(const QString &path);
+
+// Result of a save: empty on success, otherwise why it failed.
+struct SaveResult
+{
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Rewrites `path` with `values`, keeping what else the file holds. The file is written to a
+// temporary sibling and renamed over the old one, so a crash or a full disk leaves either the
+// old file or the new one, never a part. Creates the folder when it is missing, so the
+// settings of a run are not lost.
+SaveResult saveConfigFile(const QString &path, const ConfigValues &values);
+
+} // namespace r5setup

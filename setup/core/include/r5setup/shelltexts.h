@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+// The window's own texts: captions, log lines and questions of the shell.
+namespace r5setup::text {
+
+using namespace Qt::StringLiterals;
+
+inline QString appTitle()
+{
+    return u"Korvia R5200TX Serial Setup Program"_s;
+}
+inline QString programName()
+{
+    return u"R5200TX Serial Setup"_s;
+}
+inline QString version()
+{
+    return u"v1.1"_s;
+}
+
+inline QString startLine()
+{
+    return u"Start R5200TX Serial Setup Program..."_s;
+}
+inline QString exitLine()
+{
+    return u"Korvia R5200TX Serial Setup Program Exit... "_s;
+}
+inline QString exitQuestion()
+{
+    return u"프로그램을 종료하시겠습니까? "_s;
+}
+
+inline QString tryingOpen()
+{
+    return u"Trying Korvia R5200TX Comport Open... "_s;
+}
+inline QString connectionSuccess(const QString &port)
+{
+    return u"Connection Success with Korvia R5200TX on Port["_s + port + u']';
+}
+inline QString connectionClose()
+{
+    return u"Connection Close from Korvia R5200TX."_s;
+}
+inline QString lineError()
+{
+    return u"CPort OnError Occured!!"_s;
+}
+
+} // namespace r5setup::text

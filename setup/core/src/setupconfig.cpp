@@ -1,0 +1,124 @@
+#include "r5setup/setupconfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace r5setup {
+
+namespace {
+
+constexpr std::array<ConfigRow, 18> kTable{{
+    {"EnvBoard"_L1, "ComPort"_L1, "COM1"_L1, {}, {}},
+    {"EnvBoard"_L1, "BaudRate"_L1, "115200"_L1, "115200"_L1, {}},
+    {"EnvBoard"_L1, "DataBits"_L1, "8"_L1, "8"_L1, {}},
+    {"EnvBoard"_L1, "StopBits"_L1, "1"_L1, "1"_L1, {}},
+    {"EnvBoard"_L1, "Parity"_L1, "None"_L1, "None"_L1, {}},
+    {"HTTPServer"_L1, "Port"_L1, "8070"_L1, {}, "Edit_HttpSvr_Port"_L1},
+    {"HTTPServer"_L1, "HomeDir"_L1, "./KorviaFW"_L1, {}, "Edit_HomeDir"_L1},
+    {"Download_WEB"_L1, "IP1"_L1, "127"_L1, {}, "Edit_DL_IP1"_L1},
+    {"Download_WEB"_L1, "IP2"_L1, "0"_L1, {}, "Edit_DL_IP2"_L1},
+    {"Download_WEB"_L1, "IP3"_L1, "0"_L1, {}, "Edit_DL_IP3"_L1},
+    {"Download_WEB"_L1, "IP4"_L1, "1"_L1, {}, "Edit_DL_IP4"_L1},
+    {"Download_WEB"_L1, "Port"_L1, "8070"_L1, {}, "Edit_DL_Port"_L1},
+    {"Download_WEB"_L1, "File"_L1, "/R5200TX_v1.0.bin"_L1, {}, "Edit_DL_File"_L1},
+    {"Download_TCP"_L1, "IP1"_L1, "192"_L1, {}, "Edit_DL_Tcp_IP1"_L1},
+    {"Download_TCP"_L1, "IP2"_L1, "168"_L1, {}, "Edit_DL_Tcp_IP2"_L1},
+    {"Download_TCP"_L1, "IP3"_L1, "88"_L1, {}, "Edit_DL_Tcp_IP3"_L1},
+    {"Download_TCP"_L1, "IP4"_L1, "101"_L1, {}, "Edit_DL_Tcp_IP4"_L1},
+    {"Download_TCP"_L1, "Port"_L1, "8071"_L1, {}, "Edit_DL_Tcp_Port"_L1},
+}};
+
+QList<IniDocument::SectionOrder> tableOrder()
+{
+    QList<IniDocument::SectionOrder> order;
+    for (const ConfigRow &row : kTable) {
+        if (order.isEmpty() || order.last().first != row.section)
+            order.append({row.section.toString(), {}});
+        order.last().second.append(row.key.toString());
+    }
+    return order;
+}
+
+} // namespace
+
+std::span<const ConfigRow> configTable()
+{
+    return kTable;
+}
+
+ConfigValues defaultConfig()
+{
+    ConfigValues values;
+    for (const ConfigRow &row : kTable)
+        values.append(row.defaultValue.toString());
+    return values;
+}
+
+ConfigValues readConfig(const IniDocument &doc)
+{
+    ConfigValues values;
+    for (const ConfigRow &row : kTable)
+        values.append(doc.value(row.section, row.key).value_or(row.defaultValue.toString()));
+    return values;
+}
+
+void writeConfig(IniDocument &doc, const ConfigValues &values)
+{
+    for (qsizetype i = 0; i < qsizetype(kTable.size()); ++i) {
+        const ConfigRow &row = kTable[std::size_t(i)];
+        const QString text =
+            row.fixed.isEmpty() ? values.value(i, row.defaultValue.toString()) : row.fixed.toString();
+        doc.setValue(row.section, row.key, text);
+    }
+    doc.arrange(tableOrder());
+}
+
+QString configFilePath()
+{
+    return u"cfg/SETUP.INI"_s;
+}
+
+ConfigValues loadConfigFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return defaultConfig();
+    return readConfig(IniDocument::parse(file.readAll()));
+}
+
+SaveResult saveConfigFile(const QString &path, const ConfigValues &values)
+{
+    IniDocument doc;
+    QFile old(path);
+    if (old.open(QIODevice::ReadOnly))
+        doc = IniDocument::parse(old.readAll());
+    else if (old.exists())
+        return {old.errorString()}; // unreadable: rewriting it would drop what it holds
+    old.close();
+    writeConfig(doc, values);
+
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return {u"cannot create "_s + folder};
+    QSaveFile file(path);
+    // Unbuffered: a buffered QSaveFile flushes at commit() and takes a short write on a full
+    // disk for success, renaming a cut file over the good one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return {file.errorString()};
+    const QByteArray bytes = doc.serialize();
+    if (file.write(bytes) != bytes.size()) {
+        const QString error = file.errorString();
+        file.cancelWriting();
+        return {error.isEmpty() ? u"short write"_s : error};
+    }
+    if (!file.commit())
+        return {file.errorString()};
+    return {};
+}
+
+} // namespace r5setup

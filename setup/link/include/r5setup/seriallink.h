@@ -1,0 +1,46 @@
+#pragma once
+
+#include "r5setup/lineerrors.h"
+#include "r5setup/serialsettings.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+
+namespace r5setup {
+
+// The device's serial port as the window sees it. Every signal arrives on the thread the link
+// lives on (the window's), so handlers need no locks.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    virtual SerialSettings settings() const = 0;
+    // Takes effect at the next open.
+    virtual void setSettings(const SerialSettings &settings) = 0;
+
+    // Opens the port with its settings; false with errorString() when it cannot.
+    virtual bool open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual QString errorString() const = 0;
+
+    virtual qint64 bytesAvailable() const = 0;
+    // Up to `maxBytes` of the waiting bytes.
+    virtual QByteArray read(qint64 maxBytes) = 0;
+    // All bytes in one write; false when the port is closed or the write fails.
+    virtual bool write(QByteArrayView bytes) = 0;
+
+Q_SIGNALS:
+    // Bytes are waiting (their count). Bytes a handler leaves unread are announced again.
+    void rxChar(qint64 waiting);
+    // Framing, parity, overrun, break or I/O errors on the line; the port stays open.
+    void lineError(r5setup::LineErrors errors);
+    // Bytes were handed to the port.
+    void transmitted();
+    void openChanged(bool open);
+};
+
+} // namespace r5setup

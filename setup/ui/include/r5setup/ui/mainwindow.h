@@ -1,0 +1,93 @@
+#pragma once
+
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+#include "r5setup/linkstate.h"
+#include "r5setup/seriallink.h"
+
+#include <QWidget>
+#include <memory>
+
+class QPlainTextEdit;
+
+namespace r5setup {
+
+class ApPage;
+class DefaultPage;
+class LogPanel;
+class MaintenancePage;
+class PageControl;
+struct TopMenu;
+
+// What the window asks the outside world for; tests pass fakes.
+struct Services
+{
+    r5::Prompter &prompter;
+    r5::Clock &clock;
+    r5::Launcher &launcher;
+};
+
+// `TForm_main`: connection bar, the three setting pages, the log panel and the serial port
+// `ComPortEnvBoard`. Command handlers of the pages reach the shell through log(), link(),
+// prompter() and the page accessors.
+class MainWindow final : public QWidget
+{
+    Q_OBJECT
+public:
+    MainWindow(const Services &services, std::unique_ptr<SerialLink> link, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The one logging operation: "[HH:NN:SS]  message" in the panel and, while "Save Log
+    // File" is checked, in the day's log file.
+    void log(const QString &message);
+
+    SerialLink &link() const { return *m_link; }
+    r5::Prompter &prompter() const { return m_services.prompter; }
+    r5::Clock &clock() const { return m_services.clock; }
+    r5::Launcher &launcher() const { return m_services.launcher; }
+
+    PageControl &pageControl() const { return *m_pages; }
+    DefaultPage &defaultPage() const { return *m_defaultPage; }
+    ApPage &apPage() const { return *m_apPage; }
+    MaintenancePage &maintenancePage() const { return *m_maintenancePage; }
+    QPlainTextEdit &memo() const { return *m_memo; }
+
+    // Set by the first valid status response; never cleared during the run.
+    bool statusQueried() const { return m_statusQueried; }
+    void setStatusQueried() { m_statusQueried = true; }
+
+    LinkState linkState() const { return m_linkState; }
+
+public Q_SLOTS:
+    void ButtonStartClick();
+    void ButtonStopClick();
+    void Btn_ComSetupClick();
+    void BtnExitClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    void ComPortEnvBoardError();
+    void setLinkState(LinkState state);
+
+    Services m_services;
+    SerialLink *m_link; // child of the window
+    std::unique_ptr<TopMenu> m_top;
+    PageControl *m_pages = nullptr;
+    DefaultPage *m_defaultPage = nullptr;
+    ApPage *m_apPage = nullptr;
+    MaintenancePage *m_maintenancePage = nullptr;
+    QPlainTextEdit *m_memo = nullptr;
+    LogPanel *m_log = nullptr;
+    LinkState m_linkState = LinkState::Disconnected;
+    bool m_statusQueried = false;
+    bool m_activated = false;
+};
+
+} // namespace r5setup

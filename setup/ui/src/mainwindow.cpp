@@ -1,0 +1,234 @@
+#include "r5setup/ui/mainwindow.h"
+
+#include "r5setup/comsetupdialog.h"
+#include "r5setup/setupconfig.h"
+#include "r5setup/shelltexts.h"
+#include "r5setup/ui/appage.h"
+#include "r5setup/ui/defaultpage.h"
+#include "r5setup/ui/led.h"
+#include "r5setup/ui/logpanel.h"
+#include "r5setup/ui/maintenancepage.h"
+#include "r5setup/ui/pagecontrol.h"
+#include "topmenu.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace r5setup {
+
+namespace {
+
+constexpr QSize kWindowSize(996, 896);
+constexpr int kPageControlHeight = 560;
+
+QPlainTextEdit *makeMemo(QWidget *parent)
+{
+    auto *memo = new QPlainTextEdit(parent);
+    memo->setObjectName(u"Memo"_s);
+    memo->setAccessibleName(u"Log"_s);
+    memo->setReadOnly(true);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette pal = memo->palette();
+    pal.setColor(QPalette::Base, Qt::black);
+    pal.setColor(QPalette::Text, Qt::white);
+    memo->setPalette(pal);
+    QFont font(u"Courier New"_s);
+    font.setFamilies({u"Courier New"_s, u"NanumGothicCoding"_s, u"DejaVu Sans Mono"_s, u"monospace"_s});
+    font.setStyleHint(QFont::TypeWriter);
+    memo->setFont(font);
+    return memo;
+}
+
+} // namespace
+
+MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> link, QWidget *parent)
+    : QWidget(parent), m_services(services), m_link(link.release()),
+      m_top(std::make_unique<TopMenu>(buildTopMenu(this)))
+{
+    setObjectName(u"TForm_main"_s);
+    setWindowTitle(text::appTitle());
+    resize(kWindowSize);
+    m_link->setParent(this);
+    m_link->setObjectName(u"ComPortEnvBoard"_s);
+
+    m_pages = new PageControl(this);
+    m_pages->setFixedHeight(kPageControlHeight);
+    m_defaultPage = new DefaultPage(m_pages);
+    m_apPage = new ApPage(m_pages);
+    m_maintenancePage = new MaintenancePage(m_pages);
+    m_pages->addTab(m_defaultPage, DefaultPage::caption());
+    m_pages->addTab(m_apPage, ApPage::caption());
+    m_pages->addTab(m_maintenancePage, MaintenancePage::caption());
+
+    auto *logPane = new QWidget(this);
+    logPane->setObjectName(u"PaneLogMain"_s);
+    m_memo = makeMemo(logPane);
+    auto *logLayout = new QVBoxLayout(logPane);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    logLayout->addWidget(m_memo);
+    m_log = new LogPanel(clock(), m_memo, m_top->saveLogFile, this);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_top->panel);
+    layout->addWidget(m_pages);
+    layout->addWidget(logPane, 1);
+
+    connect(m_top->connect, &QPushButton::clicked, this, &MainWindow::ButtonStartClick);
+    connect(m_top->disconnect, &QPushButton::clicked, this, &MainWindow::ButtonStopClick);
+    connect(m_top->comSetup, &QPushButton::clicked, this, &MainWindow::Btn_ComSetupClick);
+    connect(m_top->exit, &QPushButton::clicked, this, &MainWindow::BtnExitClick);
+    connect(m_top->clearLog, &QPushButton::clicked, m_log, &LogPanel::clear);
+    connect(m_link, &SerialLink::lineError, this, &MainWindow::ComPortEnvBoardError);
+    connect(m_link, &SerialLink::openChanged, m_top->comLed, &Led::setOn);
+    connect(m_link, &SerialLink::transmitted, m_top->txLed, &Led::flash);
+    connect(m_link, &SerialLink::rxChar, m_top->rxLed, &Led::flash);
+
+    FormCreate();
+}
+
+MainWindow::~MainWindow()
+{
+    // FormDestroy
+    m_link->close();
+}
+
+void MainWindow::log(const QString &message)
+{
+    m_log->log(message);
+}
+
+void MainWindow::FormCreate()
+{
+    log(text::startLine());
+    m_statusQueried = false;
+    m_top->version->setText(text::version());
+    m_pages->setCurrentIndex(0);
+    m_apPage->prepareGrid();
+    setLinkState(LinkState::Disconnected);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Read once, when first shown: values changed during the run stay until saved at close.
+    if (!m_activated) {
+        m_activated = true;
+        FormActivate();
+    }
+}
+
+void MainWindow::FormActivate()
+{
+    const ConfigValues values = loadConfigFile(configFilePath());
+    m_link->setSettings(withConfigTexts(m_link->settings(), values[RowComPort], values[RowBaudRate],
+                                        values[RowDataBits], values[RowStopBits], values[RowParity]));
+    const auto table = configTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].control.isEmpty())
+            continue;
+        if (auto *edit = findChild<QLineEdit *>(table[i].control))
+            edit->setText(values[qsizetype(i)]);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    event->accept();
+}
+
+void MainWindow::FormClose()
+{
+    ConfigValues values = defaultConfig();
+    values[RowComPort] = m_link->settings().portName;
+    const auto table = configTable();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        if (table[i].control.isEmpty())
+            continue;
+        if (const auto *edit = findChild<QLineEdit *>(table[i].control))
+            values[qsizetype(i)] = edit->text();
+    }
+    const SaveResult saved = saveConfigFile(configFilePath(), values);
+    if (!saved.ok())
+        qWarning("SETUP.INI not saved: %s", qUtf8Printable(saved.error));
+}
+
+void MainWindow::setLinkState(LinkState state)
+{
+    m_linkState = state;
+    const EnableRow row = enableRow(state);
+    m_top->connect->setEnabled(row.connect);
+    m_top->disconnect->setEnabled(row.disconnect);
+    m_top->comSetup->setEnabled(row.comSetup);
+    m_top->exit->setEnabled(row.exit);
+    if (!row.connectedSet) {
+        // Unchecking stops the automatic RSSI query with the connection.
+        if (auto *autoCheck = findChild<QCheckBox *>(kRssiAutoCheck))
+            autoCheck->setChecked(false);
+    }
+    for (const QLatin1StringView name : connectedSet()) {
+        if (auto *w = findChild<QWidget *>(name))
+            w->setEnabled(row.connectedSet);
+    }
+}
+
+void MainWindow::ButtonStartClick()
+{
+    m_apPage->Btn_InitGridClick();
+    setLinkState(LinkState::Connecting);
+    log(text::tryingOpen());
+    if (!m_link->isOpen() && !m_link->open()) {
+        prompter().error(this, m_link->errorString());
+        return;
+    }
+    if (!m_link->isOpen())
+        return;
+    log(text::connectionSuccess(m_link->settings().portName));
+    setLinkState(LinkState::Connected);
+}
+
+void MainWindow::ButtonStopClick()
+{
+    if (m_link->isOpen()) {
+        log(text::connectionClose());
+        m_link->close();
+    }
+    if (m_link->isOpen())
+        return;
+    setLinkState(LinkState::Disconnected);
+}
+
+void MainWindow::Btn_ComSetupClick()
+{
+    if (m_linkState == LinkState::Connected)
+        return;
+    auto *dialog = new ComSetupDialog(m_link->settings(), availablePortNames(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_link->setSettings(dialog->settings()); });
+    dialog->open();
+}
+
+void MainWindow::BtnExitClick()
+{
+    if (!prompter().askYesNo(this, {}, text::exitQuestion()))
+        return;
+    log(text::exitLine());
+    m_link->close();
+    close();
+}
+
+void MainWindow::ComPortEnvBoardError()
+{
+    log(text::lineError());
+}
+
+} // namespace r5setup

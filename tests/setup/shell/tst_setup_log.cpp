@@ -1,0 +1,179 @@
+#include "fakes.h"
+#include "r5setup/setuplog.h"
+#include "r5setup/ui/logpanel.h"
+#include "shellsupport.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace r5setup;
+
+namespace {
+
+const QDateTime kMorning(QDate(2026, 12, 7), QTime(9, 5, 7));
+
+} // namespace
+
+class TstSetupLog : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void lineForm_data();
+    void lineForm();
+    void dailyFileName();
+    void fileLineIsPanelLine();
+    void panelEmptiedBeforeThe502ndLine();
+    void saveLogFileOffAndOn();
+    void midnightStartsNewFile();
+    void unwritableFileSaidOnce();
+    void clearLeavesFile();
+
+private:
+    QStringList panel() const;
+    QString todayFile() const { return setuplog::filePath(m_clock.localNow().date()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCwd;
+    r5::test::FakeClock m_clock{kMorning};
+    std::unique_ptr<QPlainTextEdit> m_memo;
+    std::unique_ptr<QCheckBox> m_save;
+    std::unique_ptr<LogPanel> m_log;
+};
+
+void TstSetupLog::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_oldCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(QDir().mkdir(u"Log"_s));
+    m_clock.set(kMorning);
+    m_memo = std::make_unique<QPlainTextEdit>();
+    m_save = std::make_unique<QCheckBox>();
+    m_save->setChecked(true);
+    m_log = std::make_unique<LogPanel>(m_clock, m_memo.get(), m_save.get());
+}
+
+void TstSetupLog::cleanup()
+{
+    m_log.reset();
+    m_save.reset();
+    m_memo.reset();
+    QDir::setCurrent(m_oldCwd);
+    m_dir.reset();
+}
+
+QStringList TstSetupLog::panel() const
+{
+    const QString text = m_memo->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split(u'\n');
+}
+
+void TstSetupLog::lineForm_data()
+{
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("morning") << QTime(9, 5, 7, 999) << u"Start R5200TX Serial Setup Program..."_s
+                             << u"[09:05:07]  Start R5200TX Serial Setup Program..."_s;
+    QTest::newRow("midnight") << QTime(0, 0, 0) << u"x"_s << u"[00:00:00]  x"_s;
+    QTest::newRow("last second, 24-hour") << QTime(23, 59, 59) << u"[EOT]"_s << u"[23:59:59]  [EOT]"_s;
+    QTest::newRow("trailing space kept") << QTime(12, 0, 1) << u"Trying Korvia R5200TX Comport Open... "_s
+                                         << u"[12:00:01]  Trying Korvia R5200TX Comport Open... "_s;
+    QTest::newRow("empty message") << QTime(1, 2, 3) << QString() << u"[01:02:03]  "_s;
+}
+
+void TstSetupLog::lineForm()
+{
+    QFETCH(QTime, time);
+    QFETCH(QString, message);
+    QFETCH(QString, line);
+    QCOMPARE(setuplog::composeLine(time, message), line);
+    m_clock.set(QDateTime(QDate(2026, 1, 2), time));
+    m_log->log(message);
+    QCOMPARE(panel(), QStringList{line});
+}
+
+void TstSetupLog::dailyFileName()
+{
+    QCOMPARE(setuplog::filePath(QDate(2026, 3, 4)), u"Log/R5200Setup_20260304.log"_s);
+    QCOMPARE(setuplog::filePath(QDate(2026, 12, 31)), u"Log/R5200Setup_20261231.log"_s);
+}
+
+void TstSetupLog::fileLineIsPanelLine()
+{
+    m_log->log(u"단말기의 Serial Port 상태를 확인하십시오."_s);
+    m_clock.advanceMs(1000);
+    m_log->log(u"TX 0x41 : [5][7E.05.41.50.FE.]"_s);
+    QCOMPARE(panel().size(), 2);
+    const QByteArray expected = (panel()[0] + u"\r\n"_s + panel()[1] + u"\r\n"_s).toUtf8();
+    QCOMPARE(readFile(todayFile()), expected);
+}
+
+void TstSetupLog::panelEmptiedBeforeThe502ndLine()
+{
+    m_save->setChecked(false);
+    for (int i = 1; i <= 501; ++i)
+        m_log->log(QString::number(i));
+    QCOMPARE(panel().size(), 501);
+    m_log->log(u"502"_s);
+    QCOMPARE(panel(), QStringList{u"[09:05:07]  502"_s});
+}
+
+void TstSetupLog::saveLogFileOffAndOn()
+{
+    m_log->log(u"one"_s);
+    m_save->setChecked(false);
+    m_log->log(u"two"_s);
+    QCOMPARE(readFile(todayFile()), QByteArray("[09:05:07]  one\r\n"));
+    m_save->setChecked(true);
+    m_log->log(u"three"_s);
+    QCOMPARE(readFile(todayFile()), QByteArray("[09:05:07]  one\r\n[09:05:07]  three\r\n"));
+    QCOMPARE(panel().size(), 3);
+}
+
+void TstSetupLog::midnightStartsNewFile()
+{
+    m_clock.set(QDateTime(QDate(2026, 12, 7), QTime(23, 59, 59, 999)));
+    m_log->log(u"before"_s);
+    m_clock.advanceMs(1);
+    m_log->log(u"after"_s);
+    QCOMPARE(readFile(u"Log/R5200Setup_20261207.log"_s), QByteArray("[23:59:59]  before\r\n"));
+    QCOMPARE(readFile(u"Log/R5200Setup_20261208.log"_s), QByteArray("[00:00:00]  after\r\n"));
+}
+
+void TstSetupLog::unwritableFileSaidOnce()
+{
+    QVERIFY(QDir().rmdir(u"Log"_s));
+    m_log->log(u"one"_s);
+    m_log->log(u"two"_s);
+    m_log->log(u"three"_s);
+    const QString notice = u"[09:05:07]  Log File Write ERROR!! [Log/R5200Setup_20261207.log]"_s;
+    QCOMPARE(panel(),
+             (QStringList{u"[09:05:07]  one"_s, notice, u"[09:05:07]  two"_s, u"[09:05:07]  three"_s}));
+
+    // Once the folder is back, lines reach the file again.
+    QVERIFY(QDir().mkdir(u"Log"_s));
+    m_log->log(u"four"_s);
+    QCOMPARE(readFile(todayFile()), QByteArray("[09:05:07]  four\r\n"));
+    QCOMPARE(panel().count(notice), 1);
+}
+
+void TstSetupLog::clearLeavesFile()
+{
+    m_log->log(u"one"_s);
+    m_log->clear();
+    QVERIFY(panel().isEmpty());
+    m_log->log(u"two"_s);
+    QCOMPARE(panel(), QStringList{u"[09:05:07]  two"_s});
+    QCOMPARE(readFile(todayFile()), QByteArray("[09:05:07]  one\r\n[09:05:07]  two\r\n"));
+}
+
+QTEST_MAIN(TstSetupLog)
+#include "tst_setup_log.moc"
