@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-
 #include <cstdio>
 
 using namespace r5::protocol;

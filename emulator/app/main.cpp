@@ -1,10 +1,8 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
-#include "options.h"
-
 #include "emu/devicemodel.h"
 #include "emu/serialside.h"
 #include "emu/transport.h"
-
+#include "options.h"
 #include "r5/clock.h"
 
 #include <QCoreApplication>
@@ -12,7 +10,6 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTextStream>
-
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -30,7 +27,8 @@ class Console
 public:
     void line(const QString &text)
     {
-        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text << Qt::endl;
+        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text
+              << Qt::endl;
     }
     void plain(const QString &text) { m_out << text << Qt::endl; }
     void error(const QString &text) { m_err << text << Qt::endl; }
@@ -74,7 +72,8 @@ void startTcpSide(const emu::Options &options, emu::DeviceModel &model, Console 
     // model.expiryInUse()}, reconfigure it on DeviceModel::networkSettingsChanged() (unless
     // --tcp-port fixed the port) and call resetCounters() on
     // DeviceModel::counterResetRequested().
-    console.line(u"TCP side not built in: status reports on %1:%2 are not served"_s.arg(options.tcpAddress).arg(port));
+    console.line(
+        u"TCP side not built in: status reports on %1:%2 are not served"_s.arg(options.tcpAddress).arg(port));
 }
 
 } // namespace
@@ -149,8 +148,9 @@ int main(int argc, char *argv[])
                      .arg(s.serverPort)
                      .arg(QString(QLatin1Char(s.protocolMode)), s.apSsid));
     if (options.faults.any())
-        console.line(u"fault switches on for %1"_s.arg(options.faults.answers == 0 ? u"every answer"_s
-                                                                                   : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
+        console.line(u"fault switches on for %1"_s.arg(
+            options.faults.answers == 0 ? u"every answer"_s
+                                        : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
 
     if (options.tcp)
         startTcpSide(options, model, console);

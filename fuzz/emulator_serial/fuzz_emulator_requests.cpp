@@ -5,7 +5,6 @@
 #include "emu/requestreceiver.h"
 
 #include <QJsonDocument>
-
 #include <cstddef>
 #include <cstdint>
 

@@ -53,7 +53,10 @@ int word(QByteArrayView bytes, qsizetype at)
 
 QString dotted(QByteArrayView b)
 {
-    return u"%1.%2.%3.%4"_s.arg(std::uint8_t(b[0])).arg(std::uint8_t(b[1])).arg(std::uint8_t(b[2])).arg(std::uint8_t(b[3]));
+    return u"%1.%2.%3.%4"_s.arg(std::uint8_t(b[0]))
+        .arg(std::uint8_t(b[1]))
+        .arg(std::uint8_t(b[2]))
+        .arg(std::uint8_t(b[3]));
 }
 
 QString modeText(char mode)
@@ -65,27 +68,31 @@ QString modeText(char mode)
 int payloadSize(std::uint8_t id)
 {
     switch (id) {
-    case proto::id::SetAp: return 48;
-    case proto::id::Wan: return 12;
-    case proto::id::Server: return 4;
-    case proto::id::Di: return 18;
-    case proto::id::FactoryReset: return 1;
-    case proto::id::FlashSave: return 3;
-    case proto::id::FirmwareDownload: return 38;
-    default: return -1;
+    case proto::id::SetAp:
+        return 48;
+    case proto::id::Wan:
+        return 12;
+    case proto::id::Server:
+        return 4;
+    case proto::id::Di:
+        return 18;
+    case proto::id::FactoryReset:
+        return 1;
+    case proto::id::FlashSave:
+        return 3;
+    case proto::id::FirmwareDownload:
+        return 38;
+    default:
+        return -1;
     }
 }
 
 } // namespace
 
 DeviceModel::DeviceModel(const DeviceState &state, QObject *parent)
-    : QObject(parent)
-    , m_state(state)
-    , m_portInUse(state.serverPort)
-    , m_modeInUse(state.protocolMode)
-    , m_expiryInUse(state.expirySeconds)
-{
-}
+    : QObject(parent), m_state(state), m_portInUse(state.serverPort), m_modeInUse(state.protocolMode),
+      m_expiryInUse(state.expirySeconds)
+{}
 
 void DeviceModel::setState(const DeviceState &state)
 {
@@ -228,14 +235,16 @@ void DeviceModel::reboot()
 {
     Q_EMIT log(u"rebooting"_s);
     m_rssiOffset = 0;
-    const bool serverChanged = m_portInUse != m_state.serverPort || m_modeInUse != m_state.protocolMode
-                               || m_expiryInUse != m_state.expirySeconds;
+    const bool serverChanged = m_portInUse != m_state.serverPort || m_modeInUse != m_state.protocolMode ||
+                               m_expiryInUse != m_state.expirySeconds;
     m_portInUse = m_state.serverPort;
     m_modeInUse = m_state.protocolMode;
     m_expiryInUse = m_state.expirySeconds;
     Q_EMIT rebooted();
     if (serverChanged) {
-        Q_EMIT log(u"server now on port %1, mode '%2', expiry %3 s"_s.arg(m_portInUse).arg(modeText(m_modeInUse)).arg(m_expiryInUse));
+        Q_EMIT log(u"server now on port %1, mode '%2', expiry %3 s"_s.arg(m_portInUse)
+                       .arg(modeText(m_modeInUse))
+                       .arg(m_expiryInUse));
         Q_EMIT networkSettingsChanged();
     }
 }
@@ -244,8 +253,8 @@ void DeviceModel::changed()
 {
     if (!m_stateFile.isEmpty()) {
         QSaveFile file(m_stateFile);
-        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(m_state.toJson()).toJson()) < 0
-            || !file.commit())
+        if (!file.open(QIODevice::WriteOnly) || file.write(QJsonDocument(m_state.toJson()).toJson()) < 0 ||
+            !file.commit())
             Q_EMIT log(u"cannot write the state file "_s + m_stateFile + u": "_s + file.errorString());
     }
     Q_EMIT stateChanged();
@@ -261,7 +270,9 @@ QByteArray DeviceModel::handle(QByteArrayView request)
 
     const int expected = payloadSize(id);
     if (expected >= 0 && payload.size() != expected) {
-        Q_EMIT log(u"request 0x%1 ignored: %2 payload bytes, %3 expected"_s.arg(proto::byteText(id)).arg(payload.size()).arg(expected));
+        Q_EMIT log(u"request 0x%1 ignored: %2 payload bytes, %3 expected"_s.arg(proto::byteText(id))
+                       .arg(payload.size())
+                       .arg(expected));
         return {};
     }
 
@@ -284,8 +295,8 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         std::copy_n(payload.begin(), 4, m_state.ip.begin());
         std::copy_n(payload.begin() + 4, 4, m_state.gateway.begin());
         std::copy_n(payload.begin() + 8, 4, m_state.mask.begin());
-        Q_EMIT log(u"WAN set: address %1, gateway %2, mask %3"_s.arg(dotted(payload.sliced(0, 4)), dotted(payload.sliced(4, 4)),
-                                                                    dotted(payload.sliced(8, 4))));
+        Q_EMIT log(u"WAN set: address %1, gateway %2, mask %3"_s.arg(
+            dotted(payload.sliced(0, 4)), dotted(payload.sliced(4, 4)), dotted(payload.sliced(8, 4))));
         changed();
         reboot();
         return shortReply(id);
@@ -293,7 +304,8 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         m_state.serverPort = std::uint16_t(word(payload, 0));
         m_state.expirySeconds = std::uint8_t(payload[2]);
         m_state.protocolMode = payload[3];
-        Q_EMIT log(u"server set: port %1, expiry %2 s, mode '%3'"_s.arg(m_state.serverPort).arg(m_state.expirySeconds)
+        Q_EMIT log(u"server set: port %1, expiry %2 s, mode '%3'"_s.arg(m_state.serverPort)
+                       .arg(m_state.expirySeconds)
                        .arg(modeText(m_state.protocolMode)));
         changed();
         reboot();
@@ -303,7 +315,8 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         for (int i = 0; i < 5; ++i) {
             m_state.throughput[std::size_t(i)] = std::uint16_t(word(payload, 2 * i));
             m_state.countMode[std::size_t(i)] = payload[12 + i];
-            channels.append(u"%1 ms %2"_s.arg(m_state.throughput[std::size_t(i)]).arg(modeText(payload[12 + i])));
+            channels.append(
+                u"%1 ms %2"_s.arg(m_state.throughput[std::size_t(i)]).arg(modeText(payload[12 + i])));
         }
         Q_EMIT log(u"DI set: "_s + channels.join(u", "_s));
         changed();
@@ -341,14 +354,16 @@ QByteArray DeviceModel::handle(QByteArrayView request)
     case proto::id::FlashSave:
         m_state.flashInterval = std::uint16_t(word(payload, 0));
         m_state.flashDelay = std::uint8_t(payload[2]);
-        Q_EMIT log(u"flash save set: interval %1, delay %2"_s.arg(m_state.flashInterval).arg(m_state.flashDelay));
+        Q_EMIT log(
+            u"flash save set: interval %1, delay %2"_s.arg(m_state.flashInterval).arg(m_state.flashDelay));
         changed();
         return shortReply(id);
     case proto::id::FirmwareDownload:
         // The virtual device has no firmware to replace; it says what it was told.
-        Q_EMIT log(u"firmware download ordered from http://%1:%2%3 (not fetched)"_s.arg(dotted(payload.sliced(0, 4)))
-                       .arg(word(payload, 4))
-                       .arg(paddedField(payload, 6, 32)));
+        Q_EMIT log(
+            u"firmware download ordered from http://%1:%2%3 (not fetched)"_s.arg(dotted(payload.sliced(0, 4)))
+                .arg(word(payload, 4))
+                .arg(paddedField(payload, 6, 32)));
         return shortReply(id);
     case proto::id::FlashErase:
         Q_EMIT log(u"flash erase (the virtual device keeps its settings)"_s);

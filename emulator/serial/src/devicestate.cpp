@@ -22,8 +22,7 @@ public:
 
     bool ok() const { return m_ok; }
 
-    template <typename T>
-    void integer(const char *key, T &out, int low, int high)
+    template <typename T> void integer(const char *key, T &out, int low, int high)
     {
         const QJsonValue v = m_json.value(QLatin1StringView(key));
         if (v.isUndefined())
@@ -124,7 +123,8 @@ QJsonObject DeviceState::toJson() const
     o[u"apPassword"_s] = apPassword;
     QJsonArray aps;
     for (const VisibleAp &ap : visibleAps)
-        aps.append(QJsonObject{{u"ssid"_s, ap.ssid}, {u"channel"_s, ap.channel}, {u"rssi"_s, ap.rssi}, {u"auth"_s, ap.auth}});
+        aps.append(QJsonObject{
+            {u"ssid"_s, ap.ssid}, {u"channel"_s, ap.channel}, {u"rssi"_s, ap.rssi}, {u"auth"_s, ap.auth}});
     o[u"visibleAps"_s] = aps;
     return o;
 }
@@ -190,8 +190,8 @@ std::optional<DeviceState> DeviceState::fromJson(const QJsonObject &json, QStrin
         s.visibleAps.clear();
         for (const QJsonValue v : json.value(u"visibleAps"_s).toArray()) {
             const QJsonObject o = v.toObject();
-            VisibleAp ap{o.value(u"ssid"_s).toString(), o.value(u"channel"_s).toInt(1), o.value(u"rssi"_s).toInt(-70),
-                         o.value(u"auth"_s).toString()};
+            VisibleAp ap{o.value(u"ssid"_s).toString(), o.value(u"channel"_s).toInt(1),
+                         o.value(u"rssi"_s).toInt(-70), o.value(u"auth"_s).toString()};
             if (ap.ssid.isEmpty() || ap.channel < 0 || ap.channel > 999 || ap.rssi < -999 || ap.rssi > 999)
                 r.fail("visibleAps");
             s.visibleAps.append(ap);

@@ -10,7 +10,8 @@ using namespace r5::protocol;
 
 QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *notes)
 {
-    if (!m_faults.any() || (m_faults.answers > 0 && m_spoiled >= m_faults.answers) || answer.size() < kMinFrameSize)
+    if (!m_faults.any() || (m_faults.answers > 0 && m_spoiled >= m_faults.answers) ||
+        answer.size() < kMinFrameSize)
         return {answer};
     ++m_spoiled;
     const auto note = [notes](const QString &text) {
@@ -20,7 +21,8 @@ QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *no
 
     QByteArray out = answer;
     if (m_faults.unregistered) {
-        out = QByteArray::fromHex("7E0500" "44FE");
+        out = QByteArray::fromHex("7E0500"
+                                  "44FE");
         out[2] = kUnregisteredId;
         note(u"fault: answered with the unregistered id 0x5A"_s);
     }

@@ -1,7 +1,6 @@
 #include "emu/transport.h"
 
 #include <QSocketNotifier>
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -69,7 +68,8 @@ void PtyTransport::readReady()
             continue;
         if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) {
             // The terminal side is held open by this process, so this is not a peer leaving.
-            Q_EMIT problem(u"reading the pseudo-terminal failed: "_s + QString::fromLocal8Bit(std::strerror(errno)));
+            Q_EMIT problem(u"reading the pseudo-terminal failed: "_s +
+                           QString::fromLocal8Bit(std::strerror(errno)));
             m_readNotifier->setEnabled(false);
         }
         return;

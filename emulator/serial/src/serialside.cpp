@@ -1,7 +1,6 @@
 #include "emu/serialside.h"
 
 #include "emu/devicemodel.h"
-
 #include "r5/protocol/frame.h"
 
 using namespace Qt::StringLiterals;
@@ -42,8 +41,8 @@ void SerialSide::received(const QByteArray &bytes)
         for (const QString &note : std::as_const(notes))
             Q_EMIT log(note);
         for (qsizetype i = 0; i < pieces.size(); ++i) {
-            const QString label = pieces.size() == 1 ? u"TX ["_s
-                                                     : u"TX piece %1/%2 ["_s.arg(i + 1).arg(pieces.size());
+            const QString label =
+                pieces.size() == 1 ? u"TX ["_s : u"TX piece %1/%2 ["_s.arg(i + 1).arg(pieces.size());
             m_queue.enqueue({pieces[i], i > 0, label});
         }
     }

@@ -5,7 +5,6 @@
 #include "emu/faults.h"
 #include "emu/requestreceiver.h"
 #include "emu/serialside.h"
-
 #include "r5/protocol/decoders.h"
 #include "r5/protocol/receivepath.h"
 #include "r5/protocol/requests.h"
@@ -70,9 +69,11 @@ void TstEmuDevice::answersEveryRequest_data()
     QTest::addColumn<QByteArray>("reply"); // empty: checked by decoding below
     QTest::newRow("0x41") << proto::statusRequest().frame << QByteArray();
     QTest::newRow("0x42") << proto::setApRequest(u"GuestNet", u"").frame << shortReply(0x42);
-    QTest::newRow("0x43") << proto::wanRequest({{127, 0, 0, 1}, {127, 0, 0, 1}, {255, 0, 0, 0}}).frame << shortReply(0x43);
+    QTest::newRow("0x43") << proto::wanRequest({{127, 0, 0, 1}, {127, 0, 0, 1}, {255, 0, 0, 0}}).frame
+                          << shortReply(0x43);
     QTest::newRow("0x44") << proto::serverRequest(4000, 0, 0).frame << shortReply(0x44);
-    QTest::newRow("0x45") << proto::diRequest({10, 10, 10, 10, 10}, {0, 0, 0, 0, 0}).frame << shortReply(0x45);
+    QTest::newRow("0x45") << proto::diRequest({10, 10, 10, 10, 10}, {0, 0, 0, 0, 0}).frame
+                          << shortReply(0x45);
     QTest::newRow("0x46") << proto::factoryResetRequest(u"46", false).frame << shortReply(0x46);
     QTest::newRow("0x47") << proto::rebootRequest().frame << shortReply(0x47);
     QTest::newRow("0x48") << proto::hintQuery(u"48").frame << QByteArray();
@@ -112,8 +113,8 @@ void TstEmuDevice::answersEveryRequest()
         QVERIFY(list);
         QCOMPARE(list->count, 5);
         QCOMPARE(list->entries.size(), 5);
-        QCOMPARE(list->entries[2].cells(), (QStringList{u"3"_s, u"연구소 무선랜 2층"_s, u"11"_s, u"-73"_s, u"54%"_s,
-                                                         u"WPA_WPA2_PSK"_s}));
+        QCOMPARE(list->entries[2].cells(), (QStringList{u"3"_s, u"연구소 무선랜 2층"_s, u"11"_s, u"-73"_s,
+                                                        u"54%"_s, u"WPA_WPA2_PSK"_s}));
         break;
     }
     case 0x49: {
@@ -138,7 +139,8 @@ void TstEmuDevice::answersEveryRequest()
 void TstEmuDevice::setCommandsShowInTheNextAnswers()
 {
     DeviceModel model;
-    QVERIFY(!model.handle(proto::wanRequest({{192, 168, 1, 254}, {192, 168, 1, 1}, {255, 255, 255, 0}}).frame).isEmpty());
+    QVERIFY(!model.handle(proto::wanRequest({{192, 168, 1, 254}, {192, 168, 1, 1}, {255, 255, 255, 0}}).frame)
+                 .isEmpty());
     QVERIFY(!model.handle(proto::serverRequest(65534, 30, 1).frame).isEmpty());
     QVERIFY(!model.handle(proto::diRequest({2550, 1, 100, 900, 20}, {1, 0, 1, 0, 0}).frame).isEmpty());
     QVERIFY(!model.handle(proto::flashSaveRequest(600, 60).frame).isEmpty());
@@ -277,8 +279,9 @@ void TstEmuDevice::badStateFileIsRefused()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"device.json"_s);
-    for (const QByteArray &text : {QByteArray("{not json"), QByteArray(R"({"serverPort": 70000})"),
-                                   QByteArray(R"({"ip": "1.2.3"})"), QByteArray(R"({"throughput": [1,2]})")}) {
+    for (const QByteArray &text :
+         {QByteArray("{not json"), QByteArray(R"({"serverPort": 70000})"), QByteArray(R"({"ip": "1.2.3"})"),
+          QByteArray(R"({"throughput": [1,2]})")}) {
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(text);
@@ -303,7 +306,8 @@ void TstEmuDevice::requestFraming_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QList<QByteArray>>("frames");
     QTest::addColumn<int>("skipped");
-    const QByteArray wan = proto::wanRequest({{192, 168, 1, 254}, {192, 168, 1, 254}, {255, 255, 255, 254}}).frame;
+    const QByteArray wan =
+        proto::wanRequest({{192, 168, 1, 254}, {192, 168, 1, 254}, {255, 255, 255, 254}}).frame;
     const QByteArray status = proto::statusRequest().frame;
     QTest::newRow("payload holds FE") << wan << QList<QByteArray>{wan} << 0;
     QTest::newRow("noise first") << QByteArray("\x01\x02" + status) << QList<QByteArray>{status} << 2;
@@ -339,10 +343,12 @@ void TstEmuDevice::faultSwitches_data()
     const QByteArray status = DeviceModel().statusAnswer();
     Faults pieces;
     pieces.pieces = {10, 30, 11};
-    QTest::newRow("pieces") << pieces << status << QList<QByteArray>{status.left(10), status.mid(10, 30), status.mid(40)};
+    QTest::newRow("pieces") << pieces << status
+                            << QList<QByteArray>{status.left(10), status.mid(10, 30), status.mid(40)};
     Faults shortPieces;
     shortPieces.pieces = {2};
-    QTest::newRow("pieces with a rest") << shortPieces << status << QList<QByteArray>{status.left(2), status.mid(2)};
+    QTest::newRow("pieces with a rest")
+        << shortPieces << status << QList<QByteArray>{status.left(2), status.mid(2)};
 
     Faults stray;
     stray.stray = "\x31\x32";
@@ -353,12 +359,13 @@ void TstEmuDevice::faultSwitches_data()
     QByteArray spoiled = status;
     spoiled[27] = char(0xFE);
     QTest::newRow("payload FE") << fe << status << QList<QByteArray>{spoiled};
-    QTest::newRow("payload FE in a short reply") << fe << shortReply(0x45)
-                                                 << QList<QByteArray>{QByteArray::fromHex("7E064544FEFE")};
+    QTest::newRow("payload FE in a short reply")
+        << fe << shortReply(0x45) << QList<QByteArray>{QByteArray::fromHex("7E064544FEFE")};
 
     Faults unregistered;
     unregistered.unregistered = true;
-    QTest::newRow("unregistered") << unregistered << status << QList<QByteArray>{QByteArray::fromHex("7E055A44FE")};
+    QTest::newRow("unregistered") << unregistered << status
+                                  << QList<QByteArray>{QByteArray::fromHex("7E055A44FE")};
 
     Faults wrong;
     wrong.wrongCount = true;

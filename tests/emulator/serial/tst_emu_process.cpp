@@ -2,7 +2,6 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "ptypair.h"
-
 #include "r5/protocol/decoders.h"
 #include "r5/protocol/requests.h"
 
@@ -11,7 +10,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -161,9 +159,10 @@ void TstEmuProcess::helpNamesEveryOption()
     QVERIFY(p.waitForFinished(10000));
     QCOMPARE(p.exitCode(), 0);
     const QString help = QString::fromUtf8(p.readAllStandardOutput());
-    for (const char *option : {"--link", "--port", "--state", "--fault-pieces", "--piece-gap", "--fault-stray",
-                               "--fault-payload-fe", "--fault-unregistered", "--fault-wrong-count", "--fault-answers",
-                               "--rssi-drift", "--seed", "--tcp-address", "--tcp-port", "--no-tcp"})
+    for (const char *option :
+         {"--link", "--port", "--state", "--fault-pieces", "--piece-gap", "--fault-stray",
+          "--fault-payload-fe", "--fault-unregistered", "--fault-wrong-count", "--fault-answers",
+          "--rssi-drift", "--seed", "--tcp-address", "--tcp-port", "--no-tcp"})
         QVERIFY2(help.contains(QLatin1StringView(option)), option);
 }
 
@@ -212,14 +211,17 @@ void TstEmuProcess::faultSwitches_data()
     QTest::addColumn<QByteArray>("head"); // the first bytes of what arrives
 
     QTest::newRow("pieces") << QStringList{u"--fault-pieces"_s, u"10,30,11"_s} << 51
-                            << u"TX piece 3/3 [00.46.46.46.46.46.46.00.1E.05.FE.]"_s << QByteArray::fromHex("7E334144");
-    QTest::newRow("stray") << QStringList{u"--fault-stray"_s, u"3132"_s} << 53 << u"fault: 2 stray byte(s) first"_s
-                           << QByteArray::fromHex("31327E334144");
-    QTest::newRow("payload FE") << QStringList{u"--fault-payload-fe"_s} << 51 << u"fault: payload byte 27 set to FE"_s
-                                << QByteArray::fromHex("7E334144");
+                            << u"TX piece 3/3 [00.46.46.46.46.46.46.00.1E.05.FE.]"_s
+                            << QByteArray::fromHex("7E334144");
+    QTest::newRow("stray") << QStringList{u"--fault-stray"_s, u"3132"_s} << 53
+                           << u"fault: 2 stray byte(s) first"_s << QByteArray::fromHex("31327E334144");
+    QTest::newRow("payload FE") << QStringList{u"--fault-payload-fe"_s} << 51
+                                << u"fault: payload byte 27 set to FE"_s << QByteArray::fromHex("7E334144");
     QTest::newRow("unregistered") << QStringList{u"--fault-unregistered"_s} << 5
-                                  << u"fault: answered with the unregistered id 0x5A"_s << QByteArray::fromHex("7E055A44FE");
-    QTest::newRow("wrong count") << QStringList{u"--fault-wrong-count"_s} << 52 << u"fault: one byte added to the content"_s
+                                  << u"fault: answered with the unregistered id 0x5A"_s
+                                  << QByteArray::fromHex("7E055A44FE");
+    QTest::newRow("wrong count") << QStringList{u"--fault-wrong-count"_s} << 52
+                                 << u"fault: one byte added to the content"_s
                                  << QByteArray::fromHex("7E344144");
 }
 

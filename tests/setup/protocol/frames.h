@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 
 namespace testframes {
@@ -31,7 +30,9 @@ struct Status
 {
     std::uint8_t type = 1, major = 1, minor = 5;
     QByteArray mac = QByteArray::fromHex("001A2B3C4D5E");
-    QByteArray wan = QByteArray::fromHex("7F000001" "7F000001" "FF000000");
+    QByteArray wan = QByteArray::fromHex("7F000001"
+                                         "7F000001"
+                                         "FF000000");
     std::uint16_t port = 4000;
     std::uint8_t expiry = 30;
     char mode = 'N';

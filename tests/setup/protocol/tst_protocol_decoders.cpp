@@ -2,7 +2,6 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "frames.h"
-
 #include "r5/protocol/decoders.h"
 
 #include <QTest>
@@ -64,7 +63,8 @@ void TstProtocolDecoders::statusChoices_data()
     QTest::newRow("other type") << 2 << 1 << 5 << 0x1F90 << 'G' << 'R' << u"ETC"_s << u"1.05"_s << 1 << 1;
     QTest::newRow("type 0") << 0 << 2 << 123 << 65535 << 'X' << 'f' << u"ETC"_s << u"2.12"_s << 1 << 1;
     QTest::newRow("minor 10") << 1 << 0 << 10 << 0 << 'N' << 'F' << u"R5200TX"_s << u"0.10"_s << 0 << 0;
-    QTest::newRow("largest bytes") << 1 << 255 << 255 << 1 << 'n' << 'F' << u"R5200TX"_s << u"255.25"_s << 1 << 0;
+    QTest::newRow("largest bytes") << 1 << 255 << 255 << 1 << 'n' << 'F' << u"R5200TX"_s << u"255.25"_s << 1
+                                   << 0;
     QTest::newRow("minor 0") << 1 << 3 << 0 << 4000 << 'N' << '\0' << u"R5200TX"_s << u"3.00"_s << 0 << 1;
 }
 
@@ -130,8 +130,10 @@ void TstProtocolDecoders::rssi_data()
     QTest::newRow("-70") << QByteArray("   -70") << u"-70"_s << int(RssiReading::Signal::Quality) << 60;
     QTest::newRow("-100 left") << QByteArray("-100") << u"-100"_s << int(RssiReading::Signal::Quality) << 0;
     QTest::newRow("-50") << QByteArray(" -50") << u"-50"_s << int(RssiReading::Signal::Quality) << 100;
-    QTest::newRow("NOINFO") << QByteArray("NOINFO") << u"NOINFO"_s << int(RssiReading::Signal::Disconnected) << 0;
-    QTest::newRow("not a number") << QByteArray("-7O") << u"-7O"_s << int(RssiReading::Signal::Unreadable) << 0;
+    QTest::newRow("NOINFO") << QByteArray("NOINFO") << u"NOINFO"_s << int(RssiReading::Signal::Disconnected)
+                            << 0;
+    QTest::newRow("not a number") << QByteArray("-7O") << u"-7O"_s << int(RssiReading::Signal::Unreadable)
+                                  << 0;
     QTest::newRow("blank") << QByteArray("      ") << QString() << int(RssiReading::Signal::Unreadable) << 0;
 }
 
@@ -198,8 +200,8 @@ void TstProtocolDecoders::apList_data()
     const QStringList row2{u"2"_s, u"Office-2G"_s, u"1"_s, u"-67"_s, u"66%"_s, u"WPA2_PSK"_s};
     const QStringList row3{u"3"_s, u"한국 연구소"_s, u"11"_s, u"-73"_s, u"54%"_s, u"WPA_WPA2_PSK"_s};
 
-    QTest::newRow("three") << QByteArray("3" + r1 + r2 + r3) << true << 3 << QList<QStringList>{row1, row2, row3}
-                           << false;
+    QTest::newRow("three") << QByteArray("3" + r1 + r2 + r3) << true << 3
+                           << QList<QStringList>{row1, row2, row3} << false;
     QTest::newRow("zero") << QByteArray("0" + r1) << true << 0 << QList<QStringList>{} << false;
     QTest::newRow("not a digit") << QByteArray("A" + r1) << false << 0 << QList<QStringList>{} << false;
     QTest::newRow("empty") << QByteArray() << false << 0 << QList<QStringList>{} << false;
@@ -207,10 +209,11 @@ void TstProtocolDecoders::apList_data()
         << QByteArray("3" + r1 + apRecord("Office-2G", "1", "-6x", "WPA2_PSK") + r3) << true << 3
         << QList<QStringList>{row1, {u"2"_s, u"Office-2G"_s, u"1"_s}} << true;
     QTest::newRow("count beyond the records")
-        << QByteArray("9" + r1) << true << 9 << QList<QStringList>{row1, {u"2"_s, QString(), QString()}} << true;
+        << QByteArray("9" + r1) << true << 9 << QList<QStringList>{row1, {u"2"_s, QString(), QString()}}
+        << true;
     QTest::newRow("record cut short")
-        << QByteArray("1" + r1.left(38)) << true << 1 << QList<QStringList>{{u"1"_s, u"R5_LAB"_s, u"6"_s, u"-4"_s, u"100%"_s, QString()}}
-        << false;
+        << QByteArray("1" + r1.left(38)) << true << 1
+        << QList<QStringList>{{u"1"_s, u"R5_LAB"_s, u"6"_s, u"-4"_s, u"100%"_s, QString()}} << false;
     QTest::newRow("five entries") << QByteArray("5" + r1 + r2 + r3 + r1 + r2) << true << 5
                                   << QList<QStringList>{row1, row2, row3, QStringList{u"4"_s} + row1.mid(1),
                                                         QStringList{u"5"_s} + row2.mid(1)}
@@ -235,7 +238,8 @@ void TstProtocolDecoders::apList()
 
 void TstProtocolDecoders::currentApCutsByBytes()
 {
-    const std::optional<CurrentAp> ap = decodeCurrentAp(content(currentApFrame("한국 연구소"_ba, "비밀번호")));
+    const std::optional<CurrentAp> ap =
+        decodeCurrentAp(content(currentApFrame("한국 연구소"_ba, "비밀번호")));
     QVERIFY(ap);
     QCOMPARE(ap->ssid, u"한국 연구소"_s);
     QCOMPARE(ap->password, u"비밀번호"_s);

@@ -2,7 +2,6 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "frames.h"
-
 #include "r5/protocol/frame.h"
 #include "r5/protocol/receivepath.h"
 
@@ -21,7 +20,10 @@ QString describe(const RxAction &action)
     struct
     {
         QString operator()(const rx::Log &a) const { return a.text; }
-        QString operator()(const rx::ShowStatus &a) const { return u"<status "_s + a.view->serverPort + u'>'; }
+        QString operator()(const rx::ShowStatus &a) const
+        {
+            return u"<status "_s + a.view->serverPort + u'>';
+        }
         QString operator()(const rx::ShowApList &a) const
         {
             return u"<ap list %1/%2>"_s.arg(a.list.entries.size()).arg(a.list.count);
@@ -63,8 +65,8 @@ QStringList feedInPieces(const QByteArray &stream, const QList<int> &pieces)
 
 QString rxLineOf(const QByteArray &shownFrame)
 {
-    return u"RX MSG ID:[0x"_s + QString::fromLatin1(shownFrame.mid(2, 1).toHex().toUpper()) + u"] LEN:["_s
-           + QString::number(shownFrame.size()) + u"]:["_s + frameDump(shownFrame) + u"]"_s;
+    return u"RX MSG ID:[0x"_s + QString::fromLatin1(shownFrame.mid(2, 1).toHex().toUpper()) + u"] LEN:["_s +
+           QString::number(shownFrame.size()) + u"]:["_s + frameDump(shownFrame) + u"]"_s;
 }
 
 const QString kEot = u"[EOT]"_s;
@@ -107,11 +109,13 @@ void TstProtocolReceive::dispatch_data()
     for (const char *id : {"53", "55", "58", "40", "4B"}) {
         const QByteArray f = QByteArray::fromHex(QByteArray("7E05") + id + "44FE");
         QTest::addRow("unregistered 0x%s", id)
-            << f << QStringList{kEot, u"Message ID:[0x"_s + QString::fromLatin1(id) + u"] is Unregistered."_s, rxLineOf(f), kSend};
+            << f
+            << QStringList{kEot, u"Message ID:[0x"_s + QString::fromLatin1(id) + u"] is Unregistered."_s,
+                           rxLineOf(f), kSend};
     }
-    QTest::newRow("lone end byte")
-        << QByteArray::fromHex("FE")
-        << QStringList{kEot, u"Message ID:[0x00] is Unregistered."_s, u"RX MSG ID:[0x00] LEN:[2]:[7E.FE.]"_s, kSend};
+    QTest::newRow("lone end byte") << QByteArray::fromHex("FE")
+                                   << QStringList{kEot, u"Message ID:[0x00] is Unregistered."_s,
+                                                  u"RX MSG ID:[0x00] LEN:[2]:[7E.FE.]"_s, kSend};
     QTest::newRow("one stray byte before a frame")
         << QByteArray("\x31" + status) << QStringList{kEot, rxLineOf(status), u"<status 4000>"_s};
     // Two stray bytes make the start byte data; the id is the second stray byte.
@@ -129,40 +133,53 @@ void TstProtocolReceive::dispatch_data()
     const QByteArray feFrame = fe.frame();
     const QByteArray head = feFrame.left(27) + '\xFE';
     const QByteArray tail = feFrame.mid(28);
-    QTest::newRow("payload byte FE")
-        << feFrame
-        << QStringList{kEot, rxLineOf(head), kEot, u"Message ID:[0x00] is Unregistered."_s,
-                       u"RX MSG ID:[0x00] LEN:["_s + QString::number(tail.size() + 1) + u"]:[7E."_s
-                           + frameDump(tail) + u"]"_s,
-                       kSend};
+    QTest::newRow("payload byte FE") << feFrame
+                                     << QStringList{kEot,
+                                                    rxLineOf(head),
+                                                    kEot,
+                                                    u"Message ID:[0x00] is Unregistered."_s,
+                                                    u"RX MSG ID:[0x00] LEN:["_s +
+                                                        QString::number(tail.size() + 1) + u"]:[7E."_s +
+                                                        frameDump(tail) + u"]"_s,
+                                                    kSend};
 
     const QByteArray ap = currentApFrame("R5_LAB", "secret");
-    QTest::newRow("current AP")
-        << ap << QStringList{kEot, rxLineOf(ap), u"res[48] = ["_s + QString::fromLatin1(ap.mid(4, 48)) + u"]"_s,
-                             u"<current ap R5_LAB/secret>"_s};
+    QTest::newRow("current AP") << ap
+                                << QStringList{kEot, rxLineOf(ap),
+                                               u"res[48] = ["_s + QString::fromLatin1(ap.mid(4, 48)) + u"]"_s,
+                                               u"<current ap R5_LAB/secret>"_s};
     const QByteArray apShort = frame(0x49, padRight("R5_LAB", 32) + padRight("secret", 15));
     QTest::newRow("current AP with 50 content bytes") << apShort << QStringList{kEot, rxLineOf(apShort)};
 
     const QByteArray rssi = rssiFrame("R5_LAB", "-70");
     QTest::newRow("rssi") << rssi
-                          << QStringList{kEot, rxLineOf(rssi), u"res[38] = ["_s + QString::fromLatin1(rssi.mid(4, 38)) + u"]"_s,
+                          << QStringList{kEot, rxLineOf(rssi),
+                                         u"res[38] = ["_s + QString::fromLatin1(rssi.mid(4, 38)) + u"]"_s,
                                          u"<rssi R5_LAB -70>"_s};
     const QByteArray rssiLong = frame(0x4A, padRight("R5_LAB", 32) + padRight("-70", 7));
     QTest::newRow("rssi with 42 content bytes") << rssiLong << QStringList{kEot, rxLineOf(rssiLong)};
 
     const QByteArray list = frame(0x48, "1" + apRecord("R5_LAB", "6", "-48", "WPA2_PSK"));
     QTest::newRow("ap list") << list
-                             << QStringList{kEot, rxLineOf(list), u"res[53] = ["_s + QString::fromLatin1(list.mid(4, 53)) + u"]"_s,
+                             << QStringList{kEot, rxLineOf(list),
+                                            u"res[53] = ["_s + QString::fromLatin1(list.mid(4, 53)) + u"]"_s,
                                             u"<ap list 1/1>"_s, u"<enable grid>"_s};
     const QByteArray notDigit = frame(0x48, "X" + apRecord("R5_LAB", "6", "-48", "WPA2_PSK"));
     QTest::newRow("ap list without a count digit")
-        << notDigit << QStringList{kEot, rxLineOf(notDigit), u"res[53] = ["_s + QString::fromLatin1(notDigit.mid(4, 53)) + u"]"_s,
-                                   u"<enable grid>"_s};
+        << notDigit
+        << QStringList{kEot, rxLineOf(notDigit),
+                       u"res[53] = ["_s + QString::fromLatin1(notDigit.mid(4, 53)) + u"]"_s,
+                       u"<enable grid>"_s};
 
     const QByteArray two = status + QByteArray::fromHex("7E055344FE");
-    QTest::newRow("two frames in one chunk")
-        << two << QStringList{kEot, rxLineOf(status), u"<status 4000>"_s, kEot, u"Message ID:[0x53] is Unregistered."_s,
-                              u"RX MSG ID:[0x53] LEN:[5]:[7E.05.53.44.FE.]"_s, kSend};
+    QTest::newRow("two frames in one chunk") << two
+                                             << QStringList{kEot,
+                                                            rxLineOf(status),
+                                                            u"<status 4000>"_s,
+                                                            kEot,
+                                                            u"Message ID:[0x53] is Unregistered."_s,
+                                                            u"RX MSG ID:[0x53] LEN:[5]:[7E.05.53.44.FE.]"_s,
+                                                            kSend};
 }
 
 void TstProtocolReceive::dispatch()
@@ -183,16 +200,17 @@ void TstProtocolReceive::statusInThreePieces()
     QVERIFY(path.feed(status.mid(10, 30)).isEmpty());
     QCOMPARE(path.receiver().held(), 39);
     const QStringList steps = describe(path.feed(status.mid(40)));
-    QCOMPARE(steps, (QStringList{kEot, u"RX MSG ID:[0x41] LEN:[51]:["_s + frameDump(status) + u"]"_s, u"<status 4000>"_s}));
+    QCOMPARE(steps, (QStringList{kEot, u"RX MSG ID:[0x41] LEN:[51]:["_s + frameDump(status) + u"]"_s,
+                                 u"<status 4000>"_s}));
 }
 
 void TstProtocolReceive::everyChunkingGivesTheSameSteps()
 {
-    const QByteArray stream = "\x31" + Status().frame() + QByteArray::fromHex("7E054344FE")
-                              + frame(0x48, "2" + apRecord("R5_LAB", "6", "-48", "WPA2_PSK")
-                                                + apRecord("한국 연구소"_ba, "11", "-73", "WPA_WPA2_PSK"))
-                              + QByteArray::fromHex("7E055844FE") + rssiFrame("R5_LAB", "NOINFO")
-                              + currentApFrame("R5_LAB", "secret");
+    const QByteArray stream = "\x31" + Status().frame() + QByteArray::fromHex("7E054344FE") +
+                              frame(0x48, "2" + apRecord("R5_LAB", "6", "-48", "WPA2_PSK") +
+                                              apRecord("한국 연구소"_ba, "11", "-73", "WPA_WPA2_PSK")) +
+                              QByteArray::fromHex("7E055844FE") + rssiFrame("R5_LAB", "NOINFO") +
+                              currentApFrame("R5_LAB", "secret");
     const QStringList whole = feedInPieces(stream, {});
     QCOMPARE(whole.count(kEot), 6);
 
@@ -218,8 +236,8 @@ void TstProtocolReceive::overflowDiscardsAndGoesOn()
     QVERIFY(path.feed(QByteArray(FrameReceiver::kCapacity, ' ')).isEmpty());
     QCOMPARE(path.receiver().held(), FrameReceiver::kCapacity);
     // The start byte that finds the hold full starts the next frame as usual.
-    QCOMPARE(describe(path.feed(status)),
-             (QStringList{u"RX Buffer Overflow!! [8192] bytes discarded."_s, kEot, rxLineOf(status), u"<status 4000>"_s}));
+    QCOMPARE(describe(path.feed(status)), (QStringList{u"RX Buffer Overflow!! [8192] bytes discarded."_s,
+                                                       kEot, rxLineOf(status), u"<status 4000>"_s}));
 
     // A frame that fills the hold exactly is still a frame.
     const QStringList full = describe(path.feed(QByteArray(FrameReceiver::kCapacity, ' ') + '\xFE'));

@@ -59,12 +59,12 @@ void TstProtocolRequests::catalogue_data()
         << diRequest({2550, 1, 100, 900, 20}, {1, 0, 1, 0, 0})
         << hex("7E 17 45 50 09 F6 00 01 00 64 03 84 00 14 00 00 52 46 52 46 46 46 FE") << QStringList{}
         << u"TX 0x45 : [23][7E.17.45.50.09.F6.00.01.00.64.03.84.00.14.00.00.52.46.52.46.46.46.FE.]"_s;
-    QTest::newRow("0x46 reset with counters") << factoryResetRequest(u"46", true) << hex("7E 06 46 50 59 FE")
-                                              << QStringList{sendCommand}
-                                              << u"TX 0x46 : [6][7E.06.46.50.59.FE.]"_s;
-    QTest::newRow("0x46 reset settings only") << factoryResetRequest(u"46", false) << hex("7E 06 46 50 4E FE")
-                                              << QStringList{sendCommand}
-                                              << u"TX 0x46 : [6][7E.06.46.50.4E.FE.]"_s;
+    QTest::newRow("0x46 reset with counters")
+        << factoryResetRequest(u"46", true) << hex("7E 06 46 50 59 FE") << QStringList{sendCommand}
+        << u"TX 0x46 : [6][7E.06.46.50.59.FE.]"_s;
+    QTest::newRow("0x46 reset settings only")
+        << factoryResetRequest(u"46", false) << hex("7E 06 46 50 4E FE") << QStringList{sendCommand}
+        << u"TX 0x46 : [6][7E.06.46.50.4E.FE.]"_s;
     QTest::newRow("0x47 reboot") << rebootRequest() << hex("7E 05 47 50 FE") << QStringList{sendCommand}
                                  << u"TX 0x47 : [5][7E.05.47.50.FE.] : System reboot Command"_s;
     QTest::newRow("0x48 search") << hintQuery(u"48") << hex("7E 05 48 50 FE") << QStringList{}
@@ -74,28 +74,31 @@ void TstProtocolRequests::catalogue_data()
     QTest::newRow("0x4A RSSI") << hintQuery(u"4A") << hex("7E 05 4A 50 FE") << QStringList{}
                                << u"TX 0x4A : [5][7E.05.4A.50.FE.]"_s;
     // The Hint's own spelling goes into the line, the converted byte into the frame.
-    QTest::newRow("0x4A lower-case hint") << hintQuery(u"4a") << hex("7E 05 4A 50 FE") << QStringList{}
-                                          << u"TX 0x4a : [5][7E.05.4A.50.FE.]"_s;
+    QTest::newRow("0x4A lower-case hint")
+        << hintQuery(u"4a") << hex("7E 05 4A 50 FE") << QStringList{} << u"TX 0x4a : [5][7E.05.4A.50.FE.]"_s;
     QTest::newRow("0x53 flash save") << flashSaveRequest(30, 5) << hex("7E 08 53 50 00 1E 05 FE")
-                                     << QStringList{u"[001E]"_s} << u"TX 0x53 : [8][7E.08.53.50.00.1E.05.FE.]"_s;
-    QTest::newRow("0x53 flash save top") << flashSaveRequest(65535, 255) << hex("7E 08 53 50 FF FF FF FE")
-                                         << QStringList{u"[FFFF]"_s}
-                                         << u"TX 0x53 : [8][7E.08.53.50.FF.FF.FF.FE.]"_s;
+                                     << QStringList{u"[001E]"_s}
+                                     << u"TX 0x53 : [8][7E.08.53.50.00.1E.05.FE.]"_s;
+    QTest::newRow("0x53 flash save top")
+        << flashSaveRequest(65535, 255) << hex("7E 08 53 50 FF FF FF FE") << QStringList{u"[FFFF]"_s}
+        << u"TX 0x53 : [8][7E.08.53.50.FF.FF.FF.FE.]"_s;
     QTest::newRow("0x58 flash erase") << flashEraseRequest(u"58") << hex("7E 05 58 50 FE")
                                       << QStringList{sendCommand} << u"TX 0x58 : [5][7E.05.58.50.FE.]"_s;
 
-    const QByteArray dl = hex("7E 2B 55 50 C0 A8 00 0A 1F 86") + QByteArray(15, ' ') + "/R5200TX_v1.0.bin" + hex("FE");
+    const QByteArray dl =
+        hex("7E 2B 55 50 C0 A8 00 0A 1F 86") + QByteArray(15, ' ') + "/R5200TX_v1.0.bin" + hex("FE");
     QTest::newRow("0x55 firmware download")
         << firmwareDownloadRequest({192, 168, 0, 10}, 8070, u"/R5200TX_v1.0.bin") << dl
         << QStringList{u"tmpFileName : [32][               /R5200TX_v1.0.bin]"_s}
         << u"TX 0x55 : [43]["_s + QString::fromLatin1(dl.toHex('.').toUpper()) + u".]"_s;
 
-    const QByteArray ap = hex("7E 35 42 50") + QByteArray(26, ' ') + "R5_LAB" + QByteArray(9, ' ') + "pass123"
-                          + hex("FE");
+    const QByteArray ap =
+        hex("7E 35 42 50") + QByteArray(26, ' ') + "R5_LAB" + QByteArray(9, ' ') + "pass123" + hex("FE");
     QTest::newRow("0x42 set AP") << setApRequest(u"R5_LAB", u"pass123") << ap
                                  << QStringList{u"tmpSSIDName : [32][                          R5_LAB]"_s,
                                                 u"tmpSSIDPW   : [16][         pass123]"_s}
-                                 << u"TX 0x42 : [53]["_s + QString::fromLatin1(ap.toHex('.').toUpper()) + u".]"_s;
+                                 << u"TX 0x42 : [53]["_s + QString::fromLatin1(ap.toHex('.').toUpper()) +
+                                        u".]"_s;
 }
 
 void TstProtocolRequests::catalogue()
@@ -184,8 +187,8 @@ void TstProtocolRequests::paddedText_data()
     QTest::newRow("korean counted in bytes")
         << u"한국"_s << 32 << QByteArray(QByteArray(26, ' ') + QByteArray("\xED\x95\x9C\xEA\xB5\xAD"));
     // Eleven syllables are 33 bytes: the eleventh does not fit whole and is left out.
-    QTest::newRow("korean cut whole")
-        << u"가나다라마바사아자차카"_s << 32 << QByteArray(QByteArray(2, ' ') + u"가나다라마바사아자차"_s.toUtf8());
+    QTest::newRow("korean cut whole") << u"가나다라마바사아자차카"_s << 32
+                                      << QByteArray(QByteArray(2, ' ') + u"가나다라마바사아자차"_s.toUtf8());
 }
 
 void TstProtocolRequests::paddedText()
@@ -232,7 +235,11 @@ void TstProtocolRequests::cutNeverSplitsACharacter()
         }
     }
     // Bytes that continue nothing are dropped at the start as well.
-    QCOMPARE(mb::cut("\x80\x80" "AB", 0, 4).toByteArray(), QByteArray("AB"));
+    QCOMPARE(mb::cut("\x80\x80"
+                     "AB",
+                     0, 4)
+                 .toByteArray(),
+             QByteArray("AB"));
     QCOMPARE(mb::cut("AB\xE0\xB0", 0, 4).toByteArray(), QByteArray("AB"));
 }
 

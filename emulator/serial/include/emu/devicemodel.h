@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QRandomGenerator>
 #include <QString>
-
 #include <cstdint>
 
 namespace emu {

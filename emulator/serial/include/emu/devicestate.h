@@ -3,7 +3,6 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <optional>

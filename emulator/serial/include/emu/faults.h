@@ -9,14 +9,17 @@ namespace emu {
 // Fault switches for tests: how the device spoils its answers.
 struct Faults
 {
-    QList<int> pieces;          // deliver an answer in pieces of these sizes (the rest in a last piece)
-    QByteArray stray;           // bytes sent before an answer
-    bool payloadFe = false;     // a payload byte becomes 0xFE (one is added to an answer without payload)
-    bool unregistered = false;  // answer with the unregistered id 0x5A instead
-    bool wrongCount = false;    // one byte more in the answer's content
-    int answers = 1;            // how many answers are spoiled; 0: every answer
+    QList<int> pieces;         // deliver an answer in pieces of these sizes (the rest in a last piece)
+    QByteArray stray;          // bytes sent before an answer
+    bool payloadFe = false;    // a payload byte becomes 0xFE (one is added to an answer without payload)
+    bool unregistered = false; // answer with the unregistered id 0x5A instead
+    bool wrongCount = false;   // one byte more in the answer's content
+    int answers = 1;           // how many answers are spoiled; 0: every answer
 
-    bool any() const { return !pieces.isEmpty() || !stray.isEmpty() || payloadFe || unregistered || wrongCount; }
+    bool any() const
+    {
+        return !pieces.isEmpty() || !stray.isEmpty() || payloadFe || unregistered || wrongCount;
+    }
 };
 
 inline constexpr char kUnregisteredId = 0x5A;

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QQueue>
 #include <QTimer>
-
 #include <memory>
 
 namespace emu {

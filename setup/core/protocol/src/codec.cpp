@@ -4,7 +4,6 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <limits>
 
 #ifdef Q_OS_WIN
@@ -22,7 +21,8 @@ QString charText(QStringView text)
 {
     if (text.isEmpty())
         return QStringLiteral("00");
-    const QByteArray bytes = mb::encode(text.first(text.front().isHighSurrogate() && text.size() > 1 ? 2 : 1));
+    const QByteArray bytes =
+        mb::encode(text.first(text.front().isHighSurrogate() && text.size() > 1 ? 2 : 1));
     return bytes.isEmpty() ? QStringLiteral("00") : byteText(std::uint8_t(bytes.front()));
 }
 

@@ -59,8 +59,8 @@ QString txLabel(QStringView hint)
 
 QString txLine(QStringView label, QByteArrayView frame, TxTail tail)
 {
-    return label + QString::number(frame.size()) + u"]["_s + frameDump(frame)
-           + (tail == TxTail::Reboot ? u"] : System reboot Command"_s : u"]"_s);
+    return label + QString::number(frame.size()) + u"]["_s + frameDump(frame) +
+           (tail == TxTail::Reboot ? u"] : System reboot Command"_s : u"]"_s);
 }
 
 } // namespace r5::protocol

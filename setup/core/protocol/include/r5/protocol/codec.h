@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 #include <optional>
 

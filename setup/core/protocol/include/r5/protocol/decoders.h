@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 
@@ -103,7 +102,7 @@ struct RssiReading
     QString ssid;     // `Edit_Current_SSID`
     QString rssiText; // `Edit_Current_RSSI`
     Signal signal = Signal::Unreadable;
-    int quality = 0;  // `Edit_Quality`, `Panel_Quality` (+ "%"), `PB_SignalQuality`
+    int quality = 0; // `Edit_Quality`, `Panel_Quality` (+ "%"), `PB_SignalQuality`
 };
 
 // nullopt unless the content has 41 bytes.

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
-
 #include <cstdint>
 
 // The outer shape of every frame: 7E, LEN, id, header, payload, FE. No checksum, no escaping.

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
 #include <memory>
 #include <variant>
 
@@ -53,8 +52,8 @@ struct SendStatusRequest
 };
 } // namespace rx
 
-using RxAction = std::variant<rx::Log, rx::ShowStatus, rx::ShowApList, rx::EnableApGrid,
-                              rx::ShowCurrentAp, rx::ShowRssi, rx::SendStatusRequest>;
+using RxAction = std::variant<rx::Log, rx::ShowStatus, rx::ShowApList, rx::EnableApGrid, rx::ShowCurrentAp,
+                              rx::ShowRssi, rx::SendStatusRequest>;
 
 class ReceivePath
 {

@@ -6,7 +6,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
