@@ -1,0 +1,165 @@
+// r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
+#include "emu/devicemodel.h"
+#include "emu/serialside.h"
+#include "emu/transport.h"
+#include "options.h"
+#include "r5/clock.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class Console
+{
+public:
+    void line(const QString &text)
+    {
+        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text
+              << Qt::endl;
+    }
+    void plain(const QString &text) { m_out << text << Qt::endl; }
+    void error(const QString &text) { m_err << text << Qt::endl; }
+
+private:
+    QTextStream m_out{stdout};
+    QTextStream m_err{stderr};
+};
+
+#ifdef Q_OS_UNIX
+// SIGINT/SIGTERM/SIGHUP end the event loop, so the link is removed on the way out.
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &sa, nullptr);
+}
+#endif
+
+// The TCP side: the status report server that Simulator_3810 talks to. It starts with the
+// device's server settings and follows them whenever a reboot changes them.
+void startTcpSide(const emu::Options &options, emu::DeviceModel &model, Console &console)
+{
+    const std::uint16_t port = options.tcpPort.value_or(model.serverPortInUse());
+    // ===== TCP side hook =====
+    // Create emu::TcpSide here with {options.tcpAddress, port, model.protocolModeInUse(),
+    // model.expiryInUse()}, reconfigure it on DeviceModel::networkSettingsChanged() (unless
+    // --tcp-port fixed the port) and call resetCounters() on
+    // DeviceModel::counterResetRequested().
+    console.line(
+        u"TCP side not built in: status reports on %1:%2 are not served"_s.arg(options.tcpAddress).arg(port));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"r5200tx-virtual"_s);
+    Console console;
+
+    const emu::ParsedOptions parsed = emu::parseOptions(QCoreApplication::arguments());
+    if (!parsed.options) {
+        if (parsed.exitCode == 0)
+            console.plain(parsed.text);
+        else
+            console.error(parsed.text);
+        return parsed.exitCode;
+    }
+    const emu::Options &options = *parsed.options;
+
+    emu::DeviceModel model;
+    QObject::connect(&model, &emu::DeviceModel::log, &app, [&console](const QString &l) { console.line(l); });
+    model.setRssiDrift(options.rssiDrift, options.seed);
+    if (!options.stateFile.isEmpty()) {
+        QString error;
+        if (!model.useStateFile(options.stateFile, &error)) {
+            console.error(error);
+            return 1;
+        }
+    }
+
+    std::unique_ptr<emu::Transport> transport;
+    QString error;
+    if (!options.port.isEmpty()) {
+        transport = emu::PortTransport::open(options.port, &error);
+    } else {
+#ifdef Q_OS_UNIX
+        transport = emu::PtyTransport::create(&error);
+#else
+        error = u"no pseudo-terminals here: name a serial port with --port"_s;
+#endif
+    }
+    if (!transport) {
+        console.error(error);
+        return 1;
+    }
+
+    bool linked = false;
+    if (!options.link.isEmpty()) {
+        const QFileInfo existing(options.link);
+        // Only a link left by an earlier run is replaced, never a file.
+        if (existing.isSymLink())
+            QFile::remove(options.link);
+        if (!QFile::link(transport->name(), options.link)) {
+            console.error(u"cannot make the link "_s + options.link);
+            return 1;
+        }
+        linked = true;
+    }
+
+    emu::SerialSide serial(&model, std::move(transport));
+    serial.setFaults(options.faults);
+    serial.setPieceGap(options.pieceGapMs);
+    QObject::connect(&serial, &emu::SerialSide::log, &app, [&console](const QString &l) { console.line(l); });
+
+    console.plain(u"Serial port: "_s + serial.portName());
+    if (linked)
+        console.plain(u"Linked at: "_s + options.link);
+    const emu::DeviceState &s = model.state();
+    console.line(u"R5200TX %1.%2, server port %3, mode '%4', access point \"%5\""_s.arg(s.firmwareMajor)
+                     .arg(uint(s.firmwareMinor), 2, 10, QChar(u'0'))
+                     .arg(s.serverPort)
+                     .arg(QString(QLatin1Char(s.protocolMode)), s.apSsid));
+    if (options.faults.any())
+        console.line(u"fault switches on for %1"_s.arg(
+            options.faults.answers == 0 ? u"every answer"_s
+                                        : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
+
+    if (options.tcp)
+        startTcpSide(options, model, console);
+
+#ifdef Q_OS_UNIX
+    quitOnSignals(app);
+#endif
+    const int rc = QCoreApplication::exec();
+    if (linked)
+        QFile::remove(options.link);
+    return rc;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "emu/devicestate.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QObject>
+#include <QRandomGenerator>
+#include <QString>
+#include <cstdint>
+
+namespace emu {
+
+// The device as its serial peer sees it: one request frame in, its answer out. Set-commands
+// write the state at once (and the state file, when there is one); the device reboots after
+// the access point, WAN, server and factory reset commands and on the reboot command, and
+// takes its server settings into use then.
+class DeviceModel : public QObject
+{
+    Q_OBJECT
+public:
+    explicit DeviceModel(const DeviceState &state = DeviceState::firstStart(), QObject *parent = nullptr);
+
+    const DeviceState &state() const { return m_state; }
+    void setState(const DeviceState &state);
+
+    // Loads `path` when it exists and writes every later change to it. False, with `error`
+    // set, when the file exists but cannot be read or holds bad values (the state is then
+    // left as it was and nothing is written to the file).
+    bool useStateFile(const QString &path, QString *error = nullptr);
+    QString stateFile() const { return m_stateFile; }
+
+    // How far the RSSI of the current AP may move per query, in dB (0 keeps it steady), and
+    // the seed of its moves, so runs repeat.
+    void setRssiDrift(int maxStep, std::uint32_t seed = 5200);
+    // The current AP's RSSI as last reported, or nullopt while not joined to a visible AP.
+    std::optional<int> currentRssi() const;
+
+    // Answers one request frame (7E LEN id 50 payload FE). Empty when the device gives no
+    // answer (unknown id, payload of the wrong size).
+    QByteArray handle(QByteArrayView request);
+
+    // Answers, built as the device sends them (header byte 0x44).
+    QByteArray statusAnswer() const;
+    QByteArray apListAnswer() const;
+    QByteArray currentApAnswer() const;
+    QByteArray rssiAnswer();
+    static QByteArray shortReply(std::uint8_t id);
+
+    // Server settings as taken into use at the last reboot (or at start).
+    std::uint16_t serverPortInUse() const { return m_portInUse; }
+    char protocolModeInUse() const { return m_modeInUse; }
+    std::uint8_t expiryInUse() const { return m_expiryInUse; }
+
+    // The reboot the device does after some commands; also callable from outside.
+    void reboot();
+
+Q_SIGNALS:
+    // A line for the console.
+    void log(const QString &line);
+    // The server port, expiry or protocol mode in use changed (at a reboot): the TCP side
+    // should follow serverPortInUse(), protocolModeInUse() and expiryInUse().
+    void networkSettingsChanged();
+    // A factory reset asked for the DI counters to be cleared too.
+    void counterResetRequested();
+    void rebooted();
+    void stateChanged();
+
+private:
+    void changed();
+    bool joined() const;
+    const VisibleAp *currentAp() const;
+
+    DeviceState m_state;
+    QString m_stateFile;
+    int m_rssiDrift = 3;
+    QRandomGenerator m_random{5200};
+    int m_rssiOffset = 0;
+    std::uint16_t m_portInUse = 0;
+    char m_modeInUse = 'N';
+    std::uint8_t m_expiryInUse = 0;
+};
+
+} // namespace emu

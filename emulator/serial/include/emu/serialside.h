@@ -1,0 +1,57 @@
+#pragma once
+
+#include "emu/faults.h"
+#include "emu/requestreceiver.h"
+#include "emu/transport.h"
+
+#include <QObject>
+#include <QQueue>
+#include <QTimer>
+#include <memory>
+
+namespace emu {
+
+class DeviceModel;
+
+// The device's serial line: frames requests from the transport, lets the model answer, spoils
+// the answers as the fault switches say and writes them, piece by piece with a pause between
+// pieces so that the peer receives them in separate reads.
+class SerialSide : public QObject
+{
+    Q_OBJECT
+public:
+    SerialSide(DeviceModel *model, std::unique_ptr<Transport> transport, QObject *parent = nullptr);
+    ~SerialSide() override;
+
+    void setFaults(const Faults &faults);
+    void setPieceGap(int milliseconds) { m_gap.setInterval(milliseconds); }
+
+    QString portName() const { return m_transport->name(); }
+    // Pieces written so far (for tests and the console).
+    int piecesWritten() const { return m_written; }
+
+Q_SIGNALS:
+    void log(const QString &line);
+
+private:
+    struct Piece
+    {
+        QByteArray bytes;
+        bool pauseBefore = false;
+        QString label;
+    };
+
+    void received(const QByteArray &bytes);
+    void pump();
+
+    DeviceModel *m_model;
+    std::unique_ptr<Transport> m_transport;
+    RequestReceiver m_receiver;
+    FaultInjector m_faults;
+    QQueue<Piece> m_queue;
+    QTimer m_gap;
+    bool m_paused = false;
+    int m_written = 0;
+};
+
+} // namespace emu

@@ -1,0 +1,50 @@
+#include "emu/requestreceiver.h"
+
+#include "r5/protocol/frame.h"
+
+namespace emu {
+
+using namespace r5::protocol;
+
+QList<QByteArray> RequestReceiver::feed(QByteArrayView bytes)
+{
+    QList<QByteArray> frames;
+    m_buffer.append(bytes);
+    qsizetype at = 0;
+    while (at < m_buffer.size()) {
+        const qsizetype start = m_buffer.indexOf(char(kStartByte), at);
+        if (start < 0) {
+            m_skipped += int(m_buffer.size() - at);
+            at = m_buffer.size();
+            break;
+        }
+        m_skipped += int(start - at);
+        at = start;
+        if (m_buffer.size() - at < 2)
+            break;
+        const int length = std::uint8_t(m_buffer[at + 1]);
+        if (length < kMinFrameSize) {
+            ++m_skipped;
+            ++at;
+            continue;
+        }
+        if (m_buffer.size() - at < length)
+            break;
+        if (std::uint8_t(m_buffer[at + length - 1]) != kEndByte) {
+            ++m_skipped;
+            ++at;
+            continue;
+        }
+        frames.append(m_buffer.mid(at, length));
+        at += length;
+    }
+    m_buffer.remove(0, at);
+    return frames;
+}
+
+int RequestReceiver::takeSkipped()
+{
+    return std::exchange(m_skipped, 0);
+}
+
+} // namespace emu

@@ -1,0 +1,299 @@
+// Expected texts are built with plain +, which the string builder would turn into proxies.
+#undef QT_USE_QSTRINGBUILDER
+
+#include "ptypair.h"
+#include "r5/protocol/decoders.h"
+#include "r5/protocol/requests.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+namespace proto = r5::protocol;
+
+namespace {
+
+QString program()
+{
+    return qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-virtual"_s;
+}
+
+QByteArray content(const QByteArray &frame)
+{
+    return frame.mid(1, frame.size() - 2);
+}
+
+// The peer's end of the device's serial line, opened the way a serial program opens it.
+class Line
+{
+public:
+    explicit Line(const QString &path)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_fd >= 0) {
+            termios tio{};
+            tcgetattr(m_fd, &tio);
+            cfmakeraw(&tio);
+            tcsetattr(m_fd, TCSANOW, &tio);
+        }
+    }
+    ~Line()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isOpen() const { return m_fd >= 0; }
+
+    bool write(const QByteArray &bytes) const
+    {
+        return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    }
+
+    // Reads until `count` bytes came or five seconds passed.
+    QByteArray read(qsizetype count) const
+    {
+        QByteArray out;
+        QDeadlineTimer deadline(5000);
+        while (out.size() < count && !deadline.hasExpired()) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+                break;
+            char buf[512];
+            const ssize_t n = ::read(m_fd, buf, sizeof buf);
+            if (n > 0)
+                out.append(buf, n);
+        }
+        return out;
+    }
+
+    QByteArray ask(const QByteArray &request, qsizetype answerSize) const
+    {
+        return write(request) ? read(answerSize) : QByteArray();
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// One run of the virtual device.
+class Device
+{
+public:
+    explicit Device(const QStringList &arguments)
+    {
+        m_process.setProgram(program());
+        m_process.setArguments(arguments);
+        m_process.start();
+    }
+    ~Device()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(5000))
+                m_process.kill();
+        }
+    }
+
+    // Waits for a console line that starts with `prefix`; returns the rest of it.
+    QString waitFor(const QString &prefix)
+    {
+        QDeadlineTimer deadline(10000);
+        for (;;) {
+            while (m_process.canReadLine()) {
+                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+                m_console.append(line);
+                const qsizetype at = line.indexOf(prefix);
+                if (at >= 0)
+                    return line.mid(at + prefix.size());
+            }
+            if (deadline.hasExpired() || !m_process.waitForReadyRead(int(deadline.remainingTime())))
+                return {};
+        }
+    }
+    QString path() { return m_path.isEmpty() ? (m_path = waitFor(u"Serial port: "_s)) : m_path; }
+    QStringList console() const { return m_console; }
+
+    // Stops it as a signal would and waits until it is gone.
+    int stop()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+        return m_process.exitCode();
+    }
+
+private:
+    QProcess m_process;
+    QString m_path;
+    QStringList m_console;
+};
+
+} // namespace
+
+class TstEmuProcess : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void helpNamesEveryOption();
+    void badOptionsAreRefused_data();
+    void badOptionsAreRefused();
+    void statusRoundTripOverThePty();
+    void faultSwitches_data();
+    void faultSwitches();
+    void settingsSurviveARestart();
+    void linkFollowsTheRun();
+    void namedSerialPort();
+};
+
+void TstEmuProcess::helpNamesEveryOption()
+{
+    QProcess p;
+    p.start(program(), {u"--help"_s});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString help = QString::fromUtf8(p.readAllStandardOutput());
+    for (const char *option :
+         {"--link", "--port", "--state", "--fault-pieces", "--piece-gap", "--fault-stray",
+          "--fault-payload-fe", "--fault-unregistered", "--fault-wrong-count", "--fault-answers",
+          "--rssi-drift", "--seed", "--tcp-address", "--tcp-port", "--no-tcp"})
+        QVERIFY2(help.contains(QLatin1StringView(option)), option);
+}
+
+void TstEmuProcess::badOptionsAreRefused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("unknown") << QStringList{u"--frobnicate"_s};
+    QTest::newRow("pieces") << QStringList{u"--fault-pieces"_s, u"10,x"_s};
+    QTest::newRow("stray") << QStringList{u"--fault-stray"_s, u"3G"_s};
+    QTest::newRow("port number") << QStringList{u"--tcp-port"_s, u"70000"_s};
+    QTest::newRow("link and port") << QStringList{u"--link"_s, u"x"_s, u"--port"_s, u"y"_s};
+    QTest::newRow("positional") << QStringList{u"extra"_s};
+}
+
+void TstEmuProcess::badOptionsAreRefused()
+{
+    QFETCH(QStringList, arguments);
+    QProcess p;
+    p.start(program(), arguments);
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("Usage:"));
+}
+
+void TstEmuProcess::statusRoundTripOverThePty()
+{
+    Device device({u"--no-tcp"_s});
+    Line line(device.path());
+    QVERIFY(line.isOpen());
+    const QByteArray answer = line.ask(proto::statusRequest().frame, 51);
+    QCOMPARE(answer.size(), 51);
+    const auto view = proto::decodeStatus(content(answer));
+    QVERIFY(view);
+    QCOMPARE(view->deviceName, u"R5200TX"_s);
+    QCOMPARE(view->serverPort, u"4000"_s);
+    QVERIFY(!device.waitFor(u"RX [7E.05.41.50.FE.]"_s).isNull());
+    QVERIFY(!device.waitFor(u"status query"_s).isNull());
+    QVERIFY(device.waitFor(u"TX ["_s).startsWith(u"7E.33.41.44."_s));
+}
+
+void TstEmuProcess::faultSwitches_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("size");        // bytes the status request is answered with
+    QTest::addColumn<QString>("console"); // a line the device writes about it
+    QTest::addColumn<QByteArray>("head"); // the first bytes of what arrives
+
+    QTest::newRow("pieces") << QStringList{u"--fault-pieces"_s, u"10,30,11"_s} << 51
+                            << u"TX piece 3/3 [00.46.46.46.46.46.46.00.1E.05.FE.]"_s
+                            << QByteArray::fromHex("7E334144");
+    QTest::newRow("stray") << QStringList{u"--fault-stray"_s, u"3132"_s} << 53
+                           << u"fault: 2 stray byte(s) first"_s << QByteArray::fromHex("31327E334144");
+    QTest::newRow("payload FE") << QStringList{u"--fault-payload-fe"_s} << 51
+                                << u"fault: payload byte 27 set to FE"_s << QByteArray::fromHex("7E334144");
+    QTest::newRow("unregistered") << QStringList{u"--fault-unregistered"_s} << 5
+                                  << u"fault: answered with the unregistered id 0x5A"_s
+                                  << QByteArray::fromHex("7E055A44FE");
+    QTest::newRow("wrong count") << QStringList{u"--fault-wrong-count"_s} << 52
+                                 << u"fault: one byte added to the content"_s
+                                 << QByteArray::fromHex("7E344144");
+}
+
+void TstEmuProcess::faultSwitches()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, size);
+    QFETCH(QString, console);
+    QFETCH(QByteArray, head);
+    Device device(options + QStringList{u"--no-tcp"_s});
+    Line line(device.path());
+    QVERIFY(line.isOpen());
+    const QByteArray spoiled = line.ask(proto::statusRequest().frame, size);
+    QCOMPARE(spoiled.size(), size);
+    QVERIFY(spoiled.startsWith(head));
+    QVERIFY(!device.waitFor(console).isNull());
+    // Only the first answer is spoiled, and nothing else followed it.
+    QCOMPARE(line.ask(proto::statusRequest().frame, 51).size(), 51);
+    QVERIFY(proto::decodeCurrentAp(content(line.ask(proto::hintQuery(u"49").frame, 53))));
+}
+
+void TstEmuProcess::settingsSurviveARestart()
+{
+    QTemporaryDir dir;
+    const QString state = dir.filePath(u"r5200tx.json"_s);
+    {
+        Device device({u"--no-tcp"_s, u"--state"_s, state});
+        Line line(device.path());
+        QCOMPARE(line.ask(proto::serverRequest(4101, 20, 1).frame, 5), QByteArray::fromHex("7E054444FE"));
+        QVERIFY(!device.waitFor(u"server now on port 4101"_s).isNull());
+        QCOMPARE(device.stop(), 0);
+    }
+    Device device({u"--state"_s, state});
+    Line line(device.path());
+    const auto view = proto::decodeStatus(content(line.ask(proto::statusRequest().frame, 51)));
+    QVERIFY(view);
+    QCOMPARE(view->serverPort, u"4101"_s);
+    QCOMPARE(view->expiry, u"20"_s);
+    QCOMPARE(view->protocolItem, 1);
+    // The TCP side starts on the port the device kept.
+    QVERIFY(!device.waitFor(u"127.0.0.1:4101"_s).isNull());
+}
+
+void TstEmuProcess::linkFollowsTheRun()
+{
+    QTemporaryDir dir;
+    const QString link = dir.filePath(u"ttyR5200"_s);
+    QFile::link(u"/nonexistent"_s, link); // a stale link from an earlier run is replaced
+    Device device({u"--no-tcp"_s, u"--link"_s, link});
+    const QString path = device.path();
+    QCOMPARE(QFileInfo(link).symLinkTarget(), path);
+    {
+        Line line(link);
+        QCOMPARE(line.ask(proto::hintQuery(u"49").frame, 53).size(), 53);
+    }
+    QCOMPARE(device.stop(), 0);
+    QVERIFY(!QFileInfo(link).isSymLink());
+}
+
+void TstEmuProcess::namedSerialPort()
+{
+    r5::test::Pty pty;
+    QVERIFY(pty.isValid());
+    Device device({u"--no-tcp"_s, u"--port"_s, pty.slavePath()});
+    QCOMPARE(device.path(), pty.slavePath());
+    QVERIFY(pty.write(proto::hintQuery(u"4A").frame));
+    const QByteArray answer = pty.readAtLeast(43);
+    QCOMPARE(answer.size(), 43);
+    const auto reading = proto::decodeRssi(content(answer));
+    QVERIFY(reading);
+    QCOMPARE(reading->ssid, u"R5200TX_LAB"_s);
+}
+
+QTEST_GUILESS_MAIN(TstEmuProcess)
+#include "tst_emu_process.moc"
