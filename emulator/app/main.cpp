@@ -2,12 +2,14 @@
 #include "emu/devicemodel.h"
 #include "emu/serialside.h"
 #include "emu/transport.h"
+#include "tcpside.h"
 #include "options.h"
 #include "r5/clock.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <cstdio>
@@ -64,16 +66,36 @@ void quitOnSignals(QCoreApplication &app)
 
 // The TCP side: the status report server that Simulator_3810 talks to. It starts with the
 // device's server settings and follows them whenever a reboot changes them.
-void startTcpSide(const emu::Options &options, emu::DeviceModel &model, Console &console)
+bool startTcpSide(const emu::Options &options, emu::DeviceModel &model, Console &console, QObject *owner)
 {
-    const std::uint16_t port = options.tcpPort.value_or(model.serverPortInUse());
-    // ===== TCP side hook =====
-    // Create emu::TcpSide here with {options.tcpAddress, port, model.protocolModeInUse(),
-    // model.expiryInUse()}, reconfigure it on DeviceModel::networkSettingsChanged() (unless
-    // --tcp-port fixed the port) and call resetCounters() on
-    // DeviceModel::counterResetRequested().
-    console.line(
-        u"TCP side not built in: status reports on %1:%2 are not served"_s.arg(options.tcpAddress).arg(port));
+    auto config = [&options, &model] {
+        emu::TcpConfig c;
+        c.address = QHostAddress(options.tcpAddress);
+        c.port = options.tcpPort.value_or(model.serverPortInUse());
+        c.mode = model.protocolModeInUse();
+        c.checkByte = options.tcpCheckByte;
+        c.expirySeconds = model.expiryInUse();
+        c.pulsesPerSecond = options.pulsesPerSecond;
+        return c;
+    };
+    if (QHostAddress(options.tcpAddress).isNull()) {
+        console.error(u"bad --tcp-address: "_s + options.tcpAddress);
+        return false;
+    }
+    auto *tcp = new emu::TcpSide(owner);
+    QObject::connect(tcp, &emu::TcpSide::log, owner, [&console](const QString &l) { console.line(l); });
+    // As on the real device, port, mode and expiry written over serial take effect at its reboot.
+    QObject::connect(&model, &emu::DeviceModel::networkSettingsChanged, tcp,
+                     [tcp, config] { tcp->reconfigure(config()); });
+    QObject::connect(&model, &emu::DeviceModel::counterResetRequested, tcp, &emu::TcpSide::resetCounters);
+    if (!tcp->start(config())) {
+        // The serial side is still useful (another copy may hold the port): say so and go on.
+        console.error(u"TCP status server cannot listen on %1:%2; serial side only"_s.arg(options.tcpAddress)
+                          .arg(config().port));
+        return true;
+    }
+    console.plain(u"TCP status server: %1:%2"_s.arg(options.tcpAddress).arg(tcp->port()));
+    return true;
 }
 
 } // namespace
@@ -152,8 +174,8 @@ int main(int argc, char *argv[])
             options.faults.answers == 0 ? u"every answer"_s
                                         : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
 
-    if (options.tcp)
-        startTcpSide(options, model, console);
+    if (options.tcp && !startTcpSide(options, model, console, &app))
+        return 1;
 
 #ifdef Q_OS_UNIX
     quitOnSignals(app);

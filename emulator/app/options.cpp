@@ -58,8 +58,13 @@ ParsedOptions parseOptions(const QStringList &arguments)
     const QCommandLineOption tcpPort(
         u"tcp-port"_s, u"Port of the TCP status server (default: the device's server port)."_s, u"PORT"_s);
     const QCommandLineOption noTcp(u"no-tcp"_s, u"Run without the TCP status server."_s);
+    const QCommandLineOption checkByte(u"tcp-check-byte"_s,
+                                       u"Send 34-byte reports (with a check byte) in 'N' mode."_s);
+    const QCommandLineOption pulses(u"pulse-rate"_s,
+                                    u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s,
+                                    u"1"_s);
     p.addOptions({help, link, port, state, pieces, gap, stray, payloadFe, unregistered, wrongCount, answers,
-                  drift, seed, tcpAddress, tcpPort, noTcp});
+                  drift, seed, tcpAddress, tcpPort, noTcp, checkByte, pulses});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {
@@ -113,6 +118,11 @@ ParsedOptions parseOptions(const QStringList &arguments)
     o.seed = seedValue;
     o.tcp = !p.isSet(noTcp);
     o.tcpAddress = p.value(tcpAddress);
+    o.tcpCheckByte = p.isSet(checkByte);
+    bool rateOk = false;
+    o.pulsesPerSecond = p.value(pulses).toDouble(&rateOk);
+    if (!rateOk || o.pulsesPerSecond < 0 || o.pulsesPerSecond > 100000)
+        return fail(u"bad --pulse-rate: "_s + p.value(pulses));
     if (p.isSet(tcpPort)) {
         const std::optional<int> n = number(p.value(tcpPort), 0, 65535);
         if (!n)

@@ -22,6 +22,8 @@ struct Options
     bool tcp = true;
     QString tcpAddress = QStringLiteral("127.0.0.1");
     std::optional<std::uint16_t> tcpPort; // default: the device's server port
+    bool tcpCheckByte = false;            // 34-byte reports (with a check byte) in 'N' mode
+    double pulsesPerSecond = 1.0;         // simulated pulses on input 1
 };
 
 struct ParsedOptions

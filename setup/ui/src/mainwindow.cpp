@@ -92,6 +92,9 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     connect(m_link, &SerialLink::transmitted, m_top->txLed, &Led::flash);
     connect(m_link, &SerialLink::rxChar, m_top->rxLed, &Led::flash);
 
+    if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
+        connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
+
     FormCreate();
 }
 
@@ -224,6 +227,28 @@ void MainWindow::BtnExitClick()
     log(text::exitLine());
     m_link->close();
     close();
+}
+
+bool MainWindow::sendRequest(const r5::protocol::Request &request)
+{
+    for (const QString &line : request.announce)
+        log(line);
+    if (!m_link->isOpen()) {
+        prompter().message(this, r5::Prompter::Icon::None, {}, r5::protocol::texts::portNotConnected());
+        log(r5::protocol::texts::portNotConnected());
+        return false;
+    }
+    log(request.txLine());
+    if (!m_link->write(request.frame)) {
+        log(r5::protocol::texts::serialPortError());
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::Btn_CurrentStatusClick()
+{
+    sendRequest(r5::protocol::statusRequest());
 }
 
 void MainWindow::ComPortEnvBoardError()

@@ -2,6 +2,7 @@
 
 #include "r5setup/ui/formwidgets.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -54,6 +55,16 @@ MaintenancePage::MaintenancePage(QWidget *parent) : QWidget(parent)
     auto *flash = form::panel(this, u"Panel_Info_Flash"_s, u" [Falsh Memory R/W 설정]"_s);
     grid(flash)->addWidget(form::button(flash, u"Btn_FlashSaveInt"_s, u"설정 저장"_s), 0, 1);
     grid(flash)->addWidget(form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s), 0, 2);
+    addField(flash, 1, u"Flash save Interval"_s,
+             form::edit(flash, u"Edit_FlashSaveInt"_s, u"0"_s, 5, u"Flash save Interval"_s));
+    auto *delay = new QComboBox(flash);
+    delay->setObjectName(u"Edit_FlashSaveDelay"_s);
+    delay->setAccessibleName(u"Flash save Delay"_s);
+    delay->setEditable(true);
+    for (int seconds = 0; seconds <= 60; seconds += 5)
+        delay->addItem(QString::number(seconds));
+    delay->setCurrentText(u"0"_s);
+    addField(flash, 2, u"Flash save Delay"_s, delay);
 
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
     addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s});

@@ -3,6 +3,7 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/protocol/requests.h"
 #include "r5setup/linkstate.h"
 #include "r5setup/seriallink.h"
 
@@ -59,11 +60,20 @@ public:
 
     LinkState linkState() const { return m_linkState; }
 
+    // The common request procedure of every command handler: log the request's announcement
+    // lines, then, with the port open, log its TX line and write the frame in one write; with
+    // the port closed, say so in a box and in the log. A failed write is logged, not retried.
+    // True when the frame was handed to the port.
+    bool sendRequest(const r5::protocol::Request &request);
+
 public Q_SLOTS:
     void ButtonStartClick();
     void ButtonStopClick();
     void Btn_ComSetupClick();
     void BtnExitClick();
+    // The current-status query; also run by the test buttons and by the receive path when an
+    // unregistered reply arrives.
+    void Btn_CurrentStatusClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
