@@ -5,6 +5,7 @@
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
+#include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/logpanel.h"
 #include "r5setup/ui/maintenancepage.h"
@@ -94,6 +95,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 
     if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
         connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
+    m_deviceView = new DeviceView(*this);
 
     FormCreate();
 }
