@@ -3,6 +3,7 @@
 #include "r5/protocol/requests.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
+#include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QComboBox>
@@ -25,9 +26,9 @@ template <class... Ts> struct Overloaded : Ts...
 void setFieldText(QWidget *field, const QString &text)
 {
     if (auto *edit = qobject_cast<QLineEdit *>(field))
-        edit->setText(text);
+        form::showText(edit, text);
     else if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->isEditable())
-        combo->setEditText(text);
+        form::showText(combo, text);
     else if (combo)
         combo->setCurrentText(text);
 }
@@ -43,6 +44,9 @@ DeviceView::DeviceView(MainWindow &window) : QObject(&window), m_window(window)
     for (QPushButton *query : {ap.searchButton(), ap.currentApButton(), ap.rssiButton()})
         connect(query, &QPushButton::clicked, this, [this, query] { Btn_Get_CurrentAPClick(query); });
 
+    m_flashInterval = window.findChild<QWidget *>(u"Edit_FlashSaveInt"_s);
+    m_flashDelay = window.findChild<QWidget *>(u"Edit_FlashSaveDelay"_s);
+
     // "JSON Test" and "Get DNS Test" of the test panel share the status query.
     for (const QString &name : {u"Btn_SockClose"_s, u"Btn_DnsTest"_s}) {
         if (auto *test = window.findChild<QPushButton *>(name))
@@ -56,8 +60,21 @@ void DeviceView::ComPortEnvBoardRxChar()
     if (bytes.isEmpty())
         return;
     const QList<r5::protocol::RxAction> actions = m_receive.feed(bytes);
-    for (const r5::protocol::RxAction &action : actions)
+    // The event's lines go to the log together; only the status request logs lines of its
+    // own, so the gathered ones go first.
+    QStringList lines;
+    for (const r5::protocol::RxAction &action : actions) {
+        if (const auto *step = std::get_if<r5::protocol::rx::Log>(&action)) {
+            lines.append(step->text);
+            continue;
+        }
+        if (std::holds_alternative<r5::protocol::rx::SendStatusRequest>(action)) {
+            m_window.log(lines);
+            lines.clear();
+        }
         carryOut(action);
+    }
+    m_window.log(lines);
 }
 
 void DeviceView::carryOut(const r5::protocol::RxAction &action)
@@ -79,8 +96,8 @@ void DeviceView::showStatus(const r5::protocol::StatusView &view)
 {
     m_window.setStatusQueried();
     m_window.defaultPage().showStatus(view);
-    setFieldText(m_window.findChild<QWidget *>(u"Edit_FlashSaveInt"_s), view.flashInterval);
-    setFieldText(m_window.findChild<QWidget *>(u"Edit_FlashSaveDelay"_s), view.flashDelay);
+    setFieldText(m_flashInterval, view.flashInterval);
+    setFieldText(m_flashDelay, view.flashDelay);
     m_window.defaultPage().enableStatusPanels();
 }
 

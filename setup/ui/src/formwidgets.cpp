@@ -75,6 +75,18 @@ QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items,
     return c;
 }
 
+void showText(QLineEdit *edit, const QString &text)
+{
+    if (edit->text() != text)
+        edit->setText(text);
+}
+
+void showText(QComboBox *combo, const QString &text)
+{
+    if (combo->currentText() != text)
+        combo->setEditText(text);
+}
+
 RadioGroup::RadioGroup(QWidget *parent, const QString &name, const QString &title, const QStringList &items)
     : QGroupBox(title, parent), m_buttons(new QButtonGroup(this))
 {

@@ -111,6 +111,11 @@ void MainWindow::log(const QString &message)
     m_log->log(message);
 }
 
+void MainWindow::log(const QStringList &messages)
+{
+    m_log->log(messages);
+}
+
 void MainWindow::FormCreate()
 {
     log(text::startLine());

@@ -220,21 +220,21 @@ void ApPage::enableGrid()
 
 void ApPage::showCurrentAp(const r5::protocol::CurrentAp &ap)
 {
-    m_ssid->setText(ap.ssid);
-    m_password->setText(ap.password);
+    form::showText(m_ssid, ap.ssid);
+    form::showText(m_password, ap.password);
 }
 
 void ApPage::showRssi(const r5::protocol::RssiReading &reading)
 {
     using Signal = r5::protocol::RssiReading::Signal;
-    m_ssid->setText(reading.ssid);
-    m_rssi->setText(reading.rssiText);
+    form::showText(m_ssid, reading.ssid);
+    form::showText(m_rssi, reading.rssiText);
     switch (reading.signal) {
     case Signal::Disconnected:
-        m_quality->setText(u"Disconnected"_s);
+        form::showText(m_quality, u"Disconnected"_s);
         break;
     case Signal::Quality:
-        m_quality->setText(QString::number(reading.quality));
+        form::showText(m_quality, QString::number(reading.quality));
         m_qualityPanel->setText(QString::number(reading.quality) + u'%');
         m_signal->setValue(reading.quality);
         break;

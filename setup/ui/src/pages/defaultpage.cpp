@@ -174,16 +174,16 @@ void DefaultPage::showStatus(const r5::protocol::StatusView &view)
     m_version->setText(view.version);
     m_mac->setText(view.mac);
     for (std::size_t i = 0; i < 4; ++i)
-        m_ip[i]->setText(view.ip[i]);
+        form::showText(m_ip[i], view.ip[i]);
     for (std::size_t i = 0; i < 4; ++i)
-        m_gateway[i]->setText(view.gateway[i]);
+        form::showText(m_gateway[i], view.gateway[i]);
     for (std::size_t i = 0; i < 4; ++i)
-        m_mask[i]->setText(view.mask[i]);
-    m_serverPort->setText(view.serverPort);
-    m_expiry->setEditText(view.expiry);
+        form::showText(m_mask[i], view.mask[i]);
+    form::showText(m_serverPort, view.serverPort);
+    form::showText(m_expiry, view.expiry);
     m_protocol->setItemIndex(view.protocolItem);
     for (std::size_t i = 0; i < 5; ++i)
-        m_throughput[i]->setEditText(view.throughput[i]);
+        form::showText(m_throughput[i], view.throughput[i]);
     for (std::size_t i = 0; i < 5; ++i)
         m_countMode[i]->setCurrentIndex(view.countModeItem[i]);
 }

@@ -3,6 +3,8 @@
 #include "r5/protocol/receivepath.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class QPushButton;
 
@@ -37,6 +39,9 @@ private:
 
     MainWindow &m_window;
     r5::protocol::ReceivePath m_receive;
+    // The maintenance page's flash fields, found once by name.
+    QPointer<QWidget> m_flashInterval;
+    QPointer<QWidget> m_flashDelay;
 };
 
 } // namespace r5setup

@@ -33,6 +33,12 @@ QLabel *display(QWidget *parent, const QString &name, const QString &text, const
 QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items, const QString &text,
                  bool editable, const QString &accessibleName);
 
+// Writes a device's answer into a field only when the text differs: an unchanged field keeps
+// its cursor, and a device repeating itself many times a second costs no redraw.
+void showText(QLineEdit *edit, const QString &text);
+// The edit text of an editable combo box.
+void showText(QComboBox *combo, const QString &text);
+
 // A titled group of radio items numbered from 0, one of them selected.
 class RadioGroup final : public QGroupBox
 {

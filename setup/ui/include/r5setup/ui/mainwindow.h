@@ -43,6 +43,8 @@ public:
     // The one logging operation: "[HH:NN:SS]  message" in the panel and, while "Save Log
     // File" is checked, in the day's log file.
     void log(const QString &message);
+    // Lines logged together (one receive event's), in order.
+    void log(const QStringList &messages);
 
     SerialLink &link() const { return *m_link; }
     r5::Prompter &prompter() const { return m_services.prompter; }
