@@ -23,7 +23,6 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -53,7 +52,10 @@ public:
         note(text);
         return false;
     }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override
+    {
+        return {};
+    }
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     int boxes = 0;
 
@@ -75,12 +77,20 @@ QByteArray statusFrame(std::uint16_t number, int at)
 {
     QByteArray f = QByteArray::fromHex("7E334144"
                                        "010105"
-                                       "0252005458" "01"
-                                       "7F000001" "7F000001" "FF000000"
-                                       "0FA0" "00" "4E"
-                                       "000A000A000A000A000A" "0000"
-                                       "4646464646" "46"
-                                       "0000" "05"
+                                       "0252005458"
+                                       "01"
+                                       "7F000001"
+                                       "7F000001"
+                                       "FF000000"
+                                       "0FA0"
+                                       "00"
+                                       "4E"
+                                       "000A000A000A000A000A"
+                                       "0000"
+                                       "4646464646"
+                                       "46"
+                                       "0000"
+                                       "05"
                                        "FE");
     f[at] = char(number >> 8);
     f[at + 1] = char(number & 0xFF);
@@ -120,7 +130,8 @@ double threadCpuSeconds()
     }
     rusage u{};
     getrusage(RUSAGE_THREAD, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 struct Probe
@@ -229,8 +240,8 @@ int main(int argc, char *argv[])
         std::uint16_t number = 0;
         while (!stop.load()) {
             const double due = bytes / kLineBytesPerSecond;
-            std::this_thread::sleep_until(start + std::chrono::duration_cast<Clock::duration>(
-                                                      std::chrono::duration<double>(due)));
+            std::this_thread::sleep_until(
+                start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(due)));
             do
                 ++number;
             while (hasEndByte(number));
@@ -272,18 +283,21 @@ int main(int argc, char *argv[])
         while (!f.atEnd())
             logged += f.readLine().contains("RX MSG ID:[0x41] LEN:[51]") ? 1 : 0;
     }
-    const QString lastDump = QString::fromLatin1(statusFrame(lastNumber, numberAt).toHex('.').toUpper()) + u'.';
+    const QString lastDump =
+        QString::fromLatin1(statusFrame(lastNumber, numberAt).toHex('.').toUpper()) + u'.';
     const bool lastShown = window.memo().toPlainText().endsWith(lastDump + u']');
 
     const double streamWall = plainWall + probedWall;
-    std::printf("devsetup stream benchmark: %.1f s at 115200 baud (%.1f status frames/s, 2 log lines each; %s)\n",
-                streamWall, kLineBytesPerSecond / kFrameSize,
-                changing ? "one field changes with every frame" : "fields as the device repeats them");
-    std::printf("  frames sent %d, logged to file %d, missed %d, last frame in the panel: %s\n", sent.load(), logged,
-                sent.load() - logged, lastShown ? "yes" : "no");
-    std::printf("  window thread CPU: %.1f %% of one core (%.1f %% with the 1 ms probe running; the probe alone, "
-                "idle: %.1f %%)\n",
-                100.0 * plainCpu / plainWall, 100.0 * probedCpu / probedWall, 100.0 * idleCpu / 3.0);
+    std::printf(
+        "devsetup stream benchmark: %.1f s at 115200 baud (%.1f status frames/s, 2 log lines each; %s)\n",
+        streamWall, kLineBytesPerSecond / kFrameSize,
+        changing ? "one field changes with every frame" : "fields as the device repeats them");
+    std::printf("  frames sent %d, logged to file %d, missed %d, last frame in the panel: %s\n", sent.load(),
+                logged, sent.load() - logged, lastShown ? "yes" : "no");
+    std::printf(
+        "  window thread CPU: %.1f %% of one core (%.1f %% with the 1 ms probe running; the probe alone, "
+        "idle: %.1f %%)\n",
+        100.0 * plainCpu / plainWall, 100.0 * probedCpu / probedWall, 100.0 * idleCpu / 3.0);
     std::printf("  event loop: longest stall %.1f ms; ticks late by >16 ms: %d, >50 ms: %d (of %lld)\n",
                 double(busy.worstNs) / 1e6, busy.over16, busy.over50, static_cast<long long>(busy.ticks));
     std::printf("  log panel repaints: %.1f/s (platform %s); boxes shown: %d\n", paints / streamWall,

@@ -66,36 +66,16 @@ const QStringList kStatusFields{
     u"CB_CountMode2"_s,     u"CB_CountMode3"_s,      u"CB_CountMode4"_s,    u"CB_CountMode5"_s,
     u"Edit_FlashSaveInt"_s, u"Edit_FlashSaveDelay"_s};
 
-const QStringList kDeviceShown{u"R5200TX"_s,
-                               u"2.07"_s,
-                               u"02:52:00:AB:CD:EF"_s,
-                               u"127"_s,
-                               u"0"_s,
-                               u"10"_s,
-                               u"20"_s,
-                               u"127"_s,
-                               u"0"_s,
-                               u"0"_s,
-                               u"1"_s,
-                               u"255"_s,
-                               u"255"_s,
-                               u"252"_s,
-                               u"0"_s,
-                               u"4321"_s,
-                               u"35"_s,
-                               u"  'G'   (0x47;   GapTime Mode; 57bytes)"_s,
-                               u"2550"_s,
-                               u"1"_s,
-                               u"100"_s,
-                               u"900"_s,
-                               u"20"_s,
-                               u"Rising"_s,
-                               u"Falling"_s,
-                               u"Rising"_s,
-                               u"Falling"_s,
-                               u"Rising"_s,
-                               u"600"_s,
-                               u"15"_s};
+const QStringList kDeviceShown{u"R5200TX"_s, u"2.07"_s,   u"02:52:00:AB:CD:EF"_s,
+                               u"127"_s,     u"0"_s,      u"10"_s,
+                               u"20"_s,      u"127"_s,    u"0"_s,
+                               u"0"_s,       u"1"_s,      u"255"_s,
+                               u"255"_s,     u"252"_s,    u"0"_s,
+                               u"4321"_s,    u"35"_s,     u"  'G'   (0x47;   GapTime Mode; 57bytes)"_s,
+                               u"2550"_s,    u"1"_s,      u"100"_s,
+                               u"900"_s,     u"20"_s,     u"Rising"_s,
+                               u"Falling"_s, u"Rising"_s, u"Falling"_s,
+                               u"Rising"_s,  u"600"_s,    u"15"_s};
 
 const QString kStatusRequestDump = u"7E.05.41.50.FE."_s;
 
@@ -173,10 +153,10 @@ void TstE2eDevsetup::cleanup()
 void TstE2eDevsetup::start(const QStringList &faults)
 {
     // The TCP side on a port of the system's choosing, so parallel runs never meet.
-    m_device = std::make_unique<VirtualDevice>(
-        QStringList{u"--state"_s, m_dir->filePath(u"device.json"_s), u"--tcp-port"_s, u"0"_s, u"--rssi-drift"_s,
-                    u"0"_s} +
-        faults);
+    m_device =
+        std::make_unique<VirtualDevice>(QStringList{u"--state"_s, m_dir->filePath(u"device.json"_s),
+                                                    u"--tcp-port"_s, u"0"_s, u"--rssi-drift"_s, u"0"_s} +
+                                        faults);
     const QString port = m_device->waitForPort();
     QVERIFY2(!port.isEmpty(), qPrintable(m_device->console().join(u'\n')));
     QFile ini(u"cfg/SETUP.INI"_s);
@@ -274,12 +254,12 @@ void TstE2eDevsetup::unregisteredReplyAsksOnce()
     QTRY_COMPARE(m_device->sentDump().size(), (5 + 51 + 43) * 3);
     const QString sent = m_device->sentDump();
     QCOMPARE(sent.left(15), u"7E.05.5A.44.FE."_s);
-    QCOMPARE(lines().mid(0, 9),
-             stamped(statusRequestLines() +
-                     QStringList{u"[EOT]"_s, u"Message ID:[0x5A] is Unregistered."_s,
-                                 u"RX MSG ID:[0x5A] LEN:[5]:[7E.05.5A.44.FE.]"_s} +
-                     statusRequestLines() +
-                     QStringList{u"[EOT]"_s, u"RX MSG ID:[0x41] LEN:[51]:["_s + sent.mid(15, 51 * 3) + u']'}));
+    QCOMPARE(lines().mid(0, 9), stamped(statusRequestLines() +
+                                        QStringList{u"[EOT]"_s, u"Message ID:[0x5A] is Unregistered."_s,
+                                                    u"RX MSG ID:[0x5A] LEN:[5]:[7E.05.5A.44.FE.]"_s} +
+                                        statusRequestLines() +
+                                        QStringList{u"[EOT]"_s, u"RX MSG ID:[0x41] LEN:[51]:["_s +
+                                                                    sent.mid(15, 51 * 3) + u']'}));
     QCOMPARE(m_device->count(u"RX ["_s + kStatusRequestDump + u']'), 2);
     QCOMPARE(shownAll(kStatusFields), kDeviceShown);
 }
@@ -317,8 +297,9 @@ void TstE2eDevsetup::accessPointQueries()
             cells.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
         rows.append(cells.join(u'|'));
     }
-    QCOMPARE(rows, (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
-                                u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
+    QCOMPARE(rows,
+             (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
+                          u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
     QCOMPARE(lines().first(), u"[08:30:00]  TX 0x48 : [5][7E.05.48.50.FE.]"_s);
 
     m_prompter.answerYes();
@@ -341,8 +322,8 @@ void TstE2eDevsetup::accessPointQueries()
     QVERIFY(at > 0);
     QCOMPARE(lines()[at + 1], u"[08:30:00]  [EOT]"_s);
     QVERIFY(lines()[at + 2].startsWith(u"[08:30:00]  RX MSG ID:[0x49] LEN:[53]:[7E."_s));
-    QCOMPARE(lines()[at + 3],
-             u"[08:30:00]  res[32] = ["_s + kKoreanAp + QString(8, u' ') + u"pw 2층!"_s + QString(8, u' ') + u']');
+    QCOMPARE(lines()[at + 3], u"[08:30:00]  res[32] = ["_s + kKoreanAp + QString(8, u' ') + u"pw 2층!"_s +
+                                  QString(8, u' ') + u']');
 }
 
 QTEST_MAIN(TstE2eDevsetup)

@@ -41,13 +41,13 @@ const QString kStamp = u"14:05:09"_s;
 
 // Every control the status response writes, page 0 and the two flash fields.
 const QStringList kStatusFields{
-    u"Panel_DevName"_s,     u"Panel_Version"_s,      u"PanelMacAddr"_s,       u"Edit_IP1"_s,
-    u"Edit_IP2"_s,          u"Edit_IP3"_s,           u"Edit_IP4"_s,           u"Edit_GW1"_s,
-    u"Edit_GW2"_s,          u"Edit_GW3"_s,           u"Edit_GW4"_s,           u"Edit_SM1"_s,
-    u"Edit_SM2"_s,          u"Edit_SM3"_s,           u"Edit_SM4"_s,           u"Edit_Server_Port"_s,
-    u"CB_Server_ExpTime"_s, u"RG_Protocol_Mode"_s,   u"CB_ThrouputTime1"_s,   u"CB_ThrouputTime2"_s,
-    u"CB_ThrouputTime3"_s,  u"CB_ThrouputTime4"_s,   u"CB_ThrouputTime5"_s,   u"CB_CountMode1"_s,
-    u"CB_CountMode2"_s,     u"CB_CountMode3"_s,      u"CB_CountMode4"_s,      u"CB_CountMode5"_s,
+    u"Panel_DevName"_s,     u"Panel_Version"_s,      u"PanelMacAddr"_s,     u"Edit_IP1"_s,
+    u"Edit_IP2"_s,          u"Edit_IP3"_s,           u"Edit_IP4"_s,         u"Edit_GW1"_s,
+    u"Edit_GW2"_s,          u"Edit_GW3"_s,           u"Edit_GW4"_s,         u"Edit_SM1"_s,
+    u"Edit_SM2"_s,          u"Edit_SM3"_s,           u"Edit_SM4"_s,         u"Edit_Server_Port"_s,
+    u"CB_Server_ExpTime"_s, u"RG_Protocol_Mode"_s,   u"CB_ThrouputTime1"_s, u"CB_ThrouputTime2"_s,
+    u"CB_ThrouputTime3"_s,  u"CB_ThrouputTime4"_s,   u"CB_ThrouputTime5"_s, u"CB_CountMode1"_s,
+    u"CB_CountMode2"_s,     u"CB_CountMode3"_s,      u"CB_CountMode4"_s,    u"CB_CountMode5"_s,
     u"Edit_FlashSaveInt"_s, u"Edit_FlashSaveDelay"_s};
 const QStringList kApFields{u"Edit_Current_SSID"_s, u"Edit_Current_Pw"_s, u"Edit_Current_RSSI"_s,
                             u"Edit_Quality"_s, u"Panel_Quality"_s};
@@ -83,17 +83,16 @@ tf::Status sampleStatus()
     return s;
 }
 
-const QStringList kSampleShown{
-    u"R5200TX"_s, u"1.05"_s,  u"00:1A:2B:3C:4D:EF"_s,
-    u"127"_s,     u"10"_s,    u"20"_s,
-    u"30"_s,      u"127"_s,   u"0"_s,
-    u"0"_s,       u"1"_s,     u"255"_s,
-    u"255"_s,     u"252"_s,   u"0"_s,
-    u"8080"_s,    u"45"_s,    kModeG,
-    u"2550"_s,    u"1"_s,     u"100"_s,
-    u"900"_s,     u"20"_s,    u"Rising"_s,
-    u"Falling"_s, u"Rising"_s, u"Falling"_s,
-    u"Falling"_s, u"300"_s,   u"7"_s};
+const QStringList kSampleShown{u"R5200TX"_s, u"1.05"_s,   u"00:1A:2B:3C:4D:EF"_s,
+                               u"127"_s,     u"10"_s,     u"20"_s,
+                               u"30"_s,      u"127"_s,    u"0"_s,
+                               u"0"_s,       u"1"_s,      u"255"_s,
+                               u"255"_s,     u"252"_s,    u"0"_s,
+                               u"8080"_s,    u"45"_s,     kModeG,
+                               u"2550"_s,    u"1"_s,      u"100"_s,
+                               u"900"_s,     u"20"_s,     u"Rising"_s,
+                               u"Falling"_s, u"Rising"_s, u"Falling"_s,
+                               u"Falling"_s, u"300"_s,    u"7"_s};
 
 QString dumpOf(const QByteArray &bytes)
 {
@@ -127,9 +126,10 @@ const QByteArray kMarker("\x7E\x05\x45\x44\xFE", 5);
 
 QByteArray apListPayload()
 {
-    return "5" + tf::apRecord("R5200TX_LAB", "6", "-58", "WPA2_PSK") + tf::apRecord("Office-2G", "1", "-67", "WPA2_PSK") +
-           tf::apRecord("연구소 무선랜 2층", "11", "-73", "WPA_WPA2_PSK") + tf::apRecord("GuestNet", "3", "-88", "OPEN") +
-           tf::apRecord("Warehouse", "13", "-95", "WPA2_PSK");
+    return "5" + tf::apRecord("R5200TX_LAB", "6", "-58", "WPA2_PSK") +
+           tf::apRecord("Office-2G", "1", "-67", "WPA2_PSK") +
+           tf::apRecord("연구소 무선랜 2층", "11", "-73", "WPA_WPA2_PSK") +
+           tf::apRecord("GuestNet", "3", "-88", "OPEN") + tf::apRecord("Warehouse", "13", "-95", "WPA2_PSK");
 }
 
 } // namespace
@@ -152,6 +152,8 @@ private Q_SLOTS:
     void unregisteredAsksForStatusOnce();
     void repliesToSetCommandsOnlyLogEot();
     void overlongNoiseIsDroppedAndReceptionGoesOn();
+    void burstOfLinesKeepsThePanelRule();
+    void repeatedAnswerLeavesCursor();
     void apListFillsGrid();
     void currentApAndSignal_data();
     void currentApAndSignal();
@@ -324,9 +326,9 @@ void TstSetupView::startContents()
 
 void TstSetupView::controlsAsLaidOut()
 {
-    const QList<std::pair<QString, int>> maxLengths{
-        {u"Edit_IP1"_s, 3},         {u"Edit_GW4"_s, 3},          {u"Edit_SM2"_s, 3},
-        {u"Edit_Server_Port"_s, 5}, {u"Edit_Current_SSID"_s, 32}, {u"Edit_Current_Pw"_s, 16}};
+    const QList<std::pair<QString, int>> maxLengths{{u"Edit_IP1"_s, 3},           {u"Edit_GW4"_s, 3},
+                                                    {u"Edit_SM2"_s, 3},           {u"Edit_Server_Port"_s, 5},
+                                                    {u"Edit_Current_SSID"_s, 32}, {u"Edit_Current_Pw"_s, 16}};
     for (const auto &[name, length] : maxLengths)
         QCOMPARE(qobject_cast<QLineEdit *>(control(name))->maxLength(), length);
 
@@ -338,8 +340,8 @@ void TstSetupView::controlsAsLaidOut()
         return std::pair{out, combo->isEditable()};
     };
     QCOMPARE(items(u"CB_Server_ExpTime"_s),
-             std::pair(QStringList{u"0"_s, u"5"_s, u"10"_s, u"15"_s, u"20"_s, u"25"_s, u"30"_s, u"35"_s, u"40"_s,
-                                   u"45"_s, u"50"_s, u"55"_s, u"60"_s},
+             std::pair(QStringList{u"0"_s, u"5"_s, u"10"_s, u"15"_s, u"20"_s, u"25"_s, u"30"_s, u"35"_s,
+                                   u"40"_s, u"45"_s, u"50"_s, u"55"_s, u"60"_s},
                        true));
     const QStringList times{u"10"_s,  u"20"_s,  u"30"_s,  u"40"_s,  u"50"_s,   u"60"_s,   u"70"_s,
                             u"80"_s,  u"90"_s,  u"100"_s, u"200"_s, u"300"_s,  u"400"_s,  u"500"_s,
@@ -371,7 +373,8 @@ void TstSetupView::controlsAsLaidOut()
                 return true;
         return false;
     };
-    for (QWidget *page : {static_cast<QWidget *>(&m_window->defaultPage()), static_cast<QWidget *>(&m_window->apPage())}) {
+    for (QWidget *page :
+         {static_cast<QWidget *>(&m_window->defaultPage()), static_cast<QWidget *>(&m_window->apPage())}) {
         for (QWidget *w : page->findChildren<QWidget *>()) {
             const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
                                qobject_cast<QAbstractButton *>(w) || qobject_cast<QTableWidget *>(w);
@@ -482,8 +485,10 @@ void TstSetupView::wrongCountsChangeNothing_data()
     QTest::newRow("status with 48 content bytes") << tf::frame(0x41, status.chopped(1));
     QTest::newRow("status with 50 content bytes") << tf::frame(0x41, status + "\x01");
     QTest::newRow("status without payload") << tf::frame(0x41, {});
-    QTest::newRow("current AP with 50") << tf::frame(0x49, tf::padRight("OTHER-AP", 32) + tf::padRight("pw", 15));
-    QTest::newRow("current AP with 52") << tf::frame(0x49, tf::padRight("OTHER-AP", 32) + tf::padRight("pw", 17));
+    QTest::newRow("current AP with 50")
+        << tf::frame(0x49, tf::padRight("OTHER-AP", 32) + tf::padRight("pw", 15));
+    QTest::newRow("current AP with 52")
+        << tf::frame(0x49, tf::padRight("OTHER-AP", 32) + tf::padRight("pw", 17));
     QTest::newRow("RSSI with 40") << tf::frame(0x4A, tf::padRight("OTHER-AP", 32) + tf::padRight("-70", 5));
     QTest::newRow("RSSI with 42") << tf::frame(0x4A, tf::padRight("OTHER-AP", 32) + tf::padRight("-70", 7));
 }
@@ -506,11 +511,15 @@ void TstSetupView::unregisteredAsksForStatusOnce_data()
     QTest::addColumn<QStringList>("lines");
     const QByteArray flash = tf::frame(0x53, {});
     QTest::newRow("reply 0x53") << flash
-                                << QStringList{u"[EOT]"_s, u"Message ID:[0x53] is Unregistered."_s, rxLine(flash)};
+                                << QStringList{u"[EOT]"_s, u"Message ID:[0x53] is Unregistered."_s,
+                                               rxLine(flash)};
     const QByteArray high = tf::frame(0x5A, "abc");
-    QTest::newRow("id 0x5A") << high << QStringList{u"[EOT]"_s, u"Message ID:[0x5A] is Unregistered."_s, rxLine(high)};
+    QTest::newRow("id 0x5A") << high
+                             << QStringList{u"[EOT]"_s, u"Message ID:[0x5A] is Unregistered."_s,
+                                            rxLine(high)};
     const QByteArray low = tf::frame(0x40, {});
-    QTest::newRow("id 0x40") << low << QStringList{u"[EOT]"_s, u"Message ID:[0x40] is Unregistered."_s, rxLine(low)};
+    QTest::newRow("id 0x40") << low
+                             << QStringList{u"[EOT]"_s, u"Message ID:[0x40] is Unregistered."_s, rxLine(low)};
     QTest::newRow("lone end byte") << QByteArray("\xFE")
                                    << QStringList{u"[EOT]"_s, u"Message ID:[0x00] is Unregistered."_s,
                                                   u"RX MSG ID:[0x00] LEN:[2]:[7E.FE.]"_s};
@@ -552,6 +561,47 @@ void TstSetupView::overlongNoiseIsDroppedAndReceptionGoesOn()
     QCOMPARE(shownAll(kStatusFields), kSampleShown);
 }
 
+void TstSetupView::burstOfLinesKeepsThePanelRule()
+{
+    openWindow();
+    // 600 replies at once: one receive event (or a few) with a line each.
+    QByteArray burst;
+    for (int i = 0; i < 600; ++i)
+        burst += kMarker;
+    int held = int(panelLines(m_window->memo()).size());
+    for (int i = 0; i < 600; ++i) {
+        if (held > 500)
+            held = 0;
+        ++held;
+    }
+    deliver(burst);
+    // The day's file has every line; the panel was emptied where the rule says and holds the rest.
+    QTRY_COMPARE(QString::fromLocal8Bit([] {
+                     QFile f(u"Log/R5200Setup_20261207.log"_s);
+                     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+                 }())
+                     .count(u"  [EOT]\r\n"_s),
+                 600);
+    QCOMPARE(panelLines(m_window->memo()), stamped(kStamp, QStringList(held, u"[EOT]"_s)));
+}
+
+void TstSetupView::repeatedAnswerLeavesCursor()
+{
+    openWindow();
+    deliver(sampleStatus().frame());
+    QTRY_COMPARE(shown(u"Panel_Version"_s), u"1.05"_s);
+    auto *port = qobject_cast<QLineEdit *>(control(u"Edit_Server_Port"_s));
+    port->setCursorPosition(2);
+    // The same status again: the field the installer may be in is left alone.
+    deliver(sampleStatus().frame());
+    QTRY_COMPARE(newLines().size(), 4);
+    QCOMPARE(port->cursorPosition(), 2);
+    tf::Status other = sampleStatus();
+    other.port = 4000;
+    deliver(other.frame());
+    QTRY_COMPARE(port->text(), u"4000"_s);
+}
+
 void TstSetupView::apListFillsGrid()
 {
     openWindow();
@@ -563,28 +613,30 @@ void TstSetupView::apListFillsGrid()
     QTRY_COMPARE(newLines(), stamped(kStamp, {u"[EOT]"_s, rxLine(tf::frame(0x48, five)), resLine(five)}));
     QVERIFY(grid->isEnabled());
     // Four entry rows: the fifth entry is not shown.
-    QCOMPARE(gridTexts(), (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
-                                       u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s,
-                                       u"4|GuestNet|3|-88|24%|OPEN"_s}));
+    QCOMPARE(gridTexts(),
+             (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
+                          u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
 
     // Fewer entries: the rows below keep theirs.
-    const QByteArray three = "3" + tf::apRecord("A1", "1", "-40", "OPEN") + tf::apRecord("B2", "2", "-100", "WEP") +
-                             tf::apRecord("C3", "3", "-101", "WPA");
+    const QByteArray three = "3" + tf::apRecord("A1", "1", "-40", "OPEN") +
+                             tf::apRecord("B2", "2", "-100", "WEP") + tf::apRecord("C3", "3", "-101", "WPA");
     deliver(tf::frame(0x48, three));
     QTRY_COMPARE(newLines().size(), 6);
-    QCOMPARE(gridTexts(), (QStringList{u"1|A1|1|-40|100%|OPEN"_s, u"2|B2|2|-100|0%|WEP"_s, u"3|C3|3|-101|0%|WPA"_s,
-                                       u"4|GuestNet|3|-88|24%|OPEN"_s}));
+    QCOMPARE(gridTexts(), (QStringList{u"1|A1|1|-40|100%|OPEN"_s, u"2|B2|2|-100|0%|WEP"_s,
+                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
 
     // An RSSI that is no number ends the list after that entry's first three columns.
-    const QByteArray broken = "2" + tf::apRecord("D4", "4", "-50", "OPEN") + tf::apRecord("E5", "5", "n/a", "OPEN");
+    const QByteArray broken =
+        "2" + tf::apRecord("D4", "4", "-50", "OPEN") + tf::apRecord("E5", "5", "n/a", "OPEN");
     deliver(tf::frame(0x48, broken));
     QTRY_COMPARE(newLines().size(), 9);
-    QCOMPARE(gridTexts(), (QStringList{u"1|D4|4|-50|100%|OPEN"_s, u"2|E5|5|-100|0%|WEP"_s, u"3|C3|3|-101|0%|WPA"_s,
-                                       u"4|GuestNet|3|-88|24%|OPEN"_s}));
+    QCOMPARE(gridTexts(), (QStringList{u"1|D4|4|-50|100%|OPEN"_s, u"2|E5|5|-100|0%|WEP"_s,
+                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
 
     // A count that is no digit, and a count of 0, change nothing.
     const QStringList before = gridTexts();
-    for (const QByteArray &payload : {QByteArray("X") + tf::apRecord("F6", "6", "-60", "OPEN"), QByteArray("0")}) {
+    for (const QByteArray &payload :
+         {QByteArray("X") + tf::apRecord("F6", "6", "-60", "OPEN"), QByteArray("0")}) {
         const int seen = int(newLines().size());
         deliver(tf::frame(0x48, payload));
         QTRY_COMPARE(newLines().mid(seen),
@@ -601,9 +653,10 @@ void TstSetupView::currentApAndSignal_data()
     QTest::addColumn<QStringList>("fields"); // kApFields after the answer
     QTest::addColumn<int>("signal");
     const QByteArray korean("연구소 무선랜 2층");
-    QTest::newRow("current AP")
-        << tf::padRight(korean, 32) + tf::padRight("pass word!", 16) << 0x49
-        << QStringList{QString::fromUtf8(korean), u"pass word!"_s, u"0"_s, u"100"_s, u"100%"_s} << 0;
+    QTest::newRow("current AP") << tf::padRight(korean, 32) + tf::padRight("pass word!", 16) << 0x49
+                                << QStringList{QString::fromUtf8(korean), u"pass word!"_s, u"0"_s, u"100"_s,
+                                               u"100%"_s}
+                                << 0;
     QTest::newRow("current AP, empty password")
         << tf::padRight("LAB", 32) + QByteArray(16, ' ') << 0x49
         << QStringList{u"LAB"_s, QString(), u"0"_s, u"100"_s, u"100%"_s} << 0;
@@ -614,12 +667,12 @@ void TstSetupView::currentApAndSignal_data()
     QTest::newRow("signal -99") << tf::padRight("LAB", 32) + tf::padRight("-99", 6) << 0x4A
                                 << QStringList{u"LAB"_s, u"Not Queried"_s, u"-99"_s, u"2"_s, u"2%"_s} << 2;
     QTest::newRow("not associated") << tf::padRight("", 32) + "NOINFO" << 0x4A
-                                    << QStringList{QString(), u"Not Queried"_s, u"NOINFO"_s, u"Disconnected"_s,
-                                                   u"100%"_s}
+                                    << QStringList{QString(), u"Not Queried"_s, u"NOINFO"_s,
+                                                   u"Disconnected"_s, u"100%"_s}
                                     << 0;
-    QTest::newRow("signal no number") << tf::padRight("LAB", 32) + tf::padRight("-7x", 6) << 0x4A
-                                      << QStringList{u"LAB"_s, u"Not Queried"_s, u"-7x"_s, u"100"_s, u"100%"_s}
-                                      << 0;
+    QTest::newRow("signal no number")
+        << tf::padRight("LAB", 32) + tf::padRight("-7x", 6) << 0x4A
+        << QStringList{u"LAB"_s, u"Not Queried"_s, u"-7x"_s, u"100"_s, u"100%"_s} << 0;
 }
 
 void TstSetupView::currentApAndSignal()
@@ -735,8 +788,9 @@ void TstSetupView::gridDrawing()
                 inkRight = std::max(inkRight, x);
             }
     QVERIFY2(inkRight > inkLeft, "no text painted");
-    QVERIFY2(cell.right() - inkRight < inkLeft - cell.left(),
-             qPrintable(u"ink %1..%2 in %3..%4"_s.arg(inkLeft).arg(inkRight).arg(cell.left()).arg(cell.right())));
+    QVERIFY2(
+        cell.right() - inkRight < inkLeft - cell.left(),
+        qPrintable(u"ink %1..%2 in %3..%4"_s.arg(inkLeft).arg(inkRight).arg(cell.left()).arg(cell.right())));
 }
 
 QTEST_MAIN(TstSetupView)

@@ -40,7 +40,8 @@ QStringList throughputItems()
 }
 
 // One row of four octet edits ("0" to start, three digits at most) joined by "." labels.
-std::array<QLineEdit *, 4> addAddressRow(QGroupBox *panel, int row, const QString &label, const QString &prefix)
+std::array<QLineEdit *, 4> addAddressRow(QGroupBox *panel, int row, const QString &label,
+                                         const QString &prefix)
 {
     std::array<QLineEdit *, 4> edits{};
     grid(panel)->addWidget(form::label(panel, label), row, 0);
@@ -125,14 +126,15 @@ QGroupBox *DefaultPage::buildServer()
     g->addWidget(form::label(server, u"TCP Server Port"_s), 1, 0);
     g->addWidget(m_serverPort, 1, 1);
 
-    m_expiry = form::combo(server, u"CB_Server_ExpTime"_s, expiryItems(), u"0"_s, true, u"Server Expire Time"_s);
+    m_expiry =
+        form::combo(server, u"CB_Server_ExpTime"_s, expiryItems(), u"0"_s, true, u"Server Expire Time"_s);
     g->addWidget(form::label(server, u"Server Expire Time"_s), 2, 0);
     g->addWidget(m_expiry, 2, 1);
     g->addWidget(form::label(server, u"sec"_s), 2, 2);
 
-    m_protocol = new form::RadioGroup(server, u"RG_Protocol_Mode"_s, u" [Protocol Mode] "_s,
-                                      {u"  'N'   (0x4E;   Normal Mode;  33bytes)"_s,
-                                       u"  'G'   (0x47;   GapTime Mode; 57bytes)"_s});
+    m_protocol = new form::RadioGroup(
+        server, u"RG_Protocol_Mode"_s, u" [Protocol Mode] "_s,
+        {u"  'N'   (0x4E;   Normal Mode;  33bytes)"_s, u"  'G'   (0x47;   GapTime Mode; 57bytes)"_s});
     g->addWidget(m_protocol, 3, 0, 1, 3);
     g->setColumnStretch(1, 1);
     return server;
@@ -153,7 +155,8 @@ QGroupBox *DefaultPage::buildDi()
         const int row = 2 + i;
         auto *time = form::combo(di, u"CB_ThrouputTime"_s + n, throughputItems(), u"10"_s, true,
                                  channel + u" Throuput Time"_s);
-        auto *mode = form::combo(di, u"CB_CountMode"_s + n, edges, u"Falling"_s, false, channel + u" Count Mode"_s);
+        auto *mode =
+            form::combo(di, u"CB_CountMode"_s + n, edges, u"Falling"_s, false, channel + u" Count Mode"_s);
         m_throughput[std::size_t(i)] = time;
         m_countMode[std::size_t(i)] = mode;
         g->addWidget(form::label(di, channel), row, 0);
