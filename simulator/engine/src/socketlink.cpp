@@ -43,6 +43,36 @@ SocketState stateOf(const QTcpSocket *socket)
     }
 }
 
+// Error numbers as the records of the tool have always shown them (the Windows socket codes),
+// so old and new error files read alike.
+int errorNumber(QAbstractSocket::SocketError e)
+{
+    switch (e) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::NetworkError:
+        return 10050;
+    case QAbstractSocket::AddressInUseError:
+        return 10048;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    default:
+        return int(e);
+    }
+}
+
 // Wires a connected or connecting socket to its owner's signals. A peer that closes is a close
 // event, not an error.
 template <typename Owner>
@@ -56,7 +86,7 @@ void wire(Owner *owner, QTcpSocket *socket)
     QObject::connect(socket, &QTcpSocket::disconnected, owner, [owner] { Q_EMIT owner->peerClosed(); });
     QObject::connect(socket, &QTcpSocket::errorOccurred, owner, [owner, socket](QAbstractSocket::SocketError e) {
         if (e != QAbstractSocket::RemoteHostClosedError)
-            Q_EMIT owner->socketError(int(e), socket->errorString());
+            Q_EMIT owner->socketError(errorNumber(e), socket->errorString());
     });
 }
 } // namespace
