@@ -107,6 +107,7 @@ bool AddressEntry::eventFilter(QObject *watched, QEvent *event)
 
 void AddressEntry::keyPress(int index, QEvent *event, bool &consumed)
 {
+    m_pressedIn = index;
     const int key = keyCode(static_cast<QKeyEvent *>(event));
     if (key < 0)
         return;
@@ -131,7 +132,9 @@ void AddressEntry::keyPress(int index, QEvent *event, bool &consumed)
 void AddressEntry::keyRelease(int index, QEvent *event)
 {
     const auto *e = static_cast<QKeyEvent *>(event);
-    if (e->isAutoRepeat())
+    // A key released in the box it moved to is not that box's key: the "." that moved on
+    // must not move on again because the next box happens to be full.
+    if (e->isAutoRepeat() || m_pressedIn != index)
         return;
     const QLineEdit *box = m_octets[index];
     switch (octet::keyRelease(index, keyCode(e), leadingNumber(box->text()), box->text().size())) {

@@ -41,6 +41,7 @@ private:
     QLineEdit *m_port;
     std::function<void(const Notice &)> m_show;
     bool m_loading = false;
+    int m_pressedIn = -1; // the box that took the last key press
 };
 
 } // namespace r5::sim

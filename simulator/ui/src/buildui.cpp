@@ -86,6 +86,7 @@ void frmSimulator::buildUi()
     grid->addWidget(List1, 3, 0, 1, 2);
     grid->addWidget(Label11, 4, 0, 1, 2, Qt::AlignRight);
     grid->setRowStretch(3, 1);
+    grid->setColumnStretch(1, 1);
 }
 
 void frmSimulator::buildFrame1()
@@ -97,28 +98,30 @@ void frmSimulator::buildFrame1()
     txt_Simulator_IP = named(new QLineEdit(Frame1), u"txt_Simulator_IP"_s, u"Simulator IP"_s);
     txt_Simulator_IP->setReadOnly(true);
     txt_Port = named(new QLineEdit(Frame1), u"txt_Port"_s, u"Listen port number"_s);
+    txt_Port->setFixedWidth(60);
     auto *octets = new QHBoxLayout;
     for (int i = 0; i < 4; ++i) {
         auto *box = named(new QLineEdit(Frame1), u"txt_Destination_IP_"_s + QString::number(i),
                           u"Destination IP octet "_s + QString::number(i + 1));
-        box->setFixedWidth(40);
+        box->setFixedWidth(38);
         box->setAlignment(Qt::AlignCenter);
         txt_Destination_IP.append(box);
         octets->addWidget(box);
     }
     txt_Destination_Port = named(new QLineEdit(Frame1), u"txt_Destination_Port"_s, u"Destination port number"_s);
+    txt_Destination_Port->setFixedWidth(60);
 
     auto *g = new QGridLayout(Frame1);
     g->addWidget(opt_Server, 0, 0);
     g->addWidget(opt_Client, 0, 1);
     g->addWidget(new QLabel(u"Simulator IP"_s, Frame1), 1, 0);
-    g->addWidget(txt_Simulator_IP, 1, 1);
-    g->addWidget(new QLabel(u"Port No"_s, Frame1), 1, 2);
-    g->addWidget(txt_Port, 1, 3);
-    g->addWidget(new QLabel(u"Destination IP"_s, Frame1), 2, 0);
-    g->addLayout(octets, 2, 1);
-    g->addWidget(new QLabel(u"Port No"_s, Frame1), 2, 2);
-    g->addWidget(txt_Destination_Port, 2, 3);
+    g->addWidget(txt_Simulator_IP, 1, 1, 1, 2);
+    g->addWidget(new QLabel(u"Port No"_s, Frame1), 1, 3);
+    g->addWidget(txt_Port, 1, 4);
+    g->addWidget(new QLabel(u"Destination IP"_s, Frame1), 2, 0, 1, 2);
+    g->addLayout(octets, 3, 0, 1, 3);
+    g->addWidget(new QLabel(u"Port No"_s, Frame1), 3, 3);
+    g->addWidget(txt_Destination_Port, 3, 4);
 }
 
 void frmSimulator::buildFrame2()
@@ -143,19 +146,17 @@ void frmSimulator::buildFrame2()
     auto *g = new QGridLayout(Frame2);
     g->addWidget(opt_Ascii, 0, 0);
     g->addWidget(opt_HexA, 0, 1);
-    g->addWidget(opt_Receive_Only, 1, 0);
-    g->addWidget(opt_Send_Only, 1, 1, 1, 3);
-    g->addWidget(opt_Send_input, 2, 0, 1, 2);
-    g->addWidget(opt_Send_recv, 2, 2, 1, 2);
-    g->addWidget(opt_Repeat, 3, 0);
-    g->addWidget(opt_OneTime, 3, 1);
-    auto *gap = new QHBoxLayout;
-    gap->addWidget(lblTimegap);
-    gap->addWidget(com_Timegap);
-    gap->addWidget(new QLabel(u"(sec)"_s, Frame2));
-    gap->addWidget(lblCount);
-    gap->addWidget(com_Count);
-    g->addLayout(gap, 4, 0, 1, 4);
+    g->addWidget(opt_Repeat, 0, 2);
+    g->addWidget(opt_OneTime, 0, 3, 1, 2);
+    g->addWidget(opt_Receive_Only, 1, 0, 1, 2);
+    g->addWidget(opt_Send_Only, 2, 0, 1, 2);
+    g->addWidget(opt_Send_input, 3, 0, 1, 2);
+    g->addWidget(opt_Send_recv, 4, 0, 1, 2);
+    g->addWidget(lblTimegap, 2, 2);
+    g->addWidget(com_Timegap, 2, 3);
+    g->addWidget(new QLabel(u"(sec)"_s, Frame2), 2, 4);
+    g->addWidget(lblCount, 3, 2);
+    g->addWidget(com_Count, 3, 3, 1, 2);
 }
 
 void frmSimulator::buildFrame7()
@@ -199,18 +200,18 @@ void frmSimulator::buildFrame8()
 
     auto *g = new QGridLayout(Frame8);
     g->addWidget(Opt_Cnn1, 0, 0);
-    g->addWidget(Opt_Cnn2, 0, 1);
-    g->addWidget(Cmd_Start, 0, 2);
-    g->addWidget(cmd_End, 0, 3);
-    g->addWidget(cmd_CSend, 1, 0, 1, 3);
-    g->addWidget(cmd_Log, 1, 3);
-    g->addWidget(txt_Data_Input, 2, 0, 1, 4);
+    g->addWidget(Opt_Cnn2, 0, 1, 1, 2);
+    g->addWidget(Cmd_Start, 1, 0);
+    g->addWidget(cmd_End, 1, 1);
+    g->addWidget(cmd_Log, 1, 2);
+    g->addWidget(cmd_CSend, 2, 0, 1, 3);
+    g->addWidget(txt_Data_Input, 3, 0, 1, 3);
     auto *send = new QHBoxLayout;
     send->addWidget(Cmd_Send);
     send->addStretch();
     send->addWidget(Label9);
     send->addWidget(new QLabel(u"bytes"_s, Frame8));
-    g->addLayout(send, 3, 0, 1, 4);
+    g->addLayout(send, 4, 0, 1, 3);
 }
 
 void frmSimulator::buildProgramFrame()

@@ -105,14 +105,12 @@ void frmSimulator::opt_ClientClick()
 
 void frmSimulator::actionClick(bool sendOnly)
 {
+    // Program mode is left first, so that its own rule does not enable "Repeat" again.
+    if (!sendOnly)
+        chkMode->setChecked(false);
+    chkMode->setEnabled(sendOnly);
     enableAll({opt_Repeat, opt_OneTime, com_Timegap, com_Count}, sendOnly);
     setBackground({com_Timegap, com_Count}, sendOnly ? QColor(Qt::white) : buttonFace());
-    if (sendOnly) {
-        chkMode->setEnabled(true);
-    } else {
-        chkMode->setChecked(false);
-        chkMode->setEnabled(false);
-    }
 }
 
 void frmSimulator::opt_RepeatClick()
