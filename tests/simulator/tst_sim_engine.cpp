@@ -241,26 +241,39 @@ void TstSimEngine::serverServesOnePeerAtATime()
 void TstSimEngine::echoReturnsExactlyWhatArrived_data()
 {
     QTest::addColumn<int>("n");
-    QTest::newRow("1 byte") << 1;
-    QTest::newRow("one segment") << 1400;
-    QTest::newRow("many reads") << 300000;
+    QTest::addColumn<bool>("lateReader");
+    QTest::newRow("1 byte") << 1 << false;
+    QTest::newRow("one segment") << 1400 << false;
+    QTest::newRow("many reads") << 300000 << false;
+    // The tool stops reading while its echo cannot leave, and loses nothing when it can again.
+    QTest::newRow("reader late") << 48 * 1024 * 1024 << true;
 }
 
 void TstSimEngine::echoReturnsExactlyWhatArrived()
 {
     QFETCH(int, n);
+    QFETCH(bool, lateReader);
     m_opts.role = Role::Listen;
     m_opts.action = Action::SendReceived;
     m_opts.format = DataFormat::Hex;
     m_opts.listenPort = QString::number(simtest::freePort());
     m_engine->Cmd_StartClick();
     QTcpSocket peer;
+    if (lateReader) {
+        peer.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        peer.setReadBufferSize(64 * 1024);
+    }
     peer.connectToHost(QHostAddress::LocalHost, quint16(m_opts.listenPort.toUInt()));
     QVERIFY(peer.waitForConnected(2000));
     QByteArray sent(n, '\0');
     for (int i = 0; i < n; ++i)
         sent[i] = char(i * 7);
     peer.write(sent);
+    if (lateReader) {
+        QTest::qWait(300);
+        QVERIFY(peer.bytesToWrite() > 0); // held back: the tool is not reading
+        peer.setReadBufferSize(0);
+    }
     QByteArray back;
     QTRY_VERIFY((back += peer.readAll()).size() >= n);
     QTest::qWait(100);

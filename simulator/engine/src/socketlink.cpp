@@ -6,42 +6,11 @@
 namespace r5::sim {
 
 namespace {
+constexpr qint64 kArrivalMax = 256 * 1024;
+constexpr qint64 kSendHigh = 1024 * 1024;
+constexpr qint64 kSendLow = 256 * 1024;
 // How long a closed socket may take to hand its last bytes to a slow peer before it is dropped.
 constexpr int kDrainMs = 3000;
-
-// Stops listening to a socket and lets it finish sending what it holds, then deletes it.
-void retire(QObject *owner, QTcpSocket *socket)
-{
-    if (!socket)
-        return;
-    QObject::disconnect(socket, nullptr, owner, nullptr);
-    if (socket->state() != QAbstractSocket::ConnectedState) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
-    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    QTimer::singleShot(kDrainMs, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
-    socket->disconnectFromHost();
-}
-
-SocketState stateOf(const QTcpSocket *socket)
-{
-    if (!socket)
-        return SocketState::Closed;
-    switch (socket->state()) {
-    case QAbstractSocket::ConnectedState:
-        return SocketState::Connected;
-    case QAbstractSocket::HostLookupState:
-    case QAbstractSocket::ConnectingState:
-        return SocketState::Connecting;
-    default:
-        return SocketState::Closed;
-    }
-}
 
 // Error numbers as the records of the tool have always shown them (the Windows socket codes),
 // so old and new error files read alike.
@@ -73,82 +42,130 @@ int errorNumber(QAbstractSocket::SocketError e)
     }
 }
 
-// Wires a connected or connecting socket to its owner's signals. A peer that closes is a close
-// event, not an error.
-template <typename Owner>
-void wire(Owner *owner, QTcpSocket *socket)
+// Stops listening to a socket and lets it finish sending what it holds, then deletes it.
+void retire(QObject *owner, QTcpSocket *socket)
 {
-    QObject::connect(socket, &QTcpSocket::readyRead, owner, [owner, socket] {
-        const QByteArray bytes = socket->readAll();
-        if (!bytes.isEmpty())
-            Q_EMIT owner->dataArrival(bytes);
+    if (!socket)
+        return;
+    QObject::disconnect(socket, nullptr, owner, nullptr);
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kDrainMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
     });
-    QObject::connect(socket, &QTcpSocket::disconnected, owner, [owner] { Q_EMIT owner->peerClosed(); });
-    QObject::connect(socket, &QTcpSocket::errorOccurred, owner, [owner, socket](QAbstractSocket::SocketError e) {
-        if (e != QAbstractSocket::RemoteHostClosedError)
-            Q_EMIT owner->socketError(errorNumber(e), socket->errorString());
-    });
+    socket->disconnectFromHost();
 }
 } // namespace
 
-ClientSocket::ClientSocket(QObject *parent)
+SocketLink::SocketLink(QObject *parent)
     : QObject(parent)
 {
 }
 
-ClientSocket::~ClientSocket()
+SocketLink::~SocketLink()
 {
     if (m_socket)
         m_socket->abort();
 }
 
-void ClientSocket::connectTo(const QString &address, quint16 port)
+SocketState SocketLink::state() const
 {
-    close();
-    QHostAddress host;
-    if (!host.setAddress(address) || host.protocol() != QAbstractSocket::IPv4Protocol || port == 0)
-        return;
-    m_socket = new QTcpSocket(this);
-    wire(this, m_socket.data());
-    connect(m_socket, &QTcpSocket::connected, this, &ClientSocket::connected);
-    // The owner learns of a lost link by polling state(); the socket goes with it.
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
-        QTcpSocket *gone = m_socket;
-        m_socket.clear();
-        retire(this, gone);
-    });
-    m_socket->connectToHost(host, port);
+    if (!m_socket)
+        return SocketState::Closed;
+    switch (m_socket->state()) {
+    case QAbstractSocket::ConnectedState:
+        return SocketState::Connected;
+    case QAbstractSocket::HostLookupState:
+    case QAbstractSocket::ConnectingState:
+        return SocketState::Connecting;
+    default:
+        return SocketState::Closed;
+    }
 }
 
-void ClientSocket::close()
+bool SocketLink::send(const QByteArray &bytes)
+{
+    return SocketLink::state() == SocketState::Connected && m_socket->write(bytes) == bytes.size();
+}
+
+void SocketLink::attach(QTcpSocket *socket)
+{
+    release();
+    m_socket = socket;
+    m_paused = false;
+    socket->setParent(this);
+    socket->setReadBufferSize(kArrivalMax);
+    connect(socket, &QTcpSocket::readyRead, this, &SocketLink::readWaiting);
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_paused && m_socket && m_socket->bytesToWrite() <= kSendLow) {
+            m_paused = false;
+            readWaiting();
+        }
+    });
+    // A peer that closes is a close event, not an error. What it sent last is shown first.
+    connect(socket, &QTcpSocket::disconnected, this, [this] {
+        m_paused = false;
+        while (m_socket && m_socket->bytesAvailable() > 0)
+            readWaiting();
+        Q_EMIT peerClosed();
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        if (e != QAbstractSocket::RemoteHostClosedError && m_socket)
+            Q_EMIT socketError(errorNumber(e), m_socket->errorString());
+    });
+}
+
+void SocketLink::readWaiting()
+{
+    if (!m_socket)
+        return;
+    if (m_socket->bytesToWrite() > kSendHigh && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_paused = true;
+        return;
+    }
+    const QByteArray bytes = m_socket->read(kArrivalMax);
+    if (!bytes.isEmpty())
+        Q_EMIT dataArrival(bytes);
+}
+
+void SocketLink::release()
 {
     QTcpSocket *gone = m_socket;
     m_socket.clear();
+    m_paused = false;
     retire(this, gone);
 }
 
-SocketState ClientSocket::state() const
+ClientSocket::ClientSocket(QObject *parent)
+    : SocketLink(parent)
 {
-    return stateOf(m_socket);
 }
 
-bool ClientSocket::send(const QByteArray &bytes)
+void ClientSocket::connectTo(const QString &address, quint16 port)
 {
-    return state() == SocketState::Connected && m_socket->write(bytes) == bytes.size();
+    release();
+    QHostAddress host;
+    if (!host.setAddress(address) || host.protocol() != QAbstractSocket::IPv4Protocol || port == 0)
+        return;
+    auto *s = new QTcpSocket(this);
+    attach(s);
+    connect(s, &QTcpSocket::connected, this, &ClientSocket::connected);
+    // The owner learns of a lost link by polling state(); the socket goes with it.
+    connect(s, &QTcpSocket::disconnected, this, &ClientSocket::release);
+    s->connectToHost(host, port);
 }
 
 ServerSocket::ServerSocket(QObject *parent)
-    : QObject(parent)
+    : SocketLink(parent)
 {
     m_server.setMaxPendingConnections(1);
     m_server.setListenBacklogSize(1);
     connect(&m_server, &QTcpServer::newConnection, this, &ServerSocket::takePeer);
-}
-
-ServerSocket::~ServerSocket()
-{
-    if (m_peer)
-        m_peer->abort();
 }
 
 bool ServerSocket::listen(quint16 port)
@@ -160,15 +177,13 @@ bool ServerSocket::listen(quint16 port)
 void ServerSocket::close()
 {
     m_server.close();
-    QTcpSocket *gone = m_peer;
-    m_peer.clear();
-    retire(this, gone);
+    release();
 }
 
 SocketState ServerSocket::state() const
 {
-    if (m_peer)
-        return stateOf(m_peer);
+    if (socket())
+        return SocketLink::state();
     return m_server.isListening() ? SocketState::Listening : SocketState::Closed;
 }
 
@@ -177,26 +192,19 @@ quint16 ServerSocket::port() const
     return m_server.isListening() ? m_server.serverPort() : 0;
 }
 
-bool ServerSocket::send(const QByteArray &bytes)
-{
-    return state() == SocketState::Connected && m_peer->write(bytes) == bytes.size();
-}
-
 void ServerSocket::takePeer()
 {
     // The listener accepts the request itself, so nothing listens until this peer leaves.
     while (QTcpSocket *s = m_server.nextPendingConnection()) {
-        if (m_peer) {
+        if (socket()) {
             s->abort();
             s->deleteLater();
             continue;
         }
-        s->setParent(this);
-        m_peer = s;
-        wire(this, s);
+        attach(s);
     }
     m_server.close();
-    if (m_peer)
+    if (socket())
         Q_EMIT connectionRequest();
 }
 
