@@ -6,12 +6,10 @@
 //
 // Usage: bench_simulator [--mib N] [--seconds S] [--rate R]   (defaults 1024, 60, 10000)
 #include "loadclient.h"
-
-#include "sim/frmsimulator.h"
-
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "sim/frmsimulator.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,7 +21,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -45,7 +42,10 @@ public:
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
     }
     bool askYesNo(QWidget *, const QString &, const QString &, Icon) override { return false; }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override
+    {
+        return {};
+    }
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
 };
 
@@ -56,9 +56,8 @@ public:
     StallProbe()
     {
         m_timer.setTimerType(Qt::PreciseTimer);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_worst = std::max(m_worst, m_clock.restart() - kTickMs);
-        });
+        connect(&m_timer, &QTimer::timeout, this,
+                [this] { m_worst = std::max(m_worst, m_clock.restart() - kTickMs); });
         m_clock.start();
         m_timer.start(kTickMs);
     }
@@ -144,7 +143,9 @@ int main(int argc, char *argv[])
     window.show();
     StallProbe probe;
 
-    const auto onWindow = [&](auto f) { QMetaObject::invokeMethod(&window, f, Qt::BlockingQueuedConnection); };
+    const auto onWindow = [&](auto f) {
+        QMetaObject::invokeMethod(&window, f, Qt::BlockingQueuedConnection);
+    };
     const auto click = [&](const char *name) {
         window.findChild<QAbstractButton *>(QLatin1StringView(name))->click();
     };
@@ -205,7 +206,8 @@ int main(int argc, char *argv[])
         // the Send lines each add up to what the client sent.
         QFile f(userLog);
         f.open(QIODevice::ReadOnly);
-        static const QRegularExpression form(u"^\\[ \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\] : (Recv|Send) \\[ (\\d+) byte \\] : (.*)$"_s);
+        static const QRegularExpression form(
+            u"^\\[ \\d\\d:\\d\\d:\\d\\d\\.\\d{3} \\] : (Recv|Send) \\[ (\\d+) byte \\] : (.*)$"_s);
         quint64 recvBytes = 0, sendBytes = 0, recvLines = 0, sendLines = 0, bad = 0;
         while (!f.atEnd()) {
             const QString line = QString::fromLatin1(f.readLine()).chopped(2);
@@ -219,16 +221,18 @@ int main(int argc, char *argv[])
             ++(m.captured(1) == u"Recv" ? recvLines : sendLines);
         }
         const quint64 want = paced.messages * kMessageSize;
-        logCheck = QString::asprintf("%llu Recv lines (%llu bytes), %llu Send lines (%llu bytes), %llu malformed; "
-                                     "client sent %llu bytes: %s",
-                                     recvLines, recvBytes, sendLines, sendBytes, bad, want,
-                                     recvBytes == want && sendBytes == want && bad == 0 ? "all present" : "LINES LOST");
+        logCheck = QString::asprintf(
+            "%llu Recv lines (%llu bytes), %llu Send lines (%llu bytes), %llu malformed; "
+            "client sent %llu bytes: %s",
+            recvLines, recvBytes, sendLines, sendBytes, bad, want,
+            recvBytes == want && sendBytes == want && bad == 0 ? "all present" : "LINES LOST");
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     QApplication::exec();
     driver.join();
 
-    const double ratio = socat.echo.mbPerSecond() > 0 ? none.echo.mbPerSecond() / socat.echo.mbPerSecond() : 0;
+    const double ratio =
+        socat.echo.mbPerSecond() > 0 ? none.echo.mbPerSecond() / socat.echo.mbPerSecond() : 0;
     std::printf("echo of %llu MiB over 127.0.0.1 (client writes and reads concurrently)\n",
                 static_cast<unsigned long long>(bulk >> 20));
     std::printf("%-40s %10s %8s %12s %12s\n", "server", "MB/s", "intact", "stall ms", "peak RSS MB");
@@ -240,11 +244,12 @@ int main(int argc, char *argv[])
             std::printf(" %12lld %12.1f\n", static_cast<long long>(p->stallMs), double(p->peakKb) / 1024);
     }
     std::printf("None / socat throughput ratio: %.2f\n", ratio);
-    std::printf("paced: %llu messages of %d bytes in %.1f s (%.0f/s), echo %s; stall %lld ms, peak RSS %.1f MB\n",
-                static_cast<unsigned long long>(paced.messages), kMessageSize, paced.seconds,
-                paced.seconds > 0 ? double(paced.messages) / paced.seconds : 0.0,
-                paced.allEchoed ? "complete" : "INCOMPLETE", static_cast<long long>(pacedPhase.stallMs),
-                double(pacedPhase.peakKb) / 1024);
+    std::printf(
+        "paced: %llu messages of %d bytes in %.1f s (%.0f/s), echo %s; stall %lld ms, peak RSS %.1f MB\n",
+        static_cast<unsigned long long>(paced.messages), kMessageSize, paced.seconds,
+        paced.seconds > 0 ? double(paced.messages) / paced.seconds : 0.0,
+        paced.allEchoed ? "complete" : "INCOMPLETE", static_cast<long long>(pacedPhase.stallMs),
+        double(pacedPhase.peakKb) / 1024);
     std::printf("log file: %s\n", qPrintable(logCheck));
     return 0;
 }

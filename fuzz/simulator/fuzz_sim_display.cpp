@@ -4,7 +4,6 @@
 #include "sim/linering.h"
 
 #include <QDateTime>
-
 #include <cstdlib>
 
 using namespace r5::sim;

@@ -6,7 +6,6 @@
 #include "sim/textbytes.h"
 
 #include <QString>
-
 #include <cstdlib>
 
 using namespace r5::sim;
@@ -33,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (const auto hex = HexToBytes(text)) {
             check(hex->bytes.size() == text.size() / 2);
             check(hex->oddDropped == (text.size() % 2 != 0));
-            check(renderData(hex->bytes, DataFormat::Hex).remove(u' ') == text.left(hex->bytes.size() * 2).toUpper());
+            check(renderData(hex->bytes, DataFormat::Hex).remove(u' ') ==
+                  text.left(hex->bytes.size() * 2).toUpper());
         }
         check(byteCount(text, DataFormat::Hex) == text.size() / 2);
 

@@ -1,8 +1,7 @@
-#include "sim/frmsimulator.h"
-
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "sim/frmsimulator.h"
 
 #include <QApplication>
 

@@ -53,16 +53,19 @@ void TstSimCore::textToBytes_data()
     QTest::addColumn<int>("counter");
     QTest::newRow("hex odd ABC") << u"ABC"_s << DataFormat::Hex << true << QByteArray("\xAB") << true << 1;
     QTest::newRow("hex 0A1B") << u"0A1B"_s << DataFormat::Hex << true << QByteArray("\x0A\x1B") << false << 2;
-    QTest::newRow("hex lower case") << u"ff00"_s << DataFormat::Hex << true << QByteArray("\xFF\x00", 2) << false << 2;
+    QTest::newRow("hex lower case") << u"ff00"_s << DataFormat::Hex << true << QByteArray("\xFF\x00", 2)
+                                    << false << 2;
     QTest::newRow("hex single digit") << u"7"_s << DataFormat::Hex << true << QByteArray() << true << 0;
     QTest::newRow("hex pasted junk") << u"0G"_s << DataFormat::Hex << false << QByteArray() << false << 1;
     QTest::newRow("hex odd junk") << u"00Z"_s << DataFormat::Hex << false << QByteArray() << false << 1;
     QTest::newRow("hex spaces") << u"0A 1B"_s << DataFormat::Hex << false << QByteArray() << false << 2;
     QTest::newRow("ascii") << u"AB C"_s << DataFormat::Ascii << true << QByteArray("AB C") << false << 4;
-    QTest::newRow("ascii one-byte accent") << u"\u00e9"_s << DataFormat::Ascii << true << QByteArray("\xE9") << false
-                                           << 1;
-    QTest::newRow("ascii control") << u"a\r\n"_s << DataFormat::Ascii << true << QByteArray("a\r\n") << false << 3;
-    QTest::newRow("ascii hangul pasted") << u"a\ud55c"_s << DataFormat::Ascii << false << QByteArray() << false << 2;
+    QTest::newRow("ascii one-byte accent")
+        << u"\u00e9"_s << DataFormat::Ascii << true << QByteArray("\xE9") << false << 1;
+    QTest::newRow("ascii control") << u"a\r\n"_s << DataFormat::Ascii << true << QByteArray("a\r\n") << false
+                                   << 3;
+    QTest::newRow("ascii hangul pasted")
+        << u"a\ud55c"_s << DataFormat::Ascii << false << QByteArray() << false << 2;
     QTest::newRow("ascii empty") << QString() << DataFormat::Ascii << true << QByteArray() << false << 0;
 }
 
@@ -111,7 +114,8 @@ void TstSimCore::lineForms()
 {
     QCOMPARE(statusLine(kAt, status::ConnectionSuccess), u"[09:15:02.005] : Connection Success"_s);
     QCOMPARE(dataHeader(kAt, Direction::Sent, 3, DataFormat::Ascii), u"[09:15:02.005] : Send [3 byte] : "_s);
-    QCOMPARE(dataHeader(kAt, Direction::Received, 12, DataFormat::Hex), u"[ 09:15:02.005 ] : Recv [ 12 byte ] : "_s);
+    QCOMPARE(dataHeader(kAt, Direction::Received, 12, DataFormat::Hex),
+             u"[ 09:15:02.005 ] : Recv [ 12 byte ] : "_s);
     QCOMPARE(renderData(QByteArray("\x0A\x1B\xFF"), DataFormat::Hex), u" 0A 1B FF"_s);
     QCOMPARE(renderData(QByteArray("a\tb\xE9"), DataFormat::Ascii), u"a\tb\u00e9"_s);
 }
@@ -133,8 +137,10 @@ void TstSimCore::listCut_data()
         twenty.append(char(i));
         twentyHex += u' ' + QString::number(i, 16).rightJustified(2, u'0').toUpper();
     }
-    QTest::newRow("20 hex bytes") << twenty << DataFormat::Hex << QStringList{u"H"_s + twentyHex, QString(), QString()};
-    QTest::newRow("byte 10 in hex") << QByteArray("\x0A") << DataFormat::Hex << QStringList{u"H 0A"_s, QString()};
+    QTest::newRow("20 hex bytes") << twenty << DataFormat::Hex
+                                  << QStringList{u"H"_s + twentyHex, QString(), QString()};
+    QTest::newRow("byte 10 in hex") << QByteArray("\x0A") << DataFormat::Hex
+                                    << QStringList{u"H 0A"_s, QString()};
     QTest::newRow("21 hex bytes") << twenty + '\xFF' << DataFormat::Hex
                                   << QStringList{u"H"_s + twentyHex, u" FF"_s, QString()};
 }
@@ -252,12 +258,12 @@ void TstSimCore::octetKeys_data()
     using R = octet::Release;
     QTest::newRow("digit") << 0 << int('5') << 1.0 << int(P::Accept) << 2 << int(R::Stay);
     QTest::newRow("third digit moves on") << 1 << int('2') << 19.0 << int(P::Accept) << 3 << int(R::MoveNext);
-    QTest::newRow("third digit in box 3 goes to port") << 3 << int('4') << 25.0 << int(P::Accept) << 3
-                                                       << int(R::MoveToPort);
+    QTest::newRow("third digit in box 3 goes to port")
+        << 3 << int('4') << 25.0 << int(P::Accept) << 3 << int(R::MoveToPort);
     QTest::newRow("dot moves on") << 0 << int('.') << 10.0 << int(P::MoveNext) << 2 << int(R::Stay);
     QTest::newRow("dot in box 3 is typed") << 3 << int('.') << 1.0 << int(P::Accept) << 2 << int(R::Stay);
-    QTest::newRow("backspace in empty box goes back") << 2 << 8 << 0.0 << int(P::MovePrevious) << 0
-                                                      << int(R::MovePrevious);
+    QTest::newRow("backspace in empty box goes back")
+        << 2 << 8 << 0.0 << int(P::MovePrevious) << 0 << int(R::MovePrevious);
     QTest::newRow("backspace in box 0 stays") << 0 << 8 << 0.0 << int(P::Accept) << 0 << int(R::Stay);
     QTest::newRow("backspace with a value") << 2 << 8 << 12.0 << int(P::Accept) << 1 << int(R::Stay);
     QTest::newRow("letter refused") << 1 << int('x') << 0.0 << int(P::Discard) << 0 << int(R::Stay);
@@ -327,12 +333,14 @@ void TstSimCore::logPathPlan_data()
     QTest::addColumn<QString>("file");
     QTest::newRow("nested") << u"/data/a/b/x.log"_s << true << u"/data"_s
                             << QStringList{u"/data/a"_s, u"/data/a/b"_s} << u"/data/a/b/x.log"_s;
-    QTest::newRow("first folder only") << u"/data/x.log"_s << true << u"/data"_s << QStringList() << u"/data/x.log"_s;
+    QTest::newRow("first folder only")
+        << u"/data/x.log"_s << true << u"/data"_s << QStringList() << u"/data/x.log"_s;
     QTest::newRow("in the root") << u"/x.log"_s << true << u"/"_s << QStringList() << u"/x.log"_s;
     QTest::newRow("relative") << u"Log/20261207.dat"_s << true << u"/work"_s
-                              << QStringList{u"/work/run"_s, u"/work/run/Log"_s} << u"/work/run/Log/20261207.dat"_s;
-    QTest::newRow("doubled separators") << u"/data//a/x.log"_s << true << u"/data"_s << QStringList{u"/data/a"_s}
-                                        << u"/data/a/x.log"_s;
+                              << QStringList{u"/work/run"_s, u"/work/run/Log"_s}
+                              << u"/work/run/Log/20261207.dat"_s;
+    QTest::newRow("doubled separators")
+        << u"/data//a/x.log"_s << true << u"/data"_s << QStringList{u"/data/a"_s} << u"/data/a/x.log"_s;
     QTest::newRow("empty") << QString() << false << QString() << QStringList() << QString();
     QTest::newRow("root itself") << u"/"_s << false << QString() << QStringList() << QString();
 }

@@ -1,13 +1,11 @@
-#include "simpeer.h"
-
 #include "fakes.h"
 #include "sim/simengine.h"
+#include "simpeer.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -90,7 +88,8 @@ void TstSimEngine::init()
     m_notices.clear();
     m_layouts.clear();
     connect(m_engine.get(), &SimEngine::notice, this, [this](const Notice &n) { m_notices.append(n); });
-    connect(m_engine.get(), &SimEngine::layoutChanged, this, [this](SimEngine::Layout l) { m_layouts.append(l); });
+    connect(m_engine.get(), &SimEngine::layoutChanged, this,
+            [this](SimEngine::Layout l) { m_layouts.append(l); });
 }
 
 void TstSimEngine::cleanup()
@@ -398,9 +397,10 @@ void TstSimEngine::connectSendReceiveClose()
     m_opts.destinationPort = peer.portText();
     m_engine->cmd_CSendClick();
     QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
-    QCOMPARE(rows(), (QStringList{kStamp + u"] : Connection Success"_s, kStamp + u"] : Send [5 byte] :  hello"_s,
-                                  u" "_s, kStamp + u"] : Recv [5 byte] :  hello"_s, u" "_s,
-                                  kStamp + u"] : Client Disconnected"_s}));
+    QCOMPARE(rows(),
+             (QStringList{kStamp + u"] : Connection Success"_s, kStamp + u"] : Send [5 byte] :  hello"_s,
+                          u" "_s, kStamp + u"] : Recv [5 byte] :  hello"_s, u" "_s,
+                          kStamp + u"] : Client Disconnected"_s}));
     QCOMPARE(m_engine->clientState(), SocketState::Closed);
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Connected); // until Close or the next cycle
     QTRY_COMPARE(peer.last()->state(), QAbstractSocket::UnconnectedState);

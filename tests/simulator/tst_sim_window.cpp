@@ -1,7 +1,6 @@
-#include "simpeer.h"
-
 #include "fakes.h"
 #include "sim/frmsimulator.h"
+#include "simpeer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +17,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -60,8 +58,7 @@ private Q_SLOTS:
     void echoServerAgainstSocat();
 
 private:
-    template <class T = QWidget>
-    T *child(const QString &name) const
+    template <class T = QWidget> T *child(const QString &name) const
     {
         T *w = m_window->findChild<T *>(name);
         if (!w)
@@ -161,8 +158,8 @@ void TstSimWindow::startupState()
     for (const char *on : {"opt_Server", "opt_Ascii", "opt_Send_recv", "opt_Repeat", "opt_List", "Opt_Cnn1"})
         QVERIFY2(child<QRadioButton>(QLatin1StringView(on))->isChecked(), on);
     QVERIFY(!child<QCheckBox>(u"chkMode"_s)->isChecked());
-    for (const char *off : {"opt_Repeat", "opt_OneTime", "com_Timegap", "com_Count", "txt_Logfile", "cmd_browser",
-                            "lblLogfile", "cmd_CSend", "txt_Port", "Cmd_Send", "cmd_End"})
+    for (const char *off : {"opt_Repeat", "opt_OneTime", "com_Timegap", "com_Count", "txt_Logfile",
+                            "cmd_browser", "lblLogfile", "cmd_CSend", "txt_Port", "Cmd_Send", "cmd_End"})
         QVERIFY2(!child(QLatin1StringView(off))->isEnabled(), off);
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
     QCOMPARE(child<QPushButton>(u"Cmd_Start"_s)->text(), u"Connect"_s);
@@ -217,30 +214,32 @@ void TstSimWindow::optionRules_data()
                                << QStringList() << QStringList() << QString();
     for (const char *action : {"opt_Receive_Only", "opt_Send_input", "opt_Send_recv"}) {
         QTest::newRow(action) << QStringList{u"opt_Send_Only"_s, u"chkMode"_s} << QString::fromLatin1(action)
-                              << QStringList() << timing + QStringList{u"chkMode"_s} << QStringList() << QString();
+                              << QStringList() << timing + QStringList{u"chkMode"_s} << QStringList()
+                              << QString();
     }
-    QTest::newRow("OneTime") << QStringList{u"opt_Send_Only"_s} << u"opt_OneTime"_s << QStringList() << gapAndCount
-                             << QStringList() << QString();
-    QTest::newRow("Repeat") << QStringList{u"opt_Send_Only"_s, u"opt_OneTime"_s} << u"opt_Repeat"_s << gapAndCount
-                            << QStringList() << QStringList() << QString();
-    QTest::newRow("File") << QStringList() << u"opt_File"_s << logFile << QStringList() << QStringList() << QString();
-    QTest::newRow("List + File") << QStringList() << u"Opt_List_File"_s << logFile << QStringList() << QStringList()
-                                 << QString();
-    QTest::newRow("None") << QStringList{u"opt_File"_s} << u"opt_None"_s << QStringList() << logFile << QStringList()
+    QTest::newRow("OneTime") << QStringList{u"opt_Send_Only"_s} << u"opt_OneTime"_s << QStringList()
+                             << gapAndCount << QStringList() << QString();
+    QTest::newRow("Repeat") << QStringList{u"opt_Send_Only"_s, u"opt_OneTime"_s} << u"opt_Repeat"_s
+                            << gapAndCount << QStringList() << QStringList() << QString();
+    QTest::newRow("File") << QStringList() << u"opt_File"_s << logFile << QStringList() << QStringList()
                           << QString();
+    QTest::newRow("List + File") << QStringList() << u"Opt_List_File"_s << logFile << QStringList()
+                                 << QStringList() << QString();
+    QTest::newRow("None") << QStringList{u"opt_File"_s} << u"opt_None"_s << QStringList() << logFile
+                          << QStringList() << QString();
     QTest::newRow("List") << QStringList{u"Opt_List_File"_s} << u"opt_List"_s << QStringList() << logFile
                           << QStringList() << QString();
-    QTest::newRow("Connect && Close") << QStringList() << u"Opt_Cnn2"_s << QStringList{u"cmd_CSend"_s} << buttons
-                                      << QStringList() << QString();
+    QTest::newRow("Connect && Close") << QStringList() << u"Opt_Cnn2"_s << QStringList{u"cmd_CSend"_s}
+                                      << buttons << QStringList() << QString();
     QTest::newRow("Connect") << QStringList{u"Opt_Cnn2"_s} << u"Opt_Cnn1"_s << buttons
                              << QStringList{u"cmd_CSend"_s} << QStringList() << QString();
     QTest::newRow("Program Mode on") << QStringList{u"opt_Send_Only"_s} << u"chkMode"_s
                                      << QStringList{u"Frame10"_s, u"cmdSendStart"_s}
-                                     << programOff + QStringList{u"opt_Repeat"_s} << QStringList{u"opt_OneTime"_s}
-                                     << QString();
+                                     << programOff + QStringList{u"opt_Repeat"_s}
+                                     << QStringList{u"opt_OneTime"_s} << QString();
     QTest::newRow("Program Mode off") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s} << u"chkMode"_s
-                                      << programOff + QStringList{u"opt_Repeat"_s} << QStringList{u"Frame10"_s}
-                                      << QStringList() << QString();
+                                      << programOff + QStringList{u"opt_Repeat"_s}
+                                      << QStringList{u"Frame10"_s} << QStringList() << QString();
 }
 
 void TstSimWindow::optionRules()
@@ -311,8 +310,8 @@ void TstSimWindow::addressBoxesRefuseOutOfRange_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("224 in box 0") << 0 << u"224"_s << int(r5::Prompter::Icon::None) << QString()
                                   << u"IP Address Value Cross Limit"_s;
-    QTest::newRow("256 in box 2") << 2 << u"256"_s << int(r5::Prompter::Icon::Information) << u"IP Address Error"_s
-                                  << u" Please Check your IP Address Format"_s;
+    QTest::newRow("256 in box 2") << 2 << u"256"_s << int(r5::Prompter::Icon::Information)
+                                  << u"IP Address Error"_s << u" Please Check your IP Address Format"_s;
 }
 
 void TstSimWindow::addressBoxesRefuseOutOfRange()
@@ -467,7 +466,8 @@ void TstSimWindow::socketErrorBoxRecordAndListLine()
     QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
     QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
     QVERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
-    QVERIFY(readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s)).startsWith("Err Title : Client Socket Error\r\n"));
+    QVERIFY(readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s))
+                .startsWith("Err Title : Client Socket Error\r\n"));
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
     QVERIFY(child(u"Frame1"_s)->isEnabled());
 }
@@ -515,8 +515,8 @@ void TstSimWindow::echoServerAgainstSocat()
     const qsizetype at = shown.indexOf(kStamp + u"] : Recv [130 byte] :  "_s + QString(60, u'a'));
     QVERIFY(at > 0);
     QCOMPARE(shown.mid(at + 1, 7), (QStringList{u" "_s + QString(60, u'b'), u" cccccccccc"_s, u" "_s,
-                                                 kStamp + u"] : Send [130 byte] :  "_s + QString(60, u'a'),
-                                                 u" "_s + QString(60, u'b'), u" cccccccccc"_s, u" "_s}));
+                                                kStamp + u"] : Send [130 byte] :  "_s + QString(60, u'a'),
+                                                u" "_s + QString(60, u'b'), u" cccccccccc"_s, u" "_s}));
     QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
     QTRY_COMPARE(rows().count(kStamp + u"] : Listen.."_s), 2); // ready for the next peer
     click(u"cmd_End"_s);

@@ -84,13 +84,14 @@ QString errorRecord(SocketSide side, const QDateTime &local, int number, const Q
 {
     const QString crlf = u"\r\n"_s;
     return u"Err Title : "_s + sideName(side) + u" Socket Error"_s + crlf + u"Err Time : "_s +
-           local.toString(u"yyyy/MM/dd HH:mm:ss"_s) + crlf + u"Err Number : "_s + QString::number(number) + crlf +
-           u"Err Desc : "_s + description + crlf + u"Err Source : "_s + source + crlf;
+           local.toString(u"yyyy/MM/dd HH:mm:ss"_s) + crlf + u"Err Number : "_s + QString::number(number) +
+           crlf + u"Err Desc : "_s + description + crlf + u"Err Source : "_s + source + crlf;
 }
 
 QString errorListLine(SocketSide side, const QDateTime &local)
 {
-    return local.toString(u"HH:mm:ss"_s) + sideName(side) + u" Socket Error : Referance Err_Log File ....... "_s;
+    return local.toString(u"HH:mm:ss"_s) + sideName(side) +
+           u" Socket Error : Referance Err_Log File ....... "_s;
 }
 
 } // namespace r5::sim

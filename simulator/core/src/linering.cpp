@@ -6,10 +6,7 @@
 
 namespace r5::sim {
 
-LineRing::LineRing(qsizetype capacity)
-    : m_capacity(std::max<qsizetype>(1, capacity))
-{
-}
+LineRing::LineRing(qsizetype capacity) : m_capacity(std::max<qsizetype>(1, capacity)) {}
 
 void LineRing::addText(const QString &line)
 {

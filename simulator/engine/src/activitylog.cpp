@@ -19,11 +19,8 @@ QByteArray fileLine(const QString &text)
 } // namespace
 
 ActivityLog::ActivityLog(const r5::Clock &clock, const QString &appDir, QObject *parent)
-    : QObject(parent)
-    , m_clock(clock)
-    , m_appDir(appDir)
-{
-}
+    : QObject(parent), m_clock(clock), m_appDir(appDir)
+{}
 
 void ActivityLog::status(QStringView eventText, LogLevel level, const QString &userLog)
 {

@@ -2,8 +2,7 @@
 
 namespace r5::sim {
 
-ActivityModel::ActivityModel(QObject *parent)
-    : QAbstractListModel(parent)
+ActivityModel::ActivityModel(QObject *parent) : QAbstractListModel(parent)
 {
     m_batch.setSingleShot(true);
     m_batch.setInterval(kBatchMs);

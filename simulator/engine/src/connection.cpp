@@ -13,9 +13,7 @@ constexpr int kTickWrap = 10001;
 } // namespace
 
 SimEngine::SimEngine(OptionsSource options, ActivityLog &log, QObject *parent)
-    : QObject(parent)
-    , m_options(std::move(options))
-    , m_log(log)
+    : QObject(parent), m_options(std::move(options)), m_log(log)
 {
     m_tmrConnect.setInterval(kWaitMs);
     m_clientStatus.setInterval(kStatusMs);
@@ -281,7 +279,8 @@ void SimEngine::Server_SocketClose()
 void SimEngine::socketError(SocketSide side, int number, const QString &description)
 {
     m_log.socketError(side, number, description,
-                      side == SocketSide::Client ? QStringLiteral("Client_Socket") : QStringLiteral("Server_Socket"));
+                      side == SocketSide::Client ? QStringLiteral("Client_Socket")
+                                                 : QStringLiteral("Server_Socket"));
     if (side == SocketSide::Client) {
         m_client.close();
     } else {

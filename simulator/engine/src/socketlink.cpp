@@ -62,10 +62,7 @@ void retire(QObject *owner, QTcpSocket *socket)
 }
 } // namespace
 
-SocketLink::SocketLink(QObject *parent)
-    : QObject(parent)
-{
-}
+SocketLink::SocketLink(QObject *parent) : QObject(parent) {}
 
 SocketLink::~SocketLink()
 {
@@ -141,10 +138,7 @@ void SocketLink::release()
     retire(this, gone);
 }
 
-ClientSocket::ClientSocket(QObject *parent)
-    : SocketLink(parent)
-{
-}
+ClientSocket::ClientSocket(QObject *parent) : SocketLink(parent) {}
 
 void ClientSocket::connectTo(const QString &address, quint16 port)
 {
@@ -160,8 +154,7 @@ void ClientSocket::connectTo(const QString &address, quint16 port)
     s->connectToHost(host, port);
 }
 
-ServerSocket::ServerSocket(QObject *parent)
-    : SocketLink(parent)
+ServerSocket::ServerSocket(QObject *parent) : SocketLink(parent)
 {
     m_server.setMaxPendingConnections(1);
     m_server.setListenBacklogSize(1);

@@ -1,8 +1,7 @@
 #include "addressentry.h"
 
-#include "simsettings.h"
-
 #include "sim/address.h"
+#include "simsettings.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -39,10 +38,7 @@ int keyCode(const QKeyEvent *e)
 
 AddressEntry::AddressEntry(const QList<QLineEdit *> &octets, QLineEdit *port,
                            std::function<void(const Notice &)> show, QObject *parent)
-    : QObject(parent)
-    , m_octets(octets)
-    , m_port(port)
-    , m_show(std::move(show))
+    : QObject(parent), m_octets(octets), m_port(port), m_show(std::move(show))
 {
     for (QLineEdit *box : m_octets) {
         box->installEventFilter(this);

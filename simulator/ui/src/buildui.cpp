@@ -19,8 +19,7 @@ using namespace Qt::StringLiterals;
 namespace r5::sim {
 
 namespace {
-template <class W>
-W *named(W *w, const QString &name, const QString &accessible = {})
+template <class W> W *named(W *w, const QString &name, const QString &accessible = {})
 {
     w->setObjectName(name);
     if (!accessible.isEmpty())
@@ -108,7 +107,8 @@ void frmSimulator::buildFrame1()
         txt_Destination_IP.append(box);
         octets->addWidget(box);
     }
-    txt_Destination_Port = named(new QLineEdit(Frame1), u"txt_Destination_Port"_s, u"Destination port number"_s);
+    txt_Destination_Port =
+        named(new QLineEdit(Frame1), u"txt_Destination_Port"_s, u"Destination port number"_s);
     txt_Destination_Port->setFixedWidth(60);
 
     auto *g = new QGridLayout(Frame1);
@@ -233,7 +233,8 @@ void frmSimulator::buildProgramFrame()
         g->addWidget(count, i, 2);
         g->addWidget(new QLabel(u"bytes"_s, Frame10), i, 3);
         if (i < 3) {
-            auto *gap = combo(Frame10, u"txtTimeGap_"_s + n, u"Time Gap after step "_s + QString::number(i + 1), gaps);
+            auto *gap = combo(Frame10, u"txtTimeGap_"_s + n,
+                              u"Time Gap after step "_s + QString::number(i + 1), gaps);
             gap->setCurrentIndex(-1);
             txtTimeGap.append(gap);
             g->addWidget(new QLabel(u"Time Gap"_s, Frame10), i, 4);

@@ -6,10 +6,8 @@
 namespace r5::sim {
 
 DataKeyFilter::DataKeyFilter(std::function<DataFormat()> format, QObject *parent)
-    : QObject(parent)
-    , m_format(std::move(format))
-{
-}
+    : QObject(parent), m_format(std::move(format))
+{}
 
 bool DataKeyFilter::eventFilter(QObject *watched, QEvent *event)
 {

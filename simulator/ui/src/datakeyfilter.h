@@ -3,7 +3,6 @@
 #include "sim/textbytes.h"
 
 #include <QObject>
-
 #include <functional>
 
 namespace r5::sim {

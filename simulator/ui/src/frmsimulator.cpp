@@ -2,12 +2,10 @@
 
 #include "addressentry.h"
 #include "datakeyfilter.h"
-
-#include "sim/logpaths.h"
-
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "sim/logpaths.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,21 +56,18 @@ Prompter::Icon promptIcon(Notice::Icon icon)
 
 frmSimulator::frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::Launcher &launcher,
                            const QString &appDir, QWidget *parent)
-    : QWidget(parent)
-    , m_prompter(prompter)
-    , m_clock(clock)
-    , m_launcher(launcher)
-    , m_appDir(appDir)
+    : QWidget(parent), m_prompter(prompter), m_clock(clock), m_launcher(launcher), m_appDir(appDir)
 {
     setObjectName(u"frmSimulator"_s);
     setWindowTitle(u"Korvia Simulator Ver3.5.1 (2011/06/08)"_s);
     m_log = new ActivityLog(m_clock, m_appDir, this);
     buildUi();
     m_engine = new SimEngine([this] { return options(); }, *m_log, this);
-    m_address = new AddressEntry(txt_Destination_IP, txt_Destination_Port,
-                                 [this](const Notice &n) { showNotice(n); }, this);
+    m_address = new AddressEntry(
+        txt_Destination_IP, txt_Destination_Port, [this](const Notice &n) { showNotice(n); }, this);
 
-    auto *keys = new DataKeyFilter([this] { return opt_HexA->isChecked() ? DataFormat::Hex : DataFormat::Ascii; }, this);
+    auto *keys = new DataKeyFilter(
+        [this] { return opt_HexA->isChecked() ? DataFormat::Hex : DataFormat::Ascii; }, this);
     txt_Data_Input->installEventFilter(keys);
     for (QLineEdit *step : std::as_const(txtStep))
         step->installEventFilter(keys);
@@ -84,8 +79,8 @@ frmSimulator::frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::L
     opt_Repeat->setChecked(true);
     opt_List->setChecked(true);
     Opt_Cnn1->setChecked(true);
-    enableAll({opt_Repeat, opt_OneTime, com_Timegap, com_Count, txt_Logfile, cmd_browser, lblLogfile, cmd_CSend,
-               Frame10},
+    enableAll({opt_Repeat, opt_OneTime, com_Timegap, com_Count, txt_Logfile, cmd_browser, lblLogfile,
+               cmd_CSend, Frame10},
               false);
     setBackground({com_Timegap, com_Count}, buttonFace());
 

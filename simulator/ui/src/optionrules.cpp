@@ -1,9 +1,7 @@
 // What each option and button does to the other controls, and the handlers behind the buttons.
-#include "sim/frmsimulator.h"
-
-#include "sim/textbytes.h"
-
 #include "r5/prompter.h"
+#include "sim/frmsimulator.h"
+#include "sim/textbytes.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,8 +19,7 @@ namespace r5::sim {
 
 namespace {
 // An option's rule runs when it becomes selected, by a click or by another rule.
-template <class F>
-void onSelected(QRadioButton *button, QObject *context, F rule)
+template <class F> void onSelected(QRadioButton *button, QObject *context, F rule)
 {
     QObject::connect(button, &QRadioButton::toggled, context, [rule](bool on) {
         if (on)
@@ -51,8 +48,9 @@ void frmSimulator::connectRules()
     connect(chkMode, &QCheckBox::toggled, this, &frmSimulator::chkModeClick);
 
     const auto format = [this] { return opt_HexA->isChecked() ? DataFormat::Hex : DataFormat::Ascii; };
-    connect(txt_Data_Input, &QLineEdit::textChanged, this,
-            [this, format](const QString &text) { Label9->setText(QString::number(byteCount(text, format()))); });
+    connect(txt_Data_Input, &QLineEdit::textChanged, this, [this, format](const QString &text) {
+        Label9->setText(QString::number(byteCount(text, format())));
+    });
     for (int i = 0; i < txtStep.size(); ++i) {
         connect(txtStep[i], &QLineEdit::textChanged, this, [this, i, format](const QString &text) {
             lvlcnt_Byte[i]->setText(QString::number(byteCount(text, format())));

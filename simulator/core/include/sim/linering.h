@@ -4,7 +4,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <deque>
 
 namespace r5::sim {

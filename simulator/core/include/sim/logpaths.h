@@ -3,7 +3,6 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace r5::sim {
@@ -25,9 +24,9 @@ QString errorFolder(const QString &appDir);
 // path is taken from the working folder.
 struct LogPathPlan
 {
-    QString root;         // must exist
-    QStringList folders;  // created when missing, outermost first
-    QString file;         // created empty when missing, never truncated
+    QString root;        // must exist
+    QStringList folders; // created when missing, outermost first
+    QString file;        // created empty when missing, never truncated
 };
 
 // nullopt for a text that names no file.

@@ -21,18 +21,18 @@ struct Options
     Action action = Action::SendReceived;
     DataFormat format = DataFormat::Ascii;
     LogLevel level = LogLevel::List;
-    bool repeat = true;        // "Repeat", not "OneTime"
-    bool closeAfter = false;   // "Connect && Close"
-    bool programMode = false;  // "Program Mode"
-    QStringList destination;   // four octet boxes
+    bool repeat = true;       // "Repeat", not "OneTime"
+    bool closeAfter = false;  // "Connect && Close"
+    bool programMode = false; // "Program Mode"
+    QStringList destination;  // four octet boxes
     QString destinationPort;
     QString listenPort;
-    QString timeGap;           // seconds
-    QString count;             // "Endless" or a number
+    QString timeGap; // seconds
+    QString count;   // "Endless" or a number
     QString input;
     QString logPath;
-    QStringList steps;         // four program steps
-    QStringList stepGaps;      // three gaps in milliseconds
+    QStringList steps;    // four program steps
+    QStringList stepGaps; // three gaps in milliseconds
 };
 
 bool levelHasList(LogLevel level);

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "r5/appendfile.h"
+#include "r5/clock.h"
 #include "sim/activitymodel.h"
 #include "sim/display.h"
 #include "sim/options.h"
-
-#include "r5/appendfile.h"
-#include "r5/clock.h"
 
 #include <QObject>
 #include <QSet>

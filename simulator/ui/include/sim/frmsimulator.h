@@ -6,7 +6,6 @@
 #include <QColor>
 #include <QList>
 #include <QWidget>
-
 #include <initializer_list>
 
 class QButtonGroup;
@@ -36,8 +35,8 @@ class frmSimulator : public QWidget
     Q_OBJECT
 public:
     // `appDir` is the application folder (default log path, Err_Log).
-    frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::Launcher &launcher, const QString &appDir,
-                 QWidget *parent = nullptr);
+    frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::Launcher &launcher,
+                 const QString &appDir, QWidget *parent = nullptr);
     ~frmSimulator() override;
 
     SimEngine &engine() { return *m_engine; }
