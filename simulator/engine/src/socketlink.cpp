@@ -66,8 +66,11 @@ SocketLink::SocketLink(QObject *parent) : QObject(parent) {}
 
 SocketLink::~SocketLink()
 {
-    if (m_socket)
+    // Nothing is reported from a link that is going away.
+    if (m_socket) {
+        QObject::disconnect(m_socket, nullptr, this, nullptr);
         m_socket->abort();
+    }
 }
 
 SocketState SocketLink::state() const

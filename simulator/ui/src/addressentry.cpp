@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 
 namespace r5::sim {
 
@@ -72,9 +73,13 @@ void AddressEntry::save()
 
 bool AddressEntry::eventFilter(QObject *watched, QEvent *event)
 {
-    const int index = int(m_octets.indexOf(static_cast<QLineEdit *>(watched)));
-    if (index < 0)
+    // Compared as objects: a box being destroyed still sends its last focus events.
+    const auto it = std::find_if(m_octets.cbegin(), m_octets.cend(), [watched](const QLineEdit *box) {
+        return static_cast<const QObject *>(box) == watched;
+    });
+    if (it == m_octets.cend())
         return QObject::eventFilter(watched, event);
+    const int index = int(it - m_octets.cbegin());
     switch (event->type()) {
     case QEvent::KeyPress: {
         bool consumed = false;
