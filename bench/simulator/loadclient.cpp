@@ -33,6 +33,22 @@ bool writeAll(int fd, const std::uint8_t *data, std::size_t n)
     }
     return true;
 }
+// Reads until `want` bytes are back or the link ends; `intact` turns false at the first byte that
+// is not the one sent at that place.
+std::uint64_t readEcho(int fd, std::uint64_t want, bool &intact)
+{
+    std::vector<std::uint8_t> buf(kChunk);
+    std::uint64_t got = 0;
+    while (got < want) {
+        const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
+        if (n <= 0)
+            break;
+        for (ssize_t i = 0; i < n; ++i)
+            intact = intact && buf[std::size_t(i)] == patternByte(got + std::uint64_t(i));
+        got += std::uint64_t(n);
+    }
+    return got;
+}
 } // namespace
 
 int connectLoopback(std::uint16_t port, int waitMs)
@@ -70,17 +86,8 @@ EchoResult echoBulk(std::uint16_t port, std::uint64_t total)
             sent += n;
         }
     });
-    std::vector<std::uint8_t> buf(kChunk);
     bool intact = true;
-    std::uint64_t got = 0;
-    while (got < total) {
-        const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
-        if (n <= 0)
-            break;
-        for (ssize_t i = 0; i < n; ++i)
-            intact = intact && buf[std::size_t(i)] == patternByte(got + std::uint64_t(i));
-        got += std::uint64_t(n);
-    }
+    const std::uint64_t got = readEcho(fd, total, intact);
     r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     writer.join();
     ::close(fd);
@@ -119,17 +126,8 @@ PacedResult echoPaced(std::uint16_t port, int rate, int seconds, int size)
         }
     });
     const std::uint64_t want = total * std::uint64_t(size);
-    std::vector<std::uint8_t> buf(kChunk);
-    std::uint64_t got = 0;
     bool intact = true;
-    while (got < want) {
-        const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
-        if (n <= 0)
-            break;
-        for (ssize_t i = 0; i < n; ++i)
-            intact = intact && buf[std::size_t(i)] == patternByte(got + std::uint64_t(i));
-        got += std::uint64_t(n);
-    }
+    const std::uint64_t got = readEcho(fd, want, intact);
     writer.join();
     r.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     ::close(fd);

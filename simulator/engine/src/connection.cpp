@@ -44,13 +44,19 @@ void SimEngine::logStatus(QStringView eventText)
     m_log.status(eventText, o.level, o.logPath);
 }
 
-void SimEngine::Cmd_StartClick()
+// A connection run from scratch: both sockets closed, the log file made ready, then connect or
+// listen; `done` follows StartConnection.
+void SimEngine::startRun(Done done)
 {
     closeBoth();
     m_stopRequested = false;
-    if (!PrepareLogFile(m_options()))
-        return;
-    StartConnection([this](int result) {
+    if (PrepareLogFile(m_options()))
+        StartConnection(std::move(done));
+}
+
+void SimEngine::Cmd_StartClick()
+{
+    startRun([this](int result) {
         if (result == 0)
             ResetIdleState();
         armStatusWatch(result);

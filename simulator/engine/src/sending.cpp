@@ -55,11 +55,7 @@ void SimEngine::Cmd_SendClick()
 
 void SimEngine::cmd_CSendClick()
 {
-    closeBoth();
-    m_stopRequested = false;
-    if (!PrepareLogFile(m_options()))
-        return;
-    StartConnection([this](int result) {
+    startRun([this](int result) {
         if (result == 0) {
             ResetIdleState();
             return;

@@ -51,6 +51,7 @@ private:
     enum class Wait { None, Connect, Listen };
 
     // Connection runs.
+    void startRun(Done done);
     void StartConnection(Done done);
     void ConnectClient(Done done);
     void StartListen(Done done);
