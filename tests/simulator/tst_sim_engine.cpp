@@ -42,6 +42,7 @@ private Q_SLOTS:
     void emptyInputsAreRefused();
     void lostLinkReportedOnce();
     void serverServesOnePeerAtATime();
+    void listenRetriesWhilePortIsTaken();
     void echoReturnsExactlyWhatArrived_data();
     void echoReturnsExactlyWhatArrived();
     void replyWithInput();
@@ -235,6 +236,22 @@ void TstSimEngine::serverServesOnePeerAtATime()
     QTest::qWait(1200); // no listener comes back and no stray status line follows
     QCOMPARE(m_engine->serverState(), SocketState::Closed);
     QCOMPARE(rows().last(), kStamp + u"] : Server Closed"_s);
+}
+
+void TstSimEngine::listenRetriesWhilePortIsTaken()
+{
+    auto blocker = std::make_unique<QTcpServer>();
+    QVERIFY(blocker->listen(QHostAddress::Any, 0));
+    m_opts.role = Role::Listen;
+    m_opts.listenPort = QString::number(blocker->serverPort());
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(rows(), QStringList{kStamp + u"] : Listen Fail"_s});
+    QVERIFY(m_notices.isEmpty());
+    blocker.reset(); // the next attempt, a tick later, gets the port
+    QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
+    QCOMPARE(rows().last(), kStamp + u"] : Listen.."_s);
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Listening);
+    m_engine->cmd_EndClick();
 }
 
 void TstSimEngine::echoReturnsExactlyWhatArrived_data()
