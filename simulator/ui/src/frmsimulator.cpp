@@ -106,7 +106,7 @@ frmSimulator::~frmSimulator() = default;
 
 QString frmSimulator::makerPage()
 {
-    return u"http://www.korvia.com"_s;
+    return u"https://www.example.com/"_s;
 }
 
 void frmSimulator::Form_Load()
