@@ -3,9 +3,9 @@
 #include "emu/firmwarefetcher.h"
 #include "emu/serialside.h"
 #include "emu/transport.h"
-#include "tcpside.h"
 #include "options.h"
 #include "r5/clock.h"
+#include "tcpside.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -209,7 +209,8 @@ std::optional<DeviceState> DeviceState::fromJson(const QJsonObject &json, QStrin
     }
     if (json.contains(u"firmwareDownload"_s)) {
         const QJsonObject fw = json.value(u"firmwareDownload"_s).toObject();
-        const auto result = std::find(kResultNames.begin(), kResultNames.end(), fw.value(u"result"_s).toString());
+        const auto result =
+            std::find(kResultNames.begin(), kResultNames.end(), fw.value(u"result"_s).toString());
         const double size = fw.value(u"size"_s).toDouble(-1);
         if (result == kResultNames.end() || size < 0 || size > 9e15)
             r.fail("firmwareDownload");

@@ -8,7 +8,8 @@
 
 namespace r5setup {
 
-AdminPanel::AdminPanel(QLineEdit *password, QPushButton *view, const QList<QWidget *> &panels, QObject *parent)
+AdminPanel::AdminPanel(QLineEdit *password, QPushButton *view, const QList<QWidget *> &panels,
+                       QObject *parent)
     : QObject(parent), m_password(password), m_panels(panels)
 {
     connect(view, &QPushButton::clicked, this, &AdminPanel::Btn_ViewAdminClick);

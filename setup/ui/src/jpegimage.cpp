@@ -32,7 +32,8 @@ bool decodeInto(jpeg_decompress_struct *cinfo, ErrorManager *err, QByteArrayView
 {
     if (setjmp(err->jump))
         return false;
-    jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char *>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(cinfo, reinterpret_cast<const unsigned char *>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
     if (jpeg_read_header(cinfo, TRUE) != JPEG_HEADER_OK)
         return false;
     if (cinfo->image_width > kMaxSide || cinfo->image_height > kMaxSide)

@@ -107,9 +107,8 @@ void TstEmuMaint::firmwareUrl_data()
     QTest::addColumn<QString>("url");
     QTest::newRow("usual") << u"/R5200TX_v1.0.bin"_s << u"http://127.0.0.1:8070/R5200TX_v1.0.bin"_s;
     QTest::newRow("no leading slash") << u"fw.bin"_s << u"http://127.0.0.1:8070/fw.bin"_s;
-    QTest::newRow("32 characters, no padding")
-        << u"/firmware/R5200TX_v1.0.1234.bin"_s.leftJustified(32, u'x')
-        << u"http://127.0.0.1:8070/firmware/R5200TX_v1.0.1234.binx"_s;
+    QTest::newRow("32 characters, no padding") << u"/firmware/R5200TX_v1.0.1234.bin"_s.leftJustified(32, u'x')
+                                               << u"http://127.0.0.1:8070/firmware/R5200TX_v1.0.1234.binx"_s;
     QTest::newRow("space inside") << u"/my fw.bin"_s << u"http://127.0.0.1:8070/my%20fw.bin"_s;
     QTest::newRow("percent and question mark are the name's")
         << u"/a%41?b#c"_s << u"http://127.0.0.1:8070/a%2541%3Fb%23c"_s;
@@ -123,9 +122,10 @@ void TstEmuMaint::firmwareUrl()
     const QUrl got = DeviceModel::firmwareUrl(payloadOf(order(8070, file)));
     QVERIFY(got.isValid());
     QCOMPARE(got.toString(QUrl::FullyEncoded), url);
-    QCOMPARE(DeviceModel::firmwareUrl(payloadOf(proto::firmwareDownloadRequest({10, 1, 2, 3}, 0, u"/x").frame))
-                 .toString(),
-             u"http://10.1.2.3:0/x"_s);
+    QCOMPARE(
+        DeviceModel::firmwareUrl(payloadOf(proto::firmwareDownloadRequest({10, 1, 2, 3}, 0, u"/x").frame))
+            .toString(),
+        u"http://10.1.2.3:0/x"_s);
 }
 
 void TstEmuMaint::fetchesWhatItIsTold()
@@ -145,7 +145,8 @@ void TstEmuMaint::fetchesWhatItIsTold()
     QTRY_COMPARE(model.state().firmwareDownload.result, Result::Fetched);
 
     const QString url = u"http://127.0.0.1:%1/R5200TX_v1.0.bin"_s.arg(http.port());
-    const QString sha = QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
+    const QString sha =
+        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
     const FirmwareDownload &fw = model.state().firmwareDownload;
     QCOMPARE(fw.url, url);
     QCOMPARE(fw.size, image.size());
@@ -155,12 +156,14 @@ void TstEmuMaint::fetchesWhatItIsTold()
     for (const QList<QVariant> &args : log)
         lines.append(args.at(0).toString());
     QVERIFY(lines.contains(u"firmware download ordered from "_s + url));
-    QCOMPARE(lines.last(), u"firmware fetched from %1: %2 bytes, sha256 %3"_s.arg(url).arg(image.size()).arg(sha));
+    QCOMPARE(lines.last(),
+             u"firmware fetched from %1: %2 bytes, sha256 %3"_s.arg(url).arg(image.size()).arg(sha));
 
     // The state file says the same.
     QFile file(dir.filePath(u"state.json"_s));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object()[u"firmwareDownload"_s].toObject();
+    const QJsonObject saved =
+        QJsonDocument::fromJson(file.readAll()).object()[u"firmwareDownload"_s].toObject();
     QCOMPARE(saved[u"result"_s].toString(), u"fetched"_s);
     QCOMPARE(saved[u"size"_s].toInteger(), image.size());
     QCOMPARE(saved[u"sha256"_s].toString(), sha);
@@ -172,9 +175,11 @@ void TstEmuMaint::failedFetches_data()
     QTest::addColumn<QString>("error");       // how the reason begins
     QTest::newRow("missing file") << QByteArray() << u"HTTP 404 File not found"_s;
     QTest::newRow("redirect is not followed")
-        << QByteArray("HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n")
+        << QByteArray(
+               "HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:1/elsewhere\r\nContent-Length: 0\r\n\r\n")
         << u"HTTP 302 Found"_s;
-    QTest::newRow("cut short") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\nonly this") << QString();
+    QTest::newRow("cut short") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 5000\r\n\r\nonly this")
+                               << QString();
 }
 
 void TstEmuMaint::failedFetches()
@@ -189,7 +194,8 @@ void TstEmuMaint::failedFetches()
     FirmwareFetcher::serve(model, fetcher);
     model.handle(order(http.port(), u"/fw.bin"));
     QTRY_COMPARE(model.state().firmwareDownload.result, Result::Failed);
-    QVERIFY2(model.state().firmwareDownload.error.startsWith(error), qPrintable(model.state().firmwareDownload.error));
+    QVERIFY2(model.state().firmwareDownload.error.startsWith(error),
+             qPrintable(model.state().firmwareDownload.error));
     QVERIFY(!model.state().firmwareDownload.error.isEmpty());
     QCOMPARE(model.state().firmwareDownload.sha256, QString());
 }
@@ -296,8 +302,8 @@ void TstEmuMaint::firmwareRecordSurvivesRestart()
     QCOMPARE(again.state().firmwareDownload.url, u"http://127.0.0.1:1/fw.bin"_s);
 
     QString error;
-    QVERIFY(!DeviceState::fromJson(QJsonObject{{u"firmwareDownload"_s, QJsonObject{{u"result"_s, u"maybe"_s}}}},
-                                   &error));
+    QVERIFY(!DeviceState::fromJson(
+        QJsonObject{{u"firmwareDownload"_s, QJsonObject{{u"result"_s, u"maybe"_s}}}}, &error));
     QCOMPARE(error, u"bad value for \"firmwareDownload\""_s);
     QVERIFY(!DeviceState::fromJson(QJsonObject{{u"flashErased"_s, 1}}));
     // Round trip of every value.

@@ -38,8 +38,8 @@ public:
     {
         auto link = std::make_unique<r5setup::QtSerialLink>(nullptr, fakeProbes(m_probe));
         m_link = link.get();
-        window = std::make_unique<r5setup::MainWindow>(
-            r5setup::Services{prompter, clock, launcher}, std::move(link));
+        window = std::make_unique<r5setup::MainWindow>(r5setup::Services{prompter, clock, launcher},
+                                                       std::move(link));
         window->show();
     }
 

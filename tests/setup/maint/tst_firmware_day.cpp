@@ -100,8 +100,10 @@ void TstFirmwareDay::firmwareDay()
     {
         QFile ini(u"cfg/SETUP.INI"_s);
         QVERIFY(ini.open(QIODevice::Append));
-        ini.write("[HTTPServer]\r\nPort=" + httpPort.toLatin1() + "\r\nHomeDir=./KorviaFW\r\n[Download_WEB]\r\nIP1=127\r\n"
-                  "IP2=0\r\nIP3=0\r\nIP4=1\r\nPort=" + httpPort.toLatin1() + "\r\nFile=/R5200TX_v1.0.bin\r\n");
+        ini.write("[HTTPServer]\r\nPort=" + httpPort.toLatin1() +
+                  "\r\nHomeDir=./KorviaFW\r\n[Download_WEB]\r\nIP1=127\r\n"
+                  "IP2=0\r\nIP3=0\r\nIP4=1\r\nPort=" +
+                  httpPort.toLatin1() + "\r\nFile=/R5200TX_v1.0.bin\r\n");
     }
     f.launcher.executables.insert(u"python3"_s, python3); // no "python", no terminal on this PATH
     f.makeWindow();
@@ -135,8 +137,10 @@ void TstFirmwareDay::firmwareDay()
     QCOMPARE(f.panel().last().left(29), u"[10:20:30]  TX 0x55 : [43][7E"_s);
 
     const QString url = u"http://127.0.0.1:"_s + httpPort + u"/R5200TX_v1.0.bin"_s;
-    const QString sha = QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
-    QTRY_VERIFY_WITH_TIMEOUT(device.out.contains("firmware fetched") || device.out.contains("failed:"), 20000);
+    const QString sha =
+        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
+    QTRY_VERIFY_WITH_TIMEOUT(device.out.contains("firmware fetched") || device.out.contains("failed:"),
+                             20000);
     const QRegularExpression fetched(u"firmware fetched from (\\S+): (\\d+) bytes, sha256 ([0-9a-f]{64})"_s);
     const QRegularExpressionMatch m = fetched.match(QString::fromUtf8(device.out));
     QVERIFY2(m.hasMatch(), device.out.constData());
@@ -147,7 +151,8 @@ void TstFirmwareDay::firmwareDay()
 
     QFile state(deviceDir.filePath(u"device.json"_s));
     QVERIFY(state.open(QIODevice::ReadOnly));
-    const QJsonObject fw = QJsonDocument::fromJson(state.readAll()).object()[u"firmwareDownload"_s].toObject();
+    const QJsonObject fw =
+        QJsonDocument::fromJson(state.readAll()).object()[u"firmwareDownload"_s].toObject();
     QCOMPARE(fw[u"url"_s].toString(), url);
     QCOMPARE(fw[u"result"_s].toString(), u"fetched"_s);
     QCOMPARE(fw[u"size"_s].toInteger(), image.size());

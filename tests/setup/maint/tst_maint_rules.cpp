@@ -46,7 +46,8 @@ tools::FindProgram path(const QHash<QString, QString> &programs)
 namespace QTest {
 template <> char *toString(const r5setup::maint::Refusal &r)
 {
-    return QTest::toString(r.message + u" | focus "_s + r.focus + (r.conversion ? u" | conversion"_s : QString()));
+    return QTest::toString(r.message + u" | focus "_s + r.focus +
+                           (r.conversion ? u" | conversion"_s : QString()));
 }
 template <> char *toString(const r5setup::tools::Launch &l)
 {
@@ -149,10 +150,14 @@ void TstMaintRules::flashSave_data()
     QTest::newRow("pasted space") << u"3 0"_s << u"5"_s << -1 << 0 << notANumber(u"3 0"_s);
     QTest::newRow("interval checked first") << QString() << u"x"_s << -1 << 0 << box(kWordRange);
     // The delay has one byte: 256 would go out as 0.
-    QTest::newRow("delay 256") << u"30"_s << u"256"_s << -1 << 0 << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
-    QTest::newRow("delay letters") << u"30"_s << u"abc"_s << -1 << 0 << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
-    QTest::newRow("delay empty") << u"30"_s << QString() << -1 << 0 << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
-    QTest::newRow("delay negative") << u"30"_s << u"-5"_s << -1 << 0 << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
+    QTest::newRow("delay 256") << u"30"_s << u"256"_s << -1 << 0
+                               << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
+    QTest::newRow("delay letters") << u"30"_s << u"abc"_s << -1 << 0
+                                   << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
+    QTest::newRow("delay empty") << u"30"_s << QString() << -1 << 0
+                                 << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
+    QTest::newRow("delay negative") << u"30"_s << u"-5"_s << -1 << 0
+                                    << box(kOctetRange, u"Edit_FlashSaveDelay"_s);
 }
 
 void TstMaintRules::flashSave()
@@ -186,16 +191,16 @@ void TstMaintRules::firmwareDownload_data()
                                << box(kOctetRange);
     QTest::newRow("octet empty") << QStringList{u"192"_s, u""_s, u"0"_s, u"1"_s} << u"8070"_s << file
                                  << notANumber(QString());
-    QTest::newRow("octets before port") << QStringList{u"999"_s, u"0"_s, u"0"_s, u"1"_s} << u""_s << u""_s
-                                        << box(kOctetRange);
-    QTest::newRow("octet pasted negative") << QStringList{u"-1"_s, u"0"_s, u"0"_s, u"1"_s} << u"8070"_s << file
-                                           << box(kOctetRange);
+    QTest::newRow("octets before port")
+        << QStringList{u"999"_s, u"0"_s, u"0"_s, u"1"_s} << u""_s << u""_s << box(kOctetRange);
+    QTest::newRow("octet pasted negative")
+        << QStringList{u"-1"_s, u"0"_s, u"0"_s, u"1"_s} << u"8070"_s << file << box(kOctetRange);
     QTest::newRow("port empty") << ok << QString() << file << box(kWordRange);
     QTest::newRow("port 65536") << ok << u"65536"_s << file << box(kWordRange);
     QTest::newRow("port with space") << ok << u"80 7"_s << file << notANumber(u"80 7"_s);
     QTest::newRow("port before file") << ok << u"99999"_s << u"x"_s << box(kWordRange);
-    QTest::newRow("one-character file") << ok << u"8070"_s << u"/"_s
-                                        << box(u"Filename를 확인하세요."_s, u"Edit_DL_File"_s);
+    QTest::newRow("one-character file")
+        << ok << u"8070"_s << u"/"_s << box(u"Filename를 확인하세요."_s, u"Edit_DL_File"_s);
     QTest::newRow("empty file") << ok << u"8070"_s << QString()
                                 << box(u"Filename를 확인하세요."_s, u"Edit_DL_File"_s);
     QTest::newRow("two characters") << ok << u"8070"_s << u"/a"_s << maint::Refusal{};
@@ -209,7 +214,8 @@ void TstMaintRules::firmwareDownload()
     QFETCH(QString, port);
     QFETCH(QString, file);
     QFETCH(maint::Refusal, refusal);
-    const auto checked = maint::checkFirmwareDownload({octets[0], octets[1], octets[2], octets[3]}, port, file);
+    const auto checked =
+        maint::checkFirmwareDownload({octets[0], octets[1], octets[2], octets[3]}, port, file);
     QCOMPARE(checked.refusal, refusal);
     QCOMPARE(bool(checked), refusal.message.isEmpty());
     if (checked && qstrcmp(QTest::currentDataTag(), "example") == 0) {
@@ -270,9 +276,9 @@ void TstMaintRules::httpServerLaunch_data()
     QTest::addColumn<QStringList>("onPath");
     QTest::addColumn<Launch>("launch");
     const QStringList server{u"-m"_s, u"http.server"_s, u"8070"_s};
-    QTest::newRow("windows")
-        << Platform::Windows << QStringList{u"python"_s}
-        << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python"_s} + server, u"./KorviaFW"_s};
+    QTest::newRow("windows") << Platform::Windows << QStringList{u"python"_s}
+                             << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python"_s} + server,
+                                       u"./KorviaFW"_s};
     QTest::newRow("windows, python3 only")
         << Platform::Windows << QStringList{u"python3"_s}
         << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python3"_s} + server, u"./KorviaFW"_s};
@@ -311,11 +317,12 @@ void TstMaintRules::pingLaunch_data()
     QTest::addColumn<bool>("terminal");
     QTest::addColumn<std::optional<Launch>>("launch");
     QTest::newRow("windows") << Platform::Windows << false
-                             << std::optional<Launch>(
-                                    Launch{u"cmd.exe"_s, {u"/C"_s, u"ping"_s, u"10.0.0.7"_s, u"-t"_s}, u"C:\\"_s});
+                             << std::optional<Launch>(Launch{
+                                    u"cmd.exe"_s, {u"/C"_s, u"ping"_s, u"10.0.0.7"_s, u"-t"_s}, u"C:\\"_s});
     QTest::newRow("linux") << Platform::Linux << true
                            << std::optional<Launch>(Launch{u"/usr/bin/x-terminal-emulator"_s,
-                                                           {u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s}, u"/"_s});
+                                                           {u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s},
+                                                           u"/"_s});
     QTest::newRow("linux without a terminal") << Platform::Linux << false << std::optional<Launch>();
 }
 
@@ -339,9 +346,9 @@ void TstMaintRules::simulatorLaunch_data()
     QTest::addColumn<Platform>("platform");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<Launch>("launch");
-    QTest::newRow("linux, working folder") << Platform::Linux
-                                           << QStringList{u"/work/Simulator_3810"_s, u"/opt/r5/Simulator_3810"_s}
-                                           << Launch{u"/work/Simulator_3810"_s, {}, u"/work"_s};
+    QTest::newRow("linux, working folder")
+        << Platform::Linux << QStringList{u"/work/Simulator_3810"_s, u"/opt/r5/Simulator_3810"_s}
+        << Launch{u"/work/Simulator_3810"_s, {}, u"/work"_s};
     QTest::newRow("linux, beside devsetup") << Platform::Linux << QStringList{u"/opt/r5/Simulator_3810"_s}
                                             << Launch{u"/opt/r5/Simulator_3810"_s, {}, u"/opt/r5"_s};
     QTest::newRow("linux, nowhere") << Platform::Linux << QStringList{}

@@ -150,8 +150,8 @@ void TstMaintWindow::requests_data()
         << u"Btn_FactoryReset"_s << QStringList{}
         << u"모든 설정값이 공장출고 상태로 초기화 됩니다. 진행하시겠습니까?? "_s << hex("7E 06 46 50 4E FE")
         << QStringList{send, u"TX 0x46 : [6][7E.06.46.50.4E.FE.]"_s};
-    QTest::newRow("reboot") << u"Btn_SystemReboot"_s << QStringList{} << u"System Reboot을 진행하시겠습니까?? "_s
-                            << hex("7E 05 47 50 FE")
+    QTest::newRow("reboot") << u"Btn_SystemReboot"_s << QStringList{}
+                            << u"System Reboot을 진행하시겠습니까?? "_s << hex("7E 05 47 50 FE")
                             << QStringList{send, u"TX 0x47 : [5][7E.05.47.50.FE.] : System reboot Command"_s};
     QTest::newRow("flash save 30, 5")
         << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=30"_s, u"Edit_FlashSaveDelay=5"_s}
@@ -174,14 +174,15 @@ void TstMaintWindow::requests_data()
         dump += u"%1."_s.arg(uint(std::uint8_t(c)), 2, 16, QChar(u'0')).toUpper();
     QTest::newRow("firmware download")
         << u"Btn_FW_DL"_s
-        << QStringList{u"Edit_DL_IP1=192"_s, u"Edit_DL_IP2=168"_s, u"Edit_DL_IP3=0"_s, u"Edit_DL_IP4=10"_s,
-                       u"Edit_DL_Port=8070"_s, u"Edit_DL_File=/R5200TX_v1.0.bin"_s}
+        << QStringList{u"Edit_DL_IP1=192"_s, u"Edit_DL_IP2=168"_s,   u"Edit_DL_IP3=0"_s,
+                       u"Edit_DL_IP4=10"_s,  u"Edit_DL_Port=8070"_s, u"Edit_DL_File=/R5200TX_v1.0.bin"_s}
         << QString() << download
         << QStringList{u"tmpFileName : [32]["_s + QString::fromLatin1(padded) + u']',
                        u"TX 0x55 : [43]["_s + dump + u']'};
     QTest::newRow("firmware download, port 0")
         << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=0"_s, u"Edit_DL_File=/fw.bin"_s} << QString()
-        << hex("7E 2B 55 50 7F 00 00 01 00 00") + QByteArray(25, ' ') + "/fw.bin" + hex("FE") << QStringList();
+        << hex("7E 2B 55 50 7F 00 00 01 00 00") + QByteArray(25, ' ') + "/fw.bin" + hex("FE")
+        << QStringList();
     QTest::newRow("JSON Test") << u"Btn_SockClose"_s << QStringList{} << QString() << hex("7E 05 41 50 FE")
                                << QStringList{u"Send Current Status Read Command to Korvia R5200TX... "_s,
                                               u"TX 0x41 : [5][7E.05.41.50.FE.]"_s};
@@ -259,21 +260,20 @@ void TstMaintWindow::refusals_data()
                                     << false << QString();
     QTest::newRow("interval 65536") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=65536"_s}
                                     << word << false << QString();
-    QTest::newRow("interval with a space")
-        << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=3 0"_s}
-        << u"'3 0' is not a valid integer value"_s << true << QString();
+    QTest::newRow("interval with a space") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=3 0"_s}
+                                           << u"'3 0' is not a valid integer value"_s << true << QString();
     QTest::newRow("delay 256") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveDelay=256"_s} << octet
                                << false << u"Edit_FlashSaveDelay"_s;
     QTest::newRow("delay not a number") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveDelay=5s"_s}
                                         << octet << false << u"Edit_FlashSaveDelay"_s;
-    QTest::newRow("address octet 256") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP3=256"_s} << octet << false
-                                       << QString();
+    QTest::newRow("address octet 256")
+        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP3=256"_s} << octet << false << QString();
     QTest::newRow("address octet empty") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP2="_s}
                                          << u"'' is not a valid integer value"_s << true << QString();
-    QTest::newRow("download port empty") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port="_s} << word << false
-                                         << QString();
-    QTest::newRow("download port 99999") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=99999"_s} << word
-                                         << false << QString();
+    QTest::newRow("download port empty")
+        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port="_s} << word << false << QString();
+    QTest::newRow("download port 99999")
+        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=99999"_s} << word << false << QString();
     QTest::newRow("one-character file") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_File=/"_s}
                                         << u"Filename를 확인하세요."_s << false << u"Edit_DL_File"_s;
     QTest::newRow("address before file")
@@ -315,8 +315,8 @@ void TstMaintWindow::portClosedAfterConfirmation()
     // port closed.
     f.prompter.answerYes();
     f.window->maintenancePage().Btn_SystemRebootClick();
-    QCOMPARE(f.prompter.takeTexts(),
-             (QStringList{u"System Reboot을 진행하시겠습니까?? "_s, u"단말기의 Serial Port 상태를 확인하십시오."_s}));
+    QCOMPARE(f.prompter.takeTexts(), (QStringList{u"System Reboot을 진행하시겠습니까?? "_s,
+                                                  u"단말기의 Serial Port 상태를 확인하십시오."_s}));
     QCOMPARE(newLines(), stamped({u"Send Command to Korvia R5200TX... "_s,
                                   u"단말기의 Serial Port 상태를 확인하십시오."_s}));
 }
@@ -326,7 +326,7 @@ void TstMaintWindow::sideTools_data()
     QTest::addColumn<tools::Platform>("platform");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("onPath");
-    QTest::addColumn<bool>("sockets"); // false: the network layer is unavailable
+    QTest::addColumn<bool>("sockets");      // false: the network layer is unavailable
     QTest::addColumn<QStringList>("start"); // program, then arguments; last: working folder
     QTest::addColumn<QString>("url");
     QTest::addColumn<QStringList>("lines");
@@ -334,12 +334,18 @@ void TstMaintWindow::sideTools_data()
     const QStringList linuxPath{u"x-terminal-emulator"_s, u"python3"_s};
     QTest::newRow("HTTP server, Windows")
         << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true
-        << QStringList{u"cmd.exe"_s, u"/K"_s, u"python"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
+        << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
+                       u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
         << QString() << QStringList{u"Starting HTTP Server on[http://192.168.0.5:8070]"_s};
     QTest::newRow("HTTP server, Linux, python3 only")
         << tools::Platform::Linux << u"Btn_StartSvr"_s << linuxPath << true
-        << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"/usr/bin/python3"_s, u"-m"_s,
-                       u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
+        << QStringList{u"/usr/bin/x-terminal-emulator"_s,
+                       u"-e"_s,
+                       u"/usr/bin/python3"_s,
+                       u"-m"_s,
+                       u"http.server"_s,
+                       u"8070"_s,
+                       u"./KorviaFW"_s}
         << QString() << QStringList{u"Starting HTTP Server on[http://192.168.0.5:8070]"_s};
     QTest::newRow("HTTP server, Linux, no terminal")
         << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false
@@ -351,12 +357,13 @@ void TstMaintWindow::sideTools_data()
         << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << QStringList()
         << u"http://127.0.0.1:8070"_s << QStringList();
     QTest::newRow("ping, Windows") << tools::Platform::Windows << u"Btn_ping"_s << QStringList() << true
-                                   << QStringList{u"cmd.exe"_s, u"/C"_s, u"ping"_s, u"10.0.0.7"_s, u"-t"_s, u"C:\\"_s}
+                                   << QStringList{u"cmd.exe"_s,  u"/C"_s, u"ping"_s,
+                                                  u"10.0.0.7"_s, u"-t"_s, u"C:\\"_s}
                                    << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
-    QTest::newRow("ping, Linux") << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true
-                                 << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s,
-                                                u"10.0.0.7"_s, u"/"_s}
-                                 << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
+    QTest::newRow("ping, Linux")
+        << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true
+        << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s, u"/"_s}
+        << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
     QTest::newRow("ping, Linux without a terminal")
         << tools::Platform::Linux << u"Btn_ping"_s << QStringList{u"python3"_s} << true << QStringList()
         << QString() << QStringList();
@@ -424,8 +431,8 @@ void TstMaintWindow::keyFilter()
 {
     openAdmin();
     const QString digitsOnly = u"숫자만 입력 가능합니다"_s;
-    for (const QString &name : {u"Edit_DL_IP1"_s, u"Edit_DL_Tcp_IP4"_s, u"Edit_DL_Port"_s, u"Edit_DL_Tcp_Port"_s,
-                                u"Edit_HttpSvr_Port"_s, u"Edit_FlashSaveInt"_s}) {
+    for (const QString &name : {u"Edit_DL_IP1"_s, u"Edit_DL_Tcp_IP4"_s, u"Edit_DL_Port"_s,
+                                u"Edit_DL_Tcp_Port"_s, u"Edit_HttpSvr_Port"_s, u"Edit_FlashSaveInt"_s}) {
         auto *edit = f.control<QLineEdit>(name);
         edit->clear();
         edit->setFocus();

@@ -27,9 +27,9 @@ struct FirmwareDownload
 
     QString url;
     Result result = Result::None;
-    qint64 size = 0;    // bytes received (Fetched)
-    QString sha256;     // of those bytes, lower-case hex (Fetched)
-    QString error;      // why it failed (Failed)
+    qint64 size = 0; // bytes received (Fetched)
+    QString sha256;  // of those bytes, lower-case hex (Fetched)
+    QString error;   // why it failed (Failed)
 
     bool operator==(const FirmwareDownload &) const = default;
 };

@@ -88,7 +88,8 @@ inline QString rebootQuestion()
 }
 inline QString flashEraseQuestion()
 {
-    return QStringLiteral("모든 Flash Memory 영역이 삭제되어 Device를 사용할수 없게됩니다. 계속하시겠습니까? ");
+    return QStringLiteral(
+        "모든 Flash Memory 영역이 삭제되어 Device를 사용할수 없게됩니다. 계속하시겠습니까? ");
 }
 inline QString wordRange()
 {

@@ -92,7 +92,8 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
     auto *download = form::button(http, u"Btn_FW_DL"_s, u"Start F/W Download"_s, kToolHint);
     grid(http)->addWidget(download, 0, 1, 1, 7);
-    for (QLineEdit *octet : addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}))
+    for (QLineEdit *octet :
+         addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}))
         keys->attach(octet, true);
     auto *downloadPort = form::edit(http, u"Edit_DL_Port"_s, u"8070"_s, 5, u"Download Port"_s);
     keys->attach(downloadPort);
@@ -111,7 +112,8 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     auto *tcpPort = form::edit(tcp, u"Edit_DL_Tcp_Port"_s, u"8071"_s, 5, u"Server Port"_s);
     keys->attach(tcpPort);
     addField(tcp, 2, u"Server Port : "_s, tcpPort);
-    addField(tcp, 3, u"Filename : "_s, form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"Filename"_s));
+    addField(tcp, 3, u"Filename : "_s,
+             form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"Filename"_s));
 
     auto *test = form::panel(this, u"Panel_Info_test"_s, u" [TEST]"_s);
     auto *jsonTest = form::button(test, u"Btn_SockClose"_s, u"JSON Test"_s, u"54"_s);
@@ -126,12 +128,14 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     grid(test)->addWidget(test3, 1, 1);
 
     auto *simulator = form::panel(this, u"Panel_Info_Simulator"_s, u" [Test Program]"_s);
-    grid(simulator)->addWidget(form::button(simulator, u"Btn_simulator"_s, u" DI Simulator 실행"_s, kToolHint), 0, 0);
+    grid(simulator)->addWidget(
+        form::button(simulator, u"Btn_simulator"_s, u" DI Simulator 실행"_s, kToolHint), 0, 0);
 
     auto *server = form::panel(this, u"Panel1"_s, u" [HTTP Server]"_s);
-    grid(server)->addWidget(form::button(server, u"Btn_StartSvr"_s, u"Start HTTP Server"_s, kToolHint), 0, 1, 1, 3);
-    grid(server)->addWidget(form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint), 0, 4,
-                            1, 4);
+    grid(server)->addWidget(form::button(server, u"Btn_StartSvr"_s, u"Start HTTP Server"_s, kToolHint), 0, 1,
+                            1, 3);
+    grid(server)->addWidget(form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint), 0,
+                            4, 1, 4);
     auto *serverPort = form::edit(server, u"Edit_HttpSvr_Port"_s, u"8070"_s, 5, u"HTTP Server Port"_s);
     keys->attach(serverPort);
     addField(server, 1, u"HTTP Server Port : "_s, serverPort);
@@ -240,7 +244,8 @@ void MaintenancePage::Btn_FW_DLClick()
         showRefusal(m_window.prompter(), &m_window, checked.refusal);
         return;
     }
-    m_window.sendRequest(r5::protocol::firmwareDownloadRequest(checked.value->server, checked.value->port, fileName));
+    m_window.sendRequest(
+        r5::protocol::firmwareDownloadRequest(checked.value->server, checked.value->port, fileName));
 }
 
 } // namespace r5setup
