@@ -2,8 +2,6 @@
 
 #include "r5/protocol/codec.h"
 
-#include <limits>
-
 using namespace Qt::StringLiterals;
 
 namespace r5setup::maint {
@@ -22,32 +20,6 @@ Refusal notANumber(QStringView text)
 
 } // namespace
 
-std::optional<int> toInteger(QStringView text)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size())
-        return std::nullopt;
-    qint64 n = 0;
-    for (; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        n = n * 10 + (c.unicode() - u'0');
-        if (n > qint64(std::numeric_limits<int>::max()) + 1)
-            return std::nullopt;
-    }
-    if (negative)
-        n = -n;
-    if (n > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(n);
-}
-
 QString invalidInteger(QStringView text)
 {
     return u"'"_s + text + u"' is not a valid integer value"_s;
@@ -57,13 +29,13 @@ Checked<FlashSave> checkFlashSave(QStringView interval, QStringView delay)
 {
     if (interval.isEmpty())
         return {{}, says(text::wordRange())};
-    const std::optional<int> n = toInteger(interval);
+    const std::optional<int> n = r5::protocol::decimalNumber(interval);
     if (!n)
         return {{}, notANumber(interval)};
     // A pasted negative value has no word to go in either.
     if (*n > 65535 || *n < 0)
         return {{}, says(text::wordRange())};
-    const std::optional<int> d = toInteger(delay);
+    const std::optional<int> d = r5::protocol::decimalNumber(delay);
     if (!d || *d < 0 || *d > 255)
         return {{}, says(text::octetRange(), u"Edit_FlashSaveDelay"_s)};
     return {FlashSave{std::uint16_t(*n), std::uint8_t(*d)}, {}};
@@ -74,7 +46,7 @@ Checked<FirmwareOrder> checkFirmwareDownload(const std::array<QString, 4> &octet
 {
     FirmwareOrder order;
     for (std::size_t i = 0; i < octets.size(); ++i) {
-        const std::optional<int> n = toInteger(octets[i]);
+        const std::optional<int> n = r5::protocol::decimalNumber(octets[i]);
         if (!n)
             return {{}, notANumber(octets[i])};
         if (*n > 255 || *n < 0)
@@ -83,7 +55,7 @@ Checked<FirmwareOrder> checkFirmwareDownload(const std::array<QString, 4> &octet
     }
     if (port.isEmpty())
         return {{}, says(text::wordRange())};
-    const std::optional<int> p = toInteger(port);
+    const std::optional<int> p = r5::protocol::decimalNumber(port);
     if (!p)
         return {{}, notANumber(port)};
     if (*p > 65535 || *p < 0)
@@ -99,7 +71,7 @@ Checked<std::uint16_t> checkHttpServerPort(QStringView port)
 {
     if (port.isEmpty())
         return {{}, says(text::httpServerPortRange())};
-    const std::optional<int> p = toInteger(port);
+    const std::optional<int> p = r5::protocol::decimalNumber(port);
     if (!p)
         return {{}, notANumber(port)};
     if (*p < 1 || *p > 65535)

@@ -61,8 +61,6 @@ class TstMaintRules : public QObject
 private Q_SLOTS:
     void keyRule_data();
     void keyRule();
-    void toInteger_data();
-    void toInteger();
     void flashSave_data();
     void flashSave();
     void firmwareDownload_data();
@@ -106,33 +104,6 @@ void TstMaintRules::keyRule()
     QCOMPARE(entry::digitsOnlyMessage(), u"숫자만 입력 가능합니다"_s);
 }
 
-void TstMaintRules::toInteger_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value"); // -999999 for none
-    const int none = -999999;
-    QTest::newRow("zero") << u"0"_s << 0;
-    QTest::newRow("leading zeros") << u"0030"_s << 30;
-    QTest::newRow("sign") << u"+12"_s << 12;
-    QTest::newRow("negative") << u"-5"_s << -5;
-    QTest::newRow("int max") << u"2147483647"_s << 2147483647;
-    QTest::newRow("int min") << u"-2147483648"_s << int(-2147483648LL);
-    QTest::newRow("past int max") << u"2147483648"_s << none;
-    QTest::newRow("empty") << QString() << none;
-    QTest::newRow("sign alone") << u"-"_s << none;
-    QTest::newRow("space inside") << u"1 2"_s << none;
-    QTest::newRow("trailing space") << u"12 "_s << none;
-    QTest::newRow("letters") << u"12a"_s << none;
-    QTest::newRow("hex") << u"0x1F"_s << none;
-}
-
-void TstMaintRules::toInteger()
-{
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    QCOMPARE(maint::toInteger(text).value_or(-999999), value);
-}
-
 void TstMaintRules::flashSave_data()
 {
     QTest::addColumn<QString>("interval");
@@ -147,6 +118,8 @@ void TstMaintRules::flashSave_data()
     QTest::newRow("65536") << u"65536"_s << u"5"_s << -1 << 0 << box(kWordRange);
     QTest::newRow("99999 typed") << u"99999"_s << u"5"_s << -1 << 0 << box(kWordRange);
     QTest::newRow("pasted negative") << u"-1"_s << u"5"_s << -1 << 0 << box(kWordRange);
+    QTest::newRow("sign and leading zeros") << u"+0030"_s << u"05"_s << 30 << 5 << maint::Refusal{};
+    QTest::newRow("past 32 bits") << u"99999999999"_s << u"5"_s << -1 << 0 << notANumber(u"99999999999"_s);
     QTest::newRow("pasted space") << u"3 0"_s << u"5"_s << -1 << 0 << notANumber(u"3 0"_s);
     QTest::newRow("interval checked first") << QString() << u"x"_s << -1 << 0 << box(kWordRange);
     // The delay has one byte: 256 would go out as 0.

@@ -1,6 +1,7 @@
 // The maintenance page in the window: its requests byte for byte over a pseudo-terminal with
 // their log lines, every refusal with its box and focus, the side tools through the Launcher,
 // the key filter of its number fields, the administrator panel and the About window.
+#include "keyfilter.h"
 #include "maintfixture.h"
 #include "r5/protocol/requests.h"
 #include "r5setup/ui/infoform.h"
@@ -71,6 +72,7 @@ private Q_SLOTS:
     void httpServerPortRefusedStartsNothing();
     void keyFilter();
     void spaceMovesToTheNextOctet();
+    void keyFilterOnEditableComboBox();
     void adminPanel();
     void adminPanelWithSpaceKey();
     void aboutWindow();
@@ -483,6 +485,28 @@ void TstMaintWindow::spaceMovesToTheNextOctet()
     QTest::keyClick(tcp, Qt::Key_Space);
     QCOMPARE(QApplication::focusWidget(), f.control(u"Edit_DL_Tcp_IP4"_s));
     QCOMPARE(f.prompter.pending(), 0);
+}
+
+void TstMaintWindow::keyFilterOnEditableComboBox()
+{
+    // The filter also serves the editable combo boxes of the other pages.
+    QWidget form;
+    auto *combo = new QComboBox(&form);
+    combo->setEditable(true);
+    auto *next = new QLineEdit(&form);
+    KeyFilter keys(f.prompter, &form);
+    keys.attach(combo);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    combo->setFocus();
+    QTest::keyClicks(combo, u"2x5"_s);
+    QCOMPARE(combo->currentText(), u"25"_s);
+    QCOMPARE(f.prompter.takeTexts(), QStringList{u"숫자만 입력 가능합니다"_s});
+    // Without the octet switch, Space is typed.
+    QTest::keyClick(combo, Qt::Key_Space);
+    QCOMPARE(combo->currentText(), u"25 "_s);
+    QCOMPARE(QApplication::focusWidget(), combo);
+    QVERIFY(!next->hasFocus());
 }
 
 void TstMaintWindow::adminPanel()

@@ -30,11 +30,8 @@ template <typename T> struct Checked
     explicit operator bool() const { return value.has_value(); }
 };
 
-// A field's text read as a whole decimal number with an optional sign, the way the toolkit
-// converts it: anything else (empty, spaces, letters, too large for 32 bits) is nullopt.
-std::optional<int> toInteger(QStringView text);
-
-// The toolkit's error for a text that is not a whole number.
+// The toolkit's error for a text that is not a whole number (fields are read as
+// r5::protocol::decimalNumber() reads them: empty, spaces, letters or more than 32 bits fail).
 QString invalidInteger(QStringView text);
 
 struct FlashSave

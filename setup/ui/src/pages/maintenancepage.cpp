@@ -27,27 +27,44 @@ QGridLayout *grid(QGroupBox *panel)
     return static_cast<QGridLayout *>(panel->layout());
 }
 
-// Four octet edits in one row with "." between them, from column 1.
-QList<QLineEdit *> addAddress(QGroupBox *panel, int row, const QString &label, const QString &prefix,
-                              const QStringList &texts)
+// A field's spoken name: its caption without the colon.
+QString spokenName(const QString &label)
 {
-    QList<QLineEdit *> edits;
+    QString name = label.trimmed();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    return name.trimmed();
+}
+
+// Four octet edits in one row with "." between them, from column 1; Space moves on to the
+// next octet.
+void addAddress(QGroupBox *panel, int row, const QString &label, const QString &prefix,
+                const QStringList &texts, KeyFilter &keys)
+{
     grid(panel)->addWidget(form::label(panel, label), row, 0);
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i + 1);
-        auto *e = form::edit(panel, prefix + n, texts.value(i), 3, label.trimmed() + u' ' + n);
+        auto *e = form::edit(panel, prefix + n, texts.value(i), 3, spokenName(label) + u' ' + n);
+        keys.attach(e, true);
         grid(panel)->addWidget(e, row, 1 + 2 * i);
         if (i < 3)
             grid(panel)->addWidget(form::label(panel, u"."_s), row, 2 + 2 * i);
-        edits.append(e);
     }
-    return edits;
 }
 
 void addField(QGroupBox *panel, int row, const QString &label, QWidget *field)
 {
     grid(panel)->addWidget(form::label(panel, label), row, 0);
     grid(panel)->addWidget(field, row, 1, 1, 7);
+}
+
+// A port or interval: five digits at most, through the key filter.
+void addNumber(QGroupBox *panel, int row, const QString &label, const QString &name, const QString &text,
+               KeyFilter &keys)
+{
+    auto *e = form::edit(panel, name, text, 5, spokenName(label));
+    keys.attach(e);
+    addField(panel, row, label, e);
 }
 
 // The side-tool buttons carry the firmware command's id as their Hint, which nothing reads.
@@ -77,9 +94,7 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     auto *flashErase = form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s);
     grid(flash)->addWidget(flashSave, 0, 1);
     grid(flash)->addWidget(flashErase, 0, 2);
-    auto *interval = form::edit(flash, u"Edit_FlashSaveInt"_s, u"0"_s, 5, u"Flash save Interval"_s);
-    keys->attach(interval);
-    addField(flash, 1, u"Flash save Interval"_s, interval);
+    addNumber(flash, 1, u"Flash save Interval"_s, u"Edit_FlashSaveInt"_s, u"0"_s, *keys);
     auto *delay = new QComboBox(flash);
     delay->setObjectName(u"Edit_FlashSaveDelay"_s);
     delay->setAccessibleName(u"Flash save Delay"_s);
@@ -92,12 +107,8 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
     auto *download = form::button(http, u"Btn_FW_DL"_s, u"Start F/W Download"_s, kToolHint);
     grid(http)->addWidget(download, 0, 1, 1, 7);
-    for (QLineEdit *octet :
-         addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}))
-        keys->attach(octet, true);
-    auto *downloadPort = form::edit(http, u"Edit_DL_Port"_s, u"8070"_s, 5, u"Download Port"_s);
-    keys->attach(downloadPort);
-    addField(http, 2, u"Download Port : "_s, downloadPort);
+    addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}, *keys);
+    addNumber(http, 2, u"Download Port : "_s, u"Edit_DL_Port"_s, u"8070"_s, *keys);
     addField(http, 3, u"Filename : "_s,
              form::edit(http, u"Edit_DL_File"_s, u"/R5200TX_v1.0.bin"_s, 32, u"Filename"_s));
 
@@ -106,12 +117,9 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     grid(tcp)->addWidget(form::button(tcp, u"Btn_FW_TCPDL"_s, u"Start F/W Download"_s), 0, 1, 1, 3);
     grid(tcp)->addWidget(form::button(tcp, u"Btn_FileOpen"_s, u"File Open"_s), 0, 4, 1, 2);
     grid(tcp)->addWidget(form::button(tcp, u"Btn_TCPConn"_s, u"Conn"_s), 0, 6, 1, 2);
-    for (QLineEdit *octet :
-         addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s}))
-        keys->attach(octet, true);
-    auto *tcpPort = form::edit(tcp, u"Edit_DL_Tcp_Port"_s, u"8071"_s, 5, u"Server Port"_s);
-    keys->attach(tcpPort);
-    addField(tcp, 2, u"Server Port : "_s, tcpPort);
+    addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s},
+               *keys);
+    addNumber(tcp, 2, u"Server Port : "_s, u"Edit_DL_Tcp_Port"_s, u"8071"_s, *keys);
     addField(tcp, 3, u"Filename : "_s,
              form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"Filename"_s));
 
@@ -136,9 +144,7 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
                             1, 3);
     grid(server)->addWidget(form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint), 0,
                             4, 1, 4);
-    auto *serverPort = form::edit(server, u"Edit_HttpSvr_Port"_s, u"8070"_s, 5, u"HTTP Server Port"_s);
-    keys->attach(serverPort);
-    addField(server, 1, u"HTTP Server Port : "_s, serverPort);
+    addNumber(server, 1, u"HTTP Server Port : "_s, u"Edit_HttpSvr_Port"_s, u"8070"_s, *keys);
     // Changed only through the configuration file.
     auto *home = form::edit(server, u"Edit_HomeDir"_s, u"./KorviaFW"_s, 0, u"Home Dir"_s);
     home->setEnabled(false);
