@@ -70,6 +70,7 @@ private Q_SLOTS:
     void sideTools_data();
     void sideTools();
     void httpServerPortRefusedStartsNothing();
+    void diSimulator();
     void keyFilter();
     void spaceMovesToTheNextOctet();
     void keyFilterOnEditableComboBox();
@@ -426,6 +427,42 @@ void TstMaintWindow::httpServerPortRefusedStartsNothing()
         QCOMPARE(f.prompter.takeTexts(), QStringList{message});
     }
     QCOMPARE(f.launcher.starts.size(), 0);
+    QCOMPARE(newLines(), QStringList());
+}
+
+void TstMaintWindow::diSimulator()
+{
+    auto *side = f.window->findChild<SideTools *>();
+    side->setPlatform(tools::Platform::Linux);
+    QVERIFY(QDir().mkdir(u"bin"_s));
+    side->setProgramFolder(f.path(u"bin"_s));
+    const auto touch = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    };
+
+    f.click(u"ButtonStop"_s); // always enabled
+    newLines();
+    // Nowhere: the start is tried in the working folder and fails without a word.
+    f.launcher.succeed = false;
+    f.click(u"Btn_simulator"_s);
+    // Beside devsetup only (a desktop launch).
+    QVERIFY(touch(f.path(u"bin/Simulator_3810"_s)));
+    f.click(u"Btn_simulator"_s);
+    // In the working folder too: that one wins.
+    QVERIFY(touch(f.path(u"Simulator_3810"_s)));
+    f.click(u"Btn_simulator"_s);
+
+    const QString here = QDir::currentPath();
+    QCOMPARE(f.launcher.starts.size(), 3);
+    QCOMPARE(f.launcher.starts[0].program, QDir(here).filePath(u"Simulator_3810"_s));
+    QCOMPARE(f.launcher.starts[1].program, f.path(u"bin/Simulator_3810"_s));
+    QCOMPARE(f.launcher.starts[1].workingDir, f.path(u"bin"_s));
+    QCOMPARE(f.launcher.starts[2].program, QDir(here).filePath(u"Simulator_3810"_s));
+    QCOMPARE(f.launcher.starts[2].workingDir, here);
+    for (const auto &start : std::as_const(f.launcher.starts))
+        QCOMPARE(start.arguments, QStringList());
+    QVERIFY(f.control(u"Btn_simulator"_s)->isEnabled());
     QCOMPARE(newLines(), QStringList());
 }
 

@@ -121,7 +121,7 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
                *keys);
     addNumber(tcp, 2, u"Server Port : "_s, u"Edit_DL_Tcp_Port"_s, u"8071"_s, *keys);
     addField(tcp, 3, u"Filename : "_s,
-             form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"Filename"_s));
+             form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"File path"_s));
 
     auto *test = form::panel(this, u"Panel_Info_test"_s, u" [TEST]"_s);
     auto *jsonTest = form::button(test, u"Btn_SockClose"_s, u"JSON Test"_s, u"54"_s);
