@@ -261,27 +261,16 @@ void TstMaintWindow::refusals_data()
     const QString octet = u"0 ~ 255 정수만 입력 가능합니다."_s;
     QTest::newRow("interval empty") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt="_s} << word
                                     << false << QString();
-    QTest::newRow("interval 65536") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=65536"_s}
-                                    << word << false << QString();
     QTest::newRow("interval with a space") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveInt=3 0"_s}
                                            << u"'3 0' is not a valid integer value"_s << true << QString();
     QTest::newRow("delay 256") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveDelay=256"_s} << octet
                                << false << u"Edit_FlashSaveDelay"_s;
-    QTest::newRow("delay not a number") << u"Btn_FlashSaveInt"_s << QStringList{u"Edit_FlashSaveDelay=5s"_s}
-                                        << octet << false << u"Edit_FlashSaveDelay"_s;
-    QTest::newRow("address octet 256")
-        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP3=256"_s} << octet << false << QString();
     QTest::newRow("address octet empty") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP2="_s}
                                          << u"'' is not a valid integer value"_s << true << QString();
-    QTest::newRow("download port empty")
-        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port="_s} << word << false << QString();
     QTest::newRow("download port 99999")
         << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=99999"_s} << word << false << QString();
     QTest::newRow("one-character file") << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_File=/"_s}
                                         << u"Filename를 확인하세요."_s << false << u"Edit_DL_File"_s;
-    QTest::newRow("address before file")
-        << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_IP1=300"_s, u"Edit_DL_File=x"_s} << octet << false
-        << QString();
 }
 
 void TstMaintWindow::refusals()
@@ -354,8 +343,6 @@ void TstMaintWindow::sideTools_data()
         << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false
         << QStringList{u"/usr/bin/python3"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
         << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.1:8070]"_s};
-    QTest::newRow("connection test") << tools::Platform::Linux << u"Btn_TestHttpServer"_s << linuxPath << true
-                                     << QStringList() << u"http://192.168.0.5:8070"_s << QStringList();
     QTest::newRow("connection test, sockets unavailable")
         << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << QStringList()
         << u"http://127.0.0.1:8070"_s << QStringList();
@@ -367,9 +354,6 @@ void TstMaintWindow::sideTools_data()
         << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true
         << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s, u"/"_s}
         << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
-    QTest::newRow("ping, Linux without a terminal")
-        << tools::Platform::Linux << u"Btn_ping"_s << QStringList{u"python3"_s} << true << QStringList()
-        << QString() << QStringList();
 }
 
 void TstMaintWindow::sideTools()
