@@ -1,10 +1,11 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
 #include "emu/devicemodel.h"
+#include "emu/firmwarefetcher.h"
 #include "emu/serialside.h"
 #include "emu/transport.h"
-#include "tcpside.h"
 #include "options.h"
 #include "r5/clock.h"
+#include "tcpside.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -119,6 +120,9 @@ int main(int argc, char *argv[])
     emu::DeviceModel model;
     QObject::connect(&model, &emu::DeviceModel::log, &app, [&console](const QString &l) { console.line(l); });
     model.setRssiDrift(options.rssiDrift, options.seed);
+    // Firmware download orders are really fetched, from wherever devsetup points the device.
+    emu::FirmwareFetcher fetcher;
+    emu::FirmwareFetcher::serve(model, fetcher);
     if (!options.stateFile.isEmpty()) {
         QString error;
         if (!model.useStateFile(options.stateFile, &error)) {

@@ -25,6 +25,8 @@ ParsedOptions parseOptions(const QStringList &arguments)
     p.setApplicationDescription(
         u"Virtual R5200TX: answers devsetup's serial protocol on a pseudo-terminal (or a serial port)\n"
         "and keeps the settings written to it. Every request and answer is shown on the console.\n"
+        "A firmware download order is really fetched over HTTP from the address, port and path it\n"
+        "names; the size and SHA-256 of what came are shown and kept in the state file.\n"
         "The first line printed is \"Serial port: PATH\"."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption link(u"link"_s, u"Also make a symbolic link PATH to the pseudo-terminal."_s,

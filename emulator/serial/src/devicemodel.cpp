@@ -125,6 +125,11 @@ bool DeviceModel::useStateFile(const QString &path, QString *error)
             return false;
         }
         m_state = *loaded;
+        if (m_state.firmwareDownload.result == FirmwareDownload::Result::Pending) {
+            // The fetch went with the process that ran it.
+            m_state.firmwareDownload.result = FirmwareDownload::Result::Failed;
+            m_state.firmwareDownload.error = u"interrupted by a restart"_s;
+        }
         m_portInUse = m_state.serverPort;
         m_modeInUse = m_state.protocolMode;
         m_expiryInUse = m_state.expirySeconds;
@@ -249,6 +254,54 @@ void DeviceModel::reboot()
     }
 }
 
+void DeviceModel::keepIdentity(DeviceState &fresh) const
+{
+    // Identity and the radio surroundings are not settings.
+    fresh.deviceType = m_state.deviceType;
+    fresh.firmwareMajor = m_state.firmwareMajor;
+    fresh.firmwareMinor = m_state.firmwareMinor;
+    fresh.mac = m_state.mac;
+    fresh.visibleAps = m_state.visibleAps;
+}
+
+QUrl DeviceModel::firmwareUrl(QByteArrayView payload)
+{
+    QString path = paddedField(payload, 6, proto::kFileNameWidth);
+    if (!path.startsWith(u'/'))
+        path.prepend(u'/');
+    QUrl url;
+    url.setScheme(u"http"_s);
+    url.setHost(dotted(payload.sliced(0, 4)));
+    url.setPort(word(payload, 4));
+    // The name is taken as it stands: '%', '?' or '#' in it are characters of the name.
+    url.setPath(path, QUrl::DecodedMode);
+    return url;
+}
+
+void DeviceModel::firmwareFetched(const QUrl &url, qint64 size, const QByteArray &sha256)
+{
+    FirmwareDownload &fw = m_state.firmwareDownload;
+    if (fw.result != FirmwareDownload::Result::Pending || fw.url != url.toString())
+        return;
+    fw.result = FirmwareDownload::Result::Fetched;
+    fw.size = size;
+    fw.sha256 = QString::fromLatin1(sha256.toHex());
+    m_state.flashErased = false;
+    Q_EMIT log(u"firmware fetched from %1: %2 bytes, sha256 %3"_s.arg(fw.url).arg(size).arg(fw.sha256));
+    changed();
+}
+
+void DeviceModel::firmwareFailed(const QUrl &url, const QString &why)
+{
+    FirmwareDownload &fw = m_state.firmwareDownload;
+    if (fw.result != FirmwareDownload::Result::Pending || fw.url != url.toString())
+        return;
+    fw.result = FirmwareDownload::Result::Failed;
+    fw.error = why;
+    Q_EMIT log(u"firmware download from %1 failed: %2"_s.arg(fw.url, why));
+    changed();
+}
+
 void DeviceModel::changed()
 {
     if (!m_stateFile.isEmpty()) {
@@ -326,12 +379,9 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         const bool counters = payload[0] == 'Y';
         Q_EMIT log(counters ? u"factory reset, DI counters cleared too"_s : u"factory reset"_s);
         DeviceState fresh = DeviceState::factoryDefaults();
-        // Identity and the radio surroundings are not settings.
-        fresh.deviceType = m_state.deviceType;
-        fresh.firmwareMajor = m_state.firmwareMajor;
-        fresh.firmwareMinor = m_state.firmwareMinor;
-        fresh.mac = m_state.mac;
-        fresh.visibleAps = m_state.visibleAps;
+        keepIdentity(fresh);
+        fresh.firmwareDownload = m_state.firmwareDownload;
+        fresh.flashErased = m_state.flashErased;
         m_state = fresh;
         changed();
         if (counters)
@@ -358,16 +408,31 @@ QByteArray DeviceModel::handle(QByteArrayView request)
             u"flash save set: interval %1, delay %2"_s.arg(m_state.flashInterval).arg(m_state.flashDelay));
         changed();
         return shortReply(id);
-    case proto::id::FirmwareDownload:
-        // The virtual device has no firmware to replace; it says what it was told.
-        Q_EMIT log(
-            u"firmware download ordered from http://%1:%2%3 (not fetched)"_s.arg(dotted(payload.sliced(0, 4)))
-                .arg(word(payload, 4))
-                .arg(paddedField(payload, 6, 32)));
+    case proto::id::FirmwareDownload: {
+        const QUrl url = firmwareUrl(payload);
+        if (!url.isValid()) {
+            Q_EMIT log(u"firmware download ordered to a path that is no URL path; nothing fetched"_s);
+            m_state.firmwareDownload = {{}, FirmwareDownload::Result::Failed, 0, {}, u"bad file path"_s};
+            changed();
+            return shortReply(id);
+        }
+        Q_EMIT log(u"firmware download ordered from "_s + url.toString());
+        m_state.firmwareDownload = {url.toString(), FirmwareDownload::Result::Pending, 0, {}, {}};
+        changed();
+        Q_EMIT firmwareDownloadOrdered(url);
         return shortReply(id);
-    case proto::id::FlashErase:
-        Q_EMIT log(u"flash erase (the virtual device keeps its settings)"_s);
+    }
+    case proto::id::FlashErase: {
+        Q_EMIT log(u"all flash erased: settings back to their defaults, firmware to be downloaded again"_s);
+        DeviceState erased = DeviceState::factoryDefaults();
+        keepIdentity(erased);
+        erased.firmwareDownload = {};
+        erased.flashErased = true;
+        m_state = erased;
+        changed();
+        Q_EMIT counterResetRequested();
         return shortReply(id);
+    }
     default:
         Q_EMIT log(u"request 0x%1 unknown, no answer"_s.arg(proto::byteText(id)));
         return {};

@@ -2,12 +2,15 @@
 
 #include <QJsonArray>
 #include <QStringList>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace emu {
 
 namespace {
+
+const std::array<QString, 4> kResultNames{u"none"_s, u"pending"_s, u"fetched"_s, u"failed"_s};
 
 QString dotted(const std::array<std::uint8_t, 4> &a)
 {
@@ -126,6 +129,13 @@ QJsonObject DeviceState::toJson() const
         aps.append(QJsonObject{
             {u"ssid"_s, ap.ssid}, {u"channel"_s, ap.channel}, {u"rssi"_s, ap.rssi}, {u"auth"_s, ap.auth}});
     o[u"visibleAps"_s] = aps;
+    const FirmwareDownload &fw = firmwareDownload;
+    o[u"firmwareDownload"_s] = QJsonObject{{u"url"_s, fw.url},
+                                           {u"result"_s, kResultNames[std::size_t(fw.result)]},
+                                           {u"size"_s, fw.size},
+                                           {u"sha256"_s, fw.sha256},
+                                           {u"error"_s, fw.error}};
+    o[u"flashErased"_s] = flashErased;
     return o;
 }
 
@@ -196,6 +206,24 @@ std::optional<DeviceState> DeviceState::fromJson(const QJsonObject &json, QStrin
                 r.fail("visibleAps");
             s.visibleAps.append(ap);
         }
+    }
+    if (json.contains(u"firmwareDownload"_s)) {
+        const QJsonObject fw = json.value(u"firmwareDownload"_s).toObject();
+        const auto result =
+            std::find(kResultNames.begin(), kResultNames.end(), fw.value(u"result"_s).toString());
+        const double size = fw.value(u"size"_s).toDouble(-1);
+        if (result == kResultNames.end() || size < 0 || size > 9e15)
+            r.fail("firmwareDownload");
+        else
+            s.firmwareDownload = {fw.value(u"url"_s).toString(),
+                                  FirmwareDownload::Result(result - kResultNames.begin()), qint64(size),
+                                  fw.value(u"sha256"_s).toString(), fw.value(u"error"_s).toString()};
+    }
+    if (json.contains(u"flashErased"_s)) {
+        const QJsonValue erased = json.value(u"flashErased"_s);
+        if (!erased.isBool())
+            r.fail("flashErased");
+        s.flashErased = erased.toBool();
     }
     if (!r.ok())
         return std::nullopt;

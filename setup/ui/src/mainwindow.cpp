@@ -6,10 +6,12 @@
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/deviceview.h"
+#include "r5setup/ui/infoform.h"
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/logpanel.h"
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
+#include "r5setup/ui/sidetools.h"
 #include "topmenu.h"
 
 #include <QCheckBox>
@@ -63,7 +65,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_pages->setFixedHeight(kPageControlHeight);
     m_defaultPage = new DefaultPage(m_pages);
     m_apPage = new ApPage(m_pages);
-    m_maintenancePage = new MaintenancePage(m_pages);
+    m_maintenancePage = new MaintenancePage(*this, m_pages);
     m_pages->addTab(m_defaultPage, DefaultPage::caption());
     m_pages->addTab(m_apPage, ApPage::caption());
     m_pages->addTab(m_maintenancePage, MaintenancePage::caption());
@@ -96,6 +98,8 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
         connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
     m_deviceView = new DeviceView(*this);
+    connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
+    new SideTools(*this); // after the pages: it finds its buttons on them
 
     FormCreate();
 }
@@ -256,6 +260,16 @@ bool MainWindow::sendRequest(const r5::protocol::Request &request)
 void MainWindow::Btn_CurrentStatusClick()
 {
     sendRequest(r5::protocol::statusRequest());
+}
+
+void MainWindow::Btn_SWInfoClick()
+{
+    // Made on first use; it copies the version shown then.
+    auto *info = findChild<InfoForm *>();
+    if (!info)
+        info = new InfoForm(launcher(), m_top->version->text(), this);
+    info->setWindowModality(Qt::ApplicationModal);
+    info->show();
 }
 
 void MainWindow::ComPortEnvBoardError()

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QRandomGenerator>
 #include <QString>
+#include <QUrl>
 #include <cstdint>
 
 namespace emu {
@@ -55,6 +56,17 @@ public:
     // The reboot the device does after some commands; also callable from outside.
     void reboot();
 
+    // Where a firmware download order (the 38 payload bytes of 0x55) points: http, the
+    // address, the port and the file path with its padding trimmed. Invalid when the path
+    // cannot be part of a URL.
+    static QUrl firmwareUrl(QByteArrayView payload);
+
+public Q_SLOTS:
+    // What came of the download ordered last (see firmwareDownloadOrdered()). Results for an
+    // earlier order are ignored.
+    void firmwareFetched(const QUrl &url, qint64 size, const QByteArray &sha256);
+    void firmwareFailed(const QUrl &url, const QString &why);
+
 Q_SIGNALS:
     // A line for the console.
     void log(const QString &line);
@@ -65,9 +77,13 @@ Q_SIGNALS:
     void counterResetRequested();
     void rebooted();
     void stateChanged();
+    // The device was told to fetch its firmware from `url`. The model itself does no I/O: a
+    // FirmwareFetcher connected here does the fetch and reports back.
+    void firmwareDownloadOrdered(const QUrl &url);
 
 private:
     void changed();
+    void keepIdentity(DeviceState &fresh) const;
     bool joined() const;
     const VisibleAp *currentAp() const;
 

@@ -20,6 +20,20 @@ struct VisibleAp
     bool operator==(const VisibleAp &) const = default;
 };
 
+// The last firmware download the device was ordered to do, and how it went.
+struct FirmwareDownload
+{
+    enum class Result { None, Pending, Fetched, Failed };
+
+    QString url;
+    Result result = Result::None;
+    qint64 size = 0; // bytes received (Fetched)
+    QString sha256;  // of those bytes, lower-case hex (Fetched)
+    QString error;   // why it failed (Failed)
+
+    bool operator==(const FirmwareDownload &) const = default;
+};
+
 // Everything the device reports and keeps. Written settings land here at once, so the next
 // status or AP query shows them; network settings are taken into use at the next reboot.
 struct DeviceState
@@ -42,6 +56,10 @@ struct DeviceState
     QString apSsid;
     QString apPassword;
     QList<VisibleAp> visibleAps;
+    FirmwareDownload firmwareDownload;
+    // All flash erased: the settings are gone until written again, and the firmware wants
+    // replacing (a successful download clears this).
+    bool flashErased = false;
 
     // What a factory reset leaves: default settings, no access point chosen.
     static DeviceState factoryDefaults();

@@ -1,7 +1,14 @@
 #include "r5setup/ui/maintenancepage.h"
 
+#include "../adminpanel.h"
+#include "../keyfilter.h"
+#include "../refusalbox.h"
+#include "r5/protocol/requests.h"
+#include "r5setup/maintenancerules.h"
 #include "r5setup/ui/formwidgets.h"
+#include "r5setup/ui/mainwindow.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,14 +27,25 @@ QGridLayout *grid(QGroupBox *panel)
     return static_cast<QGridLayout *>(panel->layout());
 }
 
-// Four octet edits in one row with "." between them, from column 1.
+// A field's spoken name: its caption without the colon.
+QString spokenName(const QString &label)
+{
+    QString name = label.trimmed();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    return name.trimmed();
+}
+
+// Four octet edits in one row with "." between them, from column 1; Space moves on to the
+// next octet.
 void addAddress(QGroupBox *panel, int row, const QString &label, const QString &prefix,
-                const QStringList &texts)
+                const QStringList &texts, KeyFilter &keys)
 {
     grid(panel)->addWidget(form::label(panel, label), row, 0);
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i + 1);
-        auto *e = form::edit(panel, prefix + n, texts.value(i), 3, label.trimmed() + u' ' + n);
+        auto *e = form::edit(panel, prefix + n, texts.value(i), 3, spokenName(label) + u' ' + n);
+        keys.attach(e, true);
         grid(panel)->addWidget(e, row, 1 + 2 * i);
         if (i < 3)
             grid(panel)->addWidget(form::label(panel, u"."_s), row, 2 + 2 * i);
@@ -40,23 +58,43 @@ void addField(QGroupBox *panel, int row, const QString &label, QWidget *field)
     grid(panel)->addWidget(field, row, 1, 1, 7);
 }
 
+// A port or interval: five digits at most, through the key filter.
+void addNumber(QGroupBox *panel, int row, const QString &label, const QString &name, const QString &text,
+               KeyFilter &keys)
+{
+    auto *e = form::edit(panel, name, text, 5, spokenName(label));
+    keys.attach(e);
+    addField(panel, row, label, e);
+}
+
+// The side-tool buttons carry the firmware command's id as their Hint, which nothing reads.
+const QString kToolHint = u"55"_s;
+
 } // namespace
 
-MaintenancePage::MaintenancePage(QWidget *parent) : QWidget(parent)
+MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(parent), m_window(window)
 {
     setObjectName(u"TabSheet3"_s);
+    auto *keys = new KeyFilter(window.prompter(), &window);
 
     auto *reset = form::panel(this, u"Panel_Info_FactoryReset"_s, u" [공장초기화]"_s);
-    grid(reset)->addWidget(form::button(reset, u"Btn_FactoryReset"_s, u"Factory Reset"_s, u"46"_s), 0, 1);
+    auto *factoryReset = form::button(reset, u"Btn_FactoryReset"_s, u"Factory Reset"_s, u"46"_s);
+    grid(reset)->addWidget(factoryReset, 0, 1);
+    auto *counterReset = new QCheckBox(u"DI 카운터 초기화"_s, reset);
+    counterReset->setObjectName(u"CB_CntReset"_s);
+    counterReset->setAccessibleName(u"DI 카운터 초기화"_s);
+    grid(reset)->addWidget(counterReset, 1, 1);
 
     auto *reboot = form::panel(this, u"Panel_Info_Sys_Reboot"_s, u" [System Reboot]"_s);
-    grid(reboot)->addWidget(form::button(reboot, u"Btn_SystemReboot"_s, u"System Reboot"_s, u"47"_s), 0, 1);
+    auto *systemReboot = form::button(reboot, u"Btn_SystemReboot"_s, u"System Reboot"_s, u"47"_s);
+    grid(reboot)->addWidget(systemReboot, 0, 1);
 
     auto *flash = form::panel(this, u"Panel_Info_Flash"_s, u" [Falsh Memory R/W 설정]"_s);
-    grid(flash)->addWidget(form::button(flash, u"Btn_FlashSaveInt"_s, u"설정 저장"_s), 0, 1);
-    grid(flash)->addWidget(form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s), 0, 2);
-    addField(flash, 1, u"Flash save Interval"_s,
-             form::edit(flash, u"Edit_FlashSaveInt"_s, u"0"_s, 5, u"Flash save Interval"_s));
+    auto *flashSave = form::button(flash, u"Btn_FlashSaveInt"_s, u"설정 저장"_s);
+    auto *flashErase = form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s);
+    grid(flash)->addWidget(flashSave, 0, 1);
+    grid(flash)->addWidget(flashErase, 0, 2);
+    addNumber(flash, 1, u"Flash save Interval"_s, u"Edit_FlashSaveInt"_s, u"0"_s, *keys);
     auto *delay = new QComboBox(flash);
     delay->setObjectName(u"Edit_FlashSaveDelay"_s);
     delay->setAccessibleName(u"Flash save Delay"_s);
@@ -67,31 +105,74 @@ MaintenancePage::MaintenancePage(QWidget *parent) : QWidget(parent)
     addField(flash, 2, u"Flash save Delay"_s, delay);
 
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
-    addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s});
-    addField(http, 2, u"Download Port : "_s,
-             form::edit(http, u"Edit_DL_Port"_s, u"8070"_s, 5, u"Download Port"_s));
+    auto *download = form::button(http, u"Btn_FW_DL"_s, u"Start F/W Download"_s, kToolHint);
+    grid(http)->addWidget(download, 0, 1, 1, 7);
+    addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}, *keys);
+    addNumber(http, 2, u"Download Port : "_s, u"Edit_DL_Port"_s, u"8070"_s, *keys);
     addField(http, 3, u"Filename : "_s,
              form::edit(http, u"Edit_DL_File"_s, u"/R5200TX_v1.0.bin"_s, 32, u"Filename"_s));
 
+    // Kept for the settings it stores; its buttons have no action.
     auto *tcp = form::panel(this, u"Panel_Info_FW_Tcp"_s, u" [F/W Update - TCP]"_s);
-    addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s});
-    addField(tcp, 2, u"Server Port : "_s,
-             form::edit(tcp, u"Edit_DL_Tcp_Port"_s, u"8071"_s, 5, u"Server Port"_s));
+    grid(tcp)->addWidget(form::button(tcp, u"Btn_FW_TCPDL"_s, u"Start F/W Download"_s), 0, 1, 1, 3);
+    grid(tcp)->addWidget(form::button(tcp, u"Btn_FileOpen"_s, u"File Open"_s), 0, 4, 1, 2);
+    grid(tcp)->addWidget(form::button(tcp, u"Btn_TCPConn"_s, u"Conn"_s), 0, 6, 1, 2);
+    addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s},
+               *keys);
+    addNumber(tcp, 2, u"Server Port : "_s, u"Edit_DL_Tcp_Port"_s, u"8071"_s, *keys);
+    addField(tcp, 3, u"Filename : "_s,
+             form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"File path"_s));
 
     auto *test = form::panel(this, u"Panel_Info_test"_s, u" [TEST]"_s);
+    auto *jsonTest = form::button(test, u"Btn_SockClose"_s, u"JSON Test"_s, u"54"_s);
+    auto *dnsTest = form::button(test, u"Btn_DnsTest"_s, u"Get DNS Test"_s, u"56"_s);
+    auto *test2 = form::button(test, u"Button1"_s, u"Test2"_s);
+    auto *test3 = form::button(test, u"Button4"_s, u"Test3"_s);
+    test2->setEnabled(false);
+    test3->setEnabled(false);
+    grid(test)->addWidget(jsonTest, 0, 0);
+    grid(test)->addWidget(dnsTest, 0, 1);
+    grid(test)->addWidget(test2, 1, 0);
+    grid(test)->addWidget(test3, 1, 1);
+
     auto *simulator = form::panel(this, u"Panel_Info_Simulator"_s, u" [Test Program]"_s);
+    grid(simulator)->addWidget(
+        form::button(simulator, u"Btn_simulator"_s, u" DI Simulator 실행"_s, kToolHint), 0, 0);
 
     auto *server = form::panel(this, u"Panel1"_s, u" [HTTP Server]"_s);
-    addField(server, 1, u"HTTP Server Port : "_s,
-             form::edit(server, u"Edit_HttpSvr_Port"_s, u"8070"_s, 5, u"HTTP Server Port"_s));
+    grid(server)->addWidget(form::button(server, u"Btn_StartSvr"_s, u"Start HTTP Server"_s, kToolHint), 0, 1,
+                            1, 3);
+    grid(server)->addWidget(form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint), 0,
+                            4, 1, 4);
+    addNumber(server, 1, u"HTTP Server Port : "_s, u"Edit_HttpSvr_Port"_s, u"8070"_s, *keys);
     // Changed only through the configuration file.
     auto *home = form::edit(server, u"Edit_HomeDir"_s, u"./KorviaFW"_s, 0, u"Home Dir"_s);
     home->setEnabled(false);
     addField(server, 2, u"Home Dir : "_s, home);
 
+    auto *adminPassword = form::edit(this, u"EditViewAdminPW"_s, u"8642"_s, 32, u"Admin password"_s);
+    adminPassword->setEchoMode(QLineEdit::Password);
+    adminPassword->setStyleSheet(u"lineedit-password-character: 42;"_s); // '*'
+    auto *viewAdmin = form::button(this, u"Btn_ViewAdmin"_s, u"View Admin"_s);
+
     // Shown by the administrator panel.
-    for (QGroupBox *hidden : {flash, http, tcp, test})
+    for (QGroupBox *hidden : {flash, http, test, tcp})
         hidden->hide();
+    new AdminPanel(adminPassword, viewAdmin, {flash, http, test, tcp}, this);
+
+    connect(factoryReset, &QPushButton::clicked, this, &MaintenancePage::Btn_FactoryResetClick);
+    connect(systemReboot, &QPushButton::clicked, this, &MaintenancePage::Btn_SystemRebootClick);
+    connect(flashSave, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashSaveIntClick);
+    connect(flashErase, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashEraseClick);
+    connect(download, &QPushButton::clicked, this, &MaintenancePage::Btn_FW_DLClick);
+    // The test buttons ask for the current status, as "    현재 설정 확인" does.
+    connect(jsonTest, &QPushButton::clicked, &window, &MainWindow::Btn_CurrentStatusClick);
+    connect(dnsTest, &QPushButton::clicked, &window, &MainWindow::Btn_CurrentStatusClick);
+
+    auto *admin = new QHBoxLayout;
+    admin->addStretch();
+    admin->addWidget(adminPassword);
+    admin->addWidget(viewAdmin);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(reset, 0, 0);
@@ -103,11 +184,74 @@ MaintenancePage::MaintenancePage(QWidget *parent) : QWidget(parent)
     layout->addWidget(http, 3, 0);
     layout->addWidget(tcp, 3, 1);
     layout->setRowStretch(4, 1);
+    layout->addLayout(admin, 5, 0, 1, 2);
 }
 
 QString MaintenancePage::caption()
 {
     return u"    [Maintenance]    "_s;
+}
+
+QString MaintenancePage::hint(const QString &button) const
+{
+    const auto *b = findChild<QPushButton *>(button);
+    return b ? b->property("hint").toString() : QString();
+}
+
+QString MaintenancePage::text(const QString &edit) const
+{
+    const auto *e = findChild<QLineEdit *>(edit);
+    return e ? e->text() : QString();
+}
+
+void MaintenancePage::Btn_FactoryResetClick()
+{
+    if (!m_window.prompter().askYesNo(&m_window, {}, maint::text::factoryResetQuestion()))
+        return;
+    const bool counters = findChild<QCheckBox *>(u"CB_CntReset"_s)->isChecked();
+    m_window.sendRequest(r5::protocol::factoryResetRequest(hint(u"Btn_FactoryReset"_s), counters));
+}
+
+void MaintenancePage::Btn_SystemRebootClick()
+{
+    if (!m_window.prompter().askYesNo(&m_window, {}, maint::text::rebootQuestion()))
+        return;
+    m_window.sendRequest(r5::protocol::rebootRequest());
+}
+
+void MaintenancePage::Btn_FlashSaveIntClick()
+{
+    const auto *delay = findChild<QComboBox *>(u"Edit_FlashSaveDelay"_s);
+    const maint::Checked<maint::FlashSave> checked =
+        maint::checkFlashSave(text(u"Edit_FlashSaveInt"_s), delay->currentText());
+    if (!checked) {
+        showRefusal(m_window.prompter(), &m_window, checked.refusal);
+        return;
+    }
+    m_window.sendRequest(r5::protocol::flashSaveRequest(checked.value->interval, checked.value->delay));
+}
+
+void MaintenancePage::Btn_FlashEraseClick()
+{
+    if (!m_window.prompter().askYesNo(&m_window, {}, maint::text::flashEraseQuestion()))
+        return;
+    m_window.sendRequest(r5::protocol::flashEraseRequest(hint(u"Btn_FlashErase"_s)));
+}
+
+void MaintenancePage::Btn_FW_DLClick()
+{
+    std::array<QString, 4> octets;
+    for (std::size_t i = 0; i < octets.size(); ++i)
+        octets[i] = text(u"Edit_DL_IP"_s + QString::number(i + 1));
+    const QString fileName = text(u"Edit_DL_File"_s);
+    const maint::Checked<maint::FirmwareOrder> checked =
+        maint::checkFirmwareDownload(octets, text(u"Edit_DL_Port"_s), fileName);
+    if (!checked) {
+        showRefusal(m_window.prompter(), &m_window, checked.refusal);
+        return;
+    }
+    m_window.sendRequest(
+        r5::protocol::firmwareDownloadRequest(checked.value->server, checked.value->port, fileName));
 }
 
 } // namespace r5setup

@@ -79,6 +79,8 @@ public Q_SLOTS:
     // The current-status query; also run by the test buttons and by the receive path when an
     // unregistered reply arrives.
     void Btn_CurrentStatusClick();
+    // "S/W Info": the About window `Form_Info`, modal.
+    void Btn_SWInfoClick();
 
 protected:
     void showEvent(QShowEvent *event) override;

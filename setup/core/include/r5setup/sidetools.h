@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+// The programs devsetup starts beside itself (HTTP server, ping, DI simulator), as program,
+// argument list and working folder for each platform. Nothing here starts anything: the
+// window hands the result to the Launcher.
+namespace r5setup::tools {
+
+enum class Platform { Linux, Windows };
+
+// The platform this build runs on (Linux stands for every Unix).
+Platform hostPlatform();
+
+struct Launch
+{
+    QString program;
+    QStringList arguments;
+    QString workingDir; // empty: the current folder
+
+    bool operator==(const Launch &) const = default;
+};
+
+// Full path of a program found on the PATH, or empty.
+using FindProgram = std::function<QString(const QString &name)>;
+using FileExists = std::function<bool(const QString &path)>;
+
+// The interpreter that runs the server: "python" where there is one, else "python3" where
+// that is found, else "python" so that the console shows why nothing runs. On Linux the found
+// path is returned.
+QString pythonProgram(Platform platform, const FindProgram &find);
+
+// A terminal emulator that takes "-e PROGRAM ARGS..." (Linux), or empty.
+QString terminalProgram(const FindProgram &find);
+
+// "Start HTTP Server": on Windows `cmd.exe /K python -m http.server PORT` in `homeDir`; on
+// Linux a terminal running `python3 -m http.server PORT` in `homeDir`, or the interpreter
+// alone, detached, when there is no terminal.
+Launch httpServer(Platform platform, const QString &port, const QString &homeDir, const FindProgram &find);
+
+// "ping": a console running a continuous ping to `address` until the user closes it. On
+// Windows `cmd.exe /C ping ADDRESS -t` in "C:\"; on Linux a terminal running ping in "/"
+// (nullopt when there is no terminal: an endless ping nobody can see or stop is not started).
+std::optional<Launch> ping(Platform platform, const QString &address, const FindProgram &find);
+
+// The WAN address as typed into the four octet edits, joined with ".".
+QString wanAddress(const QStringList &octets);
+
+// "Connection Test": the page the browser opens.
+QUrl serverUrl(const QString &address, const QString &port);
+
+// "DI Simulator": `Simulator_3810` from the working folder, or else from the folder that
+// holds devsetup (a desktop launch starts devsetup elsewhere); it runs in the folder it was
+// found in. When neither holds it, the working folder's name is given and the start fails
+// quietly, as a missing program is not reported.
+Launch simulator(Platform platform, const QString &workingDir, const QString &programDir,
+                 const FileExists &exists);
+
+} // namespace r5setup::tools

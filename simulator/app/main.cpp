@@ -1,0 +1,22 @@
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+#include "sim/frmsimulator.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    // Boxes without a title of their own show the program's name.
+    QApplication::setApplicationName(u"Simulator"_s);
+
+    r5::WidgetPrompter prompter;
+    r5::SystemLauncher launcher;
+    r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher,
+                                 QCoreApplication::applicationDirPath());
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,299 @@
+// Connection runs: connect and listen waits, the server run, the status watch, socket events.
+#include "sim/address.h"
+#include "sim/simengine.h"
+
+#include <QDir>
+
+namespace r5::sim {
+
+namespace {
+constexpr int kWaitMs = 1000;
+constexpr int kStatusMs = 1000;
+constexpr int kTickWrap = 10001;
+} // namespace
+
+SimEngine::SimEngine(OptionsSource options, ActivityLog &log, QObject *parent)
+    : QObject(parent), m_options(std::move(options)), m_log(log)
+{
+    m_tmrConnect.setInterval(kWaitMs);
+    m_clientStatus.setInterval(kStatusMs);
+    connect(&m_tmrConnect, &QTimer::timeout, this, &SimEngine::TmrConnectTimer);
+    connect(&m_clientStatus, &QTimer::timeout, this, &SimEngine::client_statusTimer);
+    connect(&m_timer1, &QTimer::timeout, this, &SimEngine::Timer1Timer);
+    connect(&m_timer2, &QTimer::timeout, this, &SimEngine::Timer2Timer);
+
+    connect(&m_client, &ClientSocket::connected, this, [this] {
+        if (m_wait == Wait::Connect)
+            endWait(1);
+    });
+    connect(&m_client, &ClientSocket::dataArrival, this,
+            [this](const QByteArray &b) { dataArrival(SocketSide::Client, b); });
+    connect(&m_client, &ClientSocket::socketError, this,
+            [this](int n, const QString &d) { socketError(SocketSide::Client, n, d); });
+    connect(&m_server, &ServerSocket::connectionRequest, this, &SimEngine::Server_SocketConnectionRequest);
+    connect(&m_server, &ServerSocket::peerClosed, this, &SimEngine::Server_SocketClose);
+    connect(&m_server, &ServerSocket::dataArrival, this,
+            [this](const QByteArray &b) { dataArrival(SocketSide::Server, b); });
+    connect(&m_server, &ServerSocket::socketError, this,
+            [this](int n, const QString &d) { socketError(SocketSide::Server, n, d); });
+}
+
+void SimEngine::logStatus(QStringView eventText)
+{
+    const Options o = m_options();
+    m_log.status(eventText, o.level, o.logPath);
+}
+
+// A connection run from scratch: both sockets closed, the log file made ready, then connect or
+// listen; `done` follows StartConnection.
+void SimEngine::startRun(Done done)
+{
+    closeBoth();
+    m_stopRequested = false;
+    if (PrepareLogFile(m_options()))
+        StartConnection(std::move(done));
+}
+
+void SimEngine::Cmd_StartClick()
+{
+    startRun([this](int result) {
+        if (result == 0)
+            ResetIdleState();
+        armStatusWatch(result);
+    });
+}
+
+// The status watch reports a client link lost without a close event. It only watches a link
+// that was made: a failed attempt has already said "Connection Fail", and a server run has no
+// client link to watch.
+void SimEngine::armStatusWatch(int result)
+{
+    const Options o = m_options();
+    if (o.closeAfter) {
+        m_failReported = true;
+        m_clientStatus.stop();
+    } else if (result == 1 && o.role == Role::Connect && m_client.state() == SocketState::Connected) {
+        m_failReported = false;
+        m_clientStatus.start();
+    }
+}
+
+void SimEngine::StartConnection(Done done)
+{
+    Q_EMIT layoutChanged(Layout::Connecting);
+    const Options o = m_options();
+    if (o.role == Role::Listen) {
+        if (o.listenPort.isEmpty()) {
+            Q_EMIT notice(notices::inputPortNo());
+            done(0);
+            return;
+        }
+        m_serverRun = true;
+        m_serverRunDone = std::move(done);
+        serverLoop();
+        return;
+    }
+    if (addressEmpty(o.destination)) {
+        Q_EMIT notice(notices::inputDestinationIp());
+        done(0);
+        return;
+    }
+    if (o.destinationPort.isEmpty()) {
+        Q_EMIT notice(notices::inputDestinationPort());
+        done(0);
+        return;
+    }
+    if ((o.action == Action::SendOnly || o.action == Action::SendInput) && !CheckRepeatInputs(o)) {
+        done(0);
+        return;
+    }
+    ConnectClient([this, done = std::move(done)](int result) {
+        const Options now = m_options();
+        if (result == 1) {
+            if (now.repeat && now.action == Action::SendOnly) {
+                m_sendCount = 0;
+                const qint64 gap = repeatIntervalMs(now.timeGap);
+                // A gap of zero never ticks, as a stopped timer.
+                if (gap > 0)
+                    m_timer1.start(int(gap));
+            }
+            logStatus(status::ConnectionSuccess);
+            Q_EMIT layoutChanged(Layout::Connected);
+        } else {
+            logStatus(status::ConnectionFail);
+            m_client.close();
+            ResetIdleState();
+        }
+        done(1);
+    });
+}
+
+void SimEngine::ConnectClient(Done done)
+{
+    if (m_wait == Wait::Connect) {
+        m_waiters.push_back(std::move(done));
+        return;
+    }
+    const Options o = m_options();
+    const auto port = portNumber(o.destinationPort);
+    m_client.connectTo(addressText(o.destination), port.value_or(0));
+    startWait(Wait::Connect, std::move(done));
+}
+
+void SimEngine::StartListen(Done done)
+{
+    const auto port = portNumber(m_options().listenPort);
+    if (port && m_server.listen(*port)) {
+        done(1);
+        return;
+    }
+    startWait(Wait::Listen, std::move(done));
+}
+
+void SimEngine::startWait(Wait wait, Done done)
+{
+    m_wait = wait;
+    m_waiters.clear();
+    m_waiters.push_back(std::move(done));
+    m_connectTicks = 0;
+    m_tmrConnect.start();
+}
+
+void SimEngine::endWait(int result)
+{
+    m_tmrConnect.stop();
+    m_connectTicks = 0;
+    m_wait = Wait::None;
+    std::vector<Done> waiters;
+    waiters.swap(m_waiters);
+    for (Done &d : waiters)
+        d(result);
+}
+
+void SimEngine::TmrConnectTimer()
+{
+    m_connectTicks = m_connectTicks < kTickWrap ? m_connectTicks + 1 : 0;
+    if (m_wait != Wait::None && m_connectTicks >= 1)
+        endWait(0);
+}
+
+void SimEngine::ListenAndAnnounce()
+{
+    StartListen([this](int result) {
+        if (!m_serverRun)
+            return;
+        if (result == 1) {
+            logStatus(status::Listen);
+            Q_EMIT layoutChanged(Layout::Listening);
+        } else {
+            logStatus(status::ListenFail);
+            queueServerLoop();
+        }
+    });
+}
+
+// One pass of the server run: listen again whenever the listener is closed.
+void SimEngine::serverLoop()
+{
+    if (!m_serverRun || m_stopRequested || m_wait != Wait::None)
+        return;
+    if (m_server.state() == SocketState::Closed)
+        ListenAndAnnounce();
+}
+
+void SimEngine::queueServerLoop()
+{
+    QMetaObject::invokeMethod(this, &SimEngine::serverLoop, Qt::QueuedConnection);
+}
+
+void SimEngine::ResetIdleState()
+{
+    m_timer1.stop();
+    Q_EMIT layoutChanged(Layout::Idle);
+}
+
+void SimEngine::client_statusTimer()
+{
+    if (m_client.state() != SocketState::Connected && !m_failReported) {
+        logStatus(status::ConnectionFail);
+        m_failReported = true;
+    }
+}
+
+void SimEngine::cmd_EndClick()
+{
+    m_clientStatus.stop();
+    m_failReported = true;
+    Done runDone;
+    if (m_options().role == Role::Connect) {
+        m_client.close();
+        logStatus(status::ClientDisconnected);
+    } else {
+        m_server.close();
+        logStatus(status::ServerClosed);
+        m_stopRequested = true;
+        runDone = std::move(m_serverRunDone);
+        abandonRuns();
+    }
+    m_timer1.stop();
+    ResetIdleState();
+    if (runDone)
+        runDone(0);
+}
+
+// Drops any wait or server run under way; their continuations never run.
+void SimEngine::abandonRuns()
+{
+    m_serverRun = false;
+    m_serverRunDone = nullptr;
+    m_tmrConnect.stop();
+    m_connectTicks = 0;
+    m_wait = Wait::None;
+    m_waiters.clear();
+}
+
+void SimEngine::closeBoth()
+{
+    abandonRuns();
+    m_client.close();
+    m_server.close();
+}
+
+bool SimEngine::PrepareLogFile(const Options &o)
+{
+    if (!levelHasFile(o.level))
+        return true;
+    if (m_log.prepareUserLog(o.logPath, QDir::currentPath()))
+        return true;
+    Q_EMIT notice(notices::invalidPass());
+    return false;
+}
+
+void SimEngine::Server_SocketConnectionRequest()
+{
+    logStatus(status::ClientConnected);
+}
+
+void SimEngine::Server_SocketClose()
+{
+    logStatus(status::ClientDisconnected);
+    m_server.close();
+    ResetIdleState();
+    queueServerLoop();
+}
+
+void SimEngine::socketError(SocketSide side, int number, const QString &description)
+{
+    m_log.socketError(side, number, description,
+                      side == SocketSide::Client ? QStringLiteral("Client_Socket")
+                                                 : QStringLiteral("Server_Socket"));
+    if (side == SocketSide::Client) {
+        m_client.close();
+    } else {
+        m_server.close();
+        queueServerLoop();
+    }
+    Q_EMIT notice(notices::socketError());
+}
+
+} // namespace r5::sim

@@ -1,0 +1,546 @@
+#include "fakes.h"
+#include "sim/simengine.h"
+#include "simpeer.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace r5::sim;
+using simtest::PeerServer;
+
+Q_DECLARE_METATYPE(r5::sim::LogLevel)
+
+namespace {
+const QString kStamp = u"[09:15:02.125"_s;
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int countOf(const QStringList &rows, const QString &text)
+{
+    return int(std::count(rows.begin(), rows.end(), text));
+}
+} // namespace
+
+class TstSimEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void clientConnectsAndCloses();
+    void closedPortFailsWithErrorRecord();
+    void emptyInputsAreRefused_data();
+    void emptyInputsAreRefused();
+    void lostLinkReportedOnce();
+    void serverServesOnePeerAtATime();
+    void listenRetriesWhilePortIsTaken();
+    void echoReturnsExactlyWhatArrived_data();
+    void echoReturnsExactlyWhatArrived();
+    void replyWithInput();
+    void sendRefusesPastedJunkAndWarnsOddHex();
+    void repeatSendsCountTimesThenStaysConnected();
+    void repeatReconnectsAfterLostLink();
+    void programSendsFilledStepsOnly();
+    void connectSendReceiveClose();
+    void logLevelsRouteLines_data();
+    void logLevelsRouteLines();
+    void listKeepsNewest2001AndClears();
+    void logFilePreparation();
+    void unwritableLogSaysSoOnceAndTrafficGoesOn();
+
+private:
+    QStringList rows() const { return m_log->model()->allRows(); }
+    QString statPath() const { return m_dir->filePath(u"log/STAT_20261207.log"_s); }
+    void connectTo(const PeerServer &peer);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    r5::test::FakeClock m_clock;
+    Options m_opts;
+    std::unique_ptr<ActivityLog> m_log;
+    std::unique_ptr<SimEngine> m_engine;
+    QList<Notice> m_notices;
+    QList<SimEngine::Layout> m_layouts;
+};
+
+void TstSimEngine::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    m_opts = Options();
+    m_opts.destination = {u"127"_s, u"0"_s, u"0"_s, u"1"_s};
+    m_opts.action = Action::ReceiveOnly;
+    m_opts.repeat = false;
+    m_opts.timeGap = u"1"_s;
+    m_opts.count = u"Endless"_s;
+    m_opts.logPath = m_dir->filePath(u"Log/user.dat"_s);
+    m_opts.steps = {QString(), QString(), QString(), QString()};
+    m_opts.stepGaps = {QString(), QString(), QString()};
+    m_log = std::make_unique<ActivityLog>(m_clock, m_dir->path());
+    m_engine = std::make_unique<SimEngine>([this] { return m_opts; }, *m_log);
+    m_notices.clear();
+    m_layouts.clear();
+    connect(m_engine.get(), &SimEngine::notice, this, [this](const Notice &n) { m_notices.append(n); });
+    connect(m_engine.get(), &SimEngine::layoutChanged, this,
+            [this](SimEngine::Layout l) { m_layouts.append(l); });
+}
+
+void TstSimEngine::cleanup()
+{
+    m_engine.reset();
+    m_log.reset();
+    QDir::setCurrent(QDir::tempPath());
+    m_dir.reset();
+}
+
+void TstSimEngine::connectTo(const PeerServer &peer)
+{
+    m_opts.destinationPort = peer.portText();
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(m_engine->clientState(), SocketState::Connected);
+    QTRY_COMPARE(peer.connections, 1);
+}
+
+void TstSimEngine::clientConnectsAndCloses()
+{
+    PeerServer peer;
+    connectTo(peer);
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Success"_s));
+    QCOMPARE(m_layouts, (QList{SimEngine::Layout::Connecting, SimEngine::Layout::Connected}));
+    m_engine->cmd_EndClick();
+    QCOMPARE(m_engine->clientState(), SocketState::Closed);
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
+    QTRY_COMPARE(peer.last()->state(), QAbstractSocket::UnconnectedState);
+    QVERIFY(m_notices.isEmpty());
+}
+
+void TstSimEngine::closedPortFailsWithErrorRecord()
+{
+    m_opts.destinationPort = QString::number(simtest::freePort());
+    m_engine->Cmd_StartClick();
+    // The refusal is a socket error at once; the wait still ends at its first tick.
+    QTRY_VERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
+    QVERIFY(!rows().contains(kStamp + u"] : Connection Fail"_s));
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
+    QCOMPARE(m_notices, QList{notices::socketError()});
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
+    QCOMPARE(m_engine->clientState(), SocketState::Closed);
+
+    const QByteArray record = readAll(m_dir->filePath(u"Err_Log/20261207.txt"_s));
+    QVERIFY2(record.startsWith("Err Title : Client Socket Error\r\nErr Time : 2026/12/07 09:15:02\r\n"
+                               "Err Number : 10061\r\nErr Desc : "),
+             record.constData());
+    QVERIFY(record.endsWith("Err Source : Client_Socket\r\n\r\n"));
+    QCOMPARE(readAll(statPath()), record);
+}
+
+void TstSimEngine::emptyInputsAreRefused_data()
+{
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("which");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("address") << int(Role::Connect) << u"address"_s << u"Input Destination IP"_s;
+    QTest::newRow("port") << int(Role::Connect) << u"port"_s << u"Input Destination Port"_s;
+    QTest::newRow("listen port") << int(Role::Listen) << u"listen"_s << u"Input Port No"_s;
+    QTest::newRow("time gap") << int(Role::Connect) << u"gap"_s << u"Input Timegap"_s;
+    QTest::newRow("count") << int(Role::Connect) << u"count"_s << u"Input Count"_s;
+    QTest::newRow("send data") << int(Role::Connect) << u"input"_s << u"input Send Data"_s;
+}
+
+void TstSimEngine::emptyInputsAreRefused()
+{
+    QFETCH(int, role);
+    QFETCH(QString, which);
+    QFETCH(QString, box);
+    PeerServer peer;
+    m_opts.role = Role(role);
+    m_opts.action = Action::SendOnly;
+    m_opts.input = u"x"_s;
+    m_opts.destinationPort = peer.portText();
+    if (which == u"address")
+        m_opts.destination = {QString(), QString(), QString(), QString()};
+    else if (which == u"port")
+        m_opts.destinationPort.clear();
+    else if (which == u"gap")
+        m_opts.timeGap.clear();
+    else if (which == u"count")
+        m_opts.count.clear();
+    else if (which == u"input")
+        m_opts.input.clear();
+    m_engine->Cmd_StartClick();
+    QCOMPARE(m_notices.size(), 1);
+    QCOMPARE(m_notices[0].text, box);
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
+    QTest::qWait(50);
+    QCOMPARE(peer.connections, 0);
+    QCOMPARE(m_engine->serverState(), SocketState::Closed);
+}
+
+void TstSimEngine::lostLinkReportedOnce()
+{
+    PeerServer peer;
+    connectTo(peer);
+    peer.closeAll();
+    QTRY_COMPARE(countOf(rows(), kStamp + u"] : Connection Fail"_s), 1);
+    QTest::qWait(1300); // a further tick of the status watch says nothing more
+    QCOMPARE(countOf(rows(), kStamp + u"] : Connection Fail"_s), 1);
+}
+
+void TstSimEngine::serverServesOnePeerAtATime()
+{
+    const quint16 port = simtest::freePort();
+    m_opts.role = Role::Listen;
+    m_opts.listenPort = QString::number(port);
+    m_engine->Cmd_StartClick();
+    QCOMPARE(m_engine->serverState(), SocketState::Listening);
+    QTRY_COMPARE(rows(), QStringList{kStamp + u"] : Listen.."_s});
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Listening);
+
+    QTcpSocket first;
+    first.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(m_engine->serverState(), SocketState::Connected);
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Client Connected"_s));
+
+    QTcpSocket second; // nothing listens while the first peer is served
+    QSignalSpy refused(&second, &QTcpSocket::errorOccurred);
+    second.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(refused.size(), 1);
+    QCOMPARE(second.error(), QAbstractSocket::ConnectionRefusedError);
+
+    first.disconnectFromHost();
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
+    QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
+    QCOMPARE(countOf(rows(), kStamp + u"] : Listen.."_s), 2);
+
+    QTcpSocket third; // served without pressing Listen again
+    third.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(countOf(rows(), kStamp + u"] : Client Connected"_s), 2);
+
+    m_engine->cmd_EndClick();
+    QCOMPARE(m_engine->serverState(), SocketState::Closed);
+    QVERIFY(rows().contains(kStamp + u"] : Server Closed"_s));
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
+    QTcpSocket fourth;
+    QSignalSpy refusedAgain(&fourth, &QTcpSocket::errorOccurred);
+    fourth.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(refusedAgain.size(), 1);
+    QTest::qWait(1200); // no listener comes back and no stray status line follows
+    QCOMPARE(m_engine->serverState(), SocketState::Closed);
+    QCOMPARE(rows().last(), kStamp + u"] : Server Closed"_s);
+}
+
+void TstSimEngine::listenRetriesWhilePortIsTaken()
+{
+    auto blocker = std::make_unique<QTcpServer>();
+    QVERIFY(blocker->listen(QHostAddress::Any, 0));
+    m_opts.role = Role::Listen;
+    m_opts.listenPort = QString::number(blocker->serverPort());
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(rows(), QStringList{kStamp + u"] : Listen Fail"_s});
+    QVERIFY(m_notices.isEmpty());
+    blocker.reset(); // the next attempt, a tick later, gets the port
+    QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
+    QCOMPARE(rows().last(), kStamp + u"] : Listen.."_s);
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Listening);
+    m_engine->cmd_EndClick();
+}
+
+void TstSimEngine::echoReturnsExactlyWhatArrived_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<bool>("lateReader");
+    QTest::newRow("1 byte") << 1 << false;
+    QTest::newRow("one segment") << 1400 << false;
+    QTest::newRow("many reads") << 300000 << false;
+    // The tool stops reading while its echo cannot leave, and loses nothing when it can again.
+    QTest::newRow("reader late") << 48 * 1024 * 1024 << true;
+}
+
+void TstSimEngine::echoReturnsExactlyWhatArrived()
+{
+    QFETCH(int, n);
+    QFETCH(bool, lateReader);
+    m_opts.role = Role::Listen;
+    m_opts.action = Action::SendReceived;
+    m_opts.format = DataFormat::Hex;
+    m_opts.listenPort = QString::number(simtest::freePort());
+    m_engine->Cmd_StartClick();
+    QTcpSocket peer;
+    if (lateReader) {
+        peer.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        peer.setReadBufferSize(64 * 1024);
+    }
+    peer.connectToHost(QHostAddress::LocalHost, quint16(m_opts.listenPort.toUInt()));
+    QVERIFY(peer.waitForConnected(2000));
+    QByteArray sent(n, '\0');
+    for (int i = 0; i < n; ++i)
+        sent[i] = char(i * 7);
+    peer.write(sent);
+    if (lateReader) {
+        QTest::qWait(300);
+        QVERIFY(peer.bytesToWrite() > 0); // held back: the tool is not reading
+        peer.setReadBufferSize(0);
+    }
+    QByteArray back;
+    QTRY_VERIFY((back += peer.readAll()).size() >= n);
+    QTest::qWait(100);
+    back += peer.readAll();
+    QCOMPARE(back.size(), n);
+    QCOMPARE(back, sent);
+    if (n == 1) {
+        QTRY_VERIFY(rows().contains(u"[ 09:15:02.125 ] : Recv [ 1 byte ] :  00"_s));
+        QVERIFY(rows().contains(u"[ 09:15:02.125 ] : Send [ 1 byte ] :  00"_s));
+    }
+}
+
+void TstSimEngine::replyWithInput()
+{
+    PeerServer peer;
+    m_opts.action = Action::SendInput;
+    m_opts.input = u"ok"_s;
+    connectTo(peer);
+    peer.sendToLast("hello");
+    QTRY_COMPARE(peer.received, QByteArray("ok"));
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Recv [5 byte] :  hello"_s));
+    QVERIFY(rows().contains(kStamp + u"] : Send [2 byte] :  ok"_s));
+}
+
+void TstSimEngine::sendRefusesPastedJunkAndWarnsOddHex()
+{
+    PeerServer peer;
+    m_opts.format = DataFormat::Hex;
+    connectTo(peer);
+    m_opts.input = u"ZZ"_s;
+    m_engine->Cmd_SendClick();
+    QCOMPARE(m_notices, QList{notices::invalidData()});
+    m_opts.input = u"ABC"_s;
+    m_engine->Cmd_SendClick();
+    QCOMPARE(m_notices.size(), 2);
+    QTRY_COMPARE(peer.received, QByteArray("\xAB"));
+    m_opts.input.clear();
+    m_engine->Cmd_SendClick();
+    QCOMPARE(m_notices.last(), notices::pleaseInputData());
+    QTest::qWait(50);
+    QCOMPARE(peer.received, QByteArray("\xAB"));
+}
+
+void TstSimEngine::repeatSendsCountTimesThenStaysConnected()
+{
+    PeerServer peer;
+    m_opts.action = Action::SendOnly;
+    m_opts.repeat = true;
+    m_opts.timeGap = u"0.02"_s;
+    m_opts.count = u"12"_s;
+    m_opts.input = u"ping"_s;
+    connectTo(peer);
+    QTRY_COMPARE(peer.received.size(), 12 * 4);
+    QTest::qWait(200);
+    QCOMPARE(peer.received, QByteArray("ping").repeated(12));
+    QCOMPARE(m_engine->sendCount(), 12);
+    QCOMPARE(m_engine->clientState(), SocketState::Connected);
+}
+
+void TstSimEngine::repeatReconnectsAfterLostLink()
+{
+    PeerServer peer;
+    m_opts.action = Action::SendOnly;
+    m_opts.repeat = true;
+    m_opts.timeGap = u"0.05"_s;
+    m_opts.count = u"3"_s;
+    m_opts.input = u"a"_s;
+    connectTo(peer);
+    QTRY_COMPARE(peer.received, QByteArray("aaa"));
+    peer.closeAll();
+    // The count is spent, so nothing notices the loss until the status watch: no reconnect.
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
+    QCOMPARE(peer.connections, 1);
+
+    m_opts.count = u"Endless"_s;
+    m_engine->cmd_EndClick();
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(peer.connections, 2);
+    QTRY_VERIFY(peer.received.size() >= 5);
+    peer.closeAll();
+    // The next tick finds the link gone and runs a new connection.
+    QTRY_COMPARE(peer.connections, 3);
+    QTRY_COMPARE(countOf(rows(), kStamp + u"] : Connection Success"_s), 3);
+    const qsizetype before = peer.received.size();
+    QTRY_VERIFY(peer.received.size() > before);
+}
+
+void TstSimEngine::programSendsFilledStepsOnly()
+{
+    PeerServer peer;
+    m_opts.format = DataFormat::Hex;
+    m_opts.programMode = true;
+    m_opts.destinationPort = peer.portText();
+    m_opts.steps = {u"0102"_s, u"03"_s, QString(), u"04"_s};
+    m_opts.stepGaps = {u"100"_s, QString(), QString()};
+    QSignalSpy started(m_engine.get(), &SimEngine::programStartedChanged);
+    QSignalSpy filled(m_engine.get(), &SimEngine::stepGapFilled);
+    m_engine->cmdSendStartClick();
+    QTRY_COMPARE(started.size(), 1);
+    QCOMPARE(started[0][0].toBool(), true);
+    QVERIFY(rows().contains(kStamp + u"] : Client Connected"_s));
+    QTRY_COMPARE(peer.received, QByteArray("\x01\x02\x03"));
+    QTRY_COMPARE(filled.size(), 1); // the gap after step 2 was empty
+    QCOMPARE(filled[0][0].toInt(), 1);
+    QCOMPARE(filled[0][1].toString(), u"1000"_s);
+    QTest::qWait(1300); // the empty third step ends the program: the fourth is never sent
+    QCOMPARE(peer.received, QByteArray("\x01\x02\x03"));
+    QCOMPARE(countOf(rows(), u"[ 09:15:02.125 ] : Send [ 2 byte ] :  01 02"_s), 1);
+
+    m_engine->cmdSendStartClick(); // "End"
+    QCOMPARE(started.size(), 2);
+    QCOMPARE(m_engine->clientState(), SocketState::Closed);
+    QVERIFY(rows().contains(kStamp + u"] : Client Closed"_s));
+}
+
+void TstSimEngine::connectSendReceiveClose()
+{
+    PeerServer peer;
+    peer.echo = true;
+    m_opts.closeAfter = true;
+    m_opts.input = u"hello"_s;
+    m_opts.destinationPort = peer.portText();
+    m_engine->cmd_CSendClick();
+    QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
+    QCOMPARE(rows(),
+             (QStringList{kStamp + u"] : Connection Success"_s, kStamp + u"] : Send [5 byte] :  hello"_s,
+                          u" "_s, kStamp + u"] : Recv [5 byte] :  hello"_s, u" "_s,
+                          kStamp + u"] : Client Disconnected"_s}));
+    QCOMPARE(m_engine->clientState(), SocketState::Closed);
+    QCOMPARE(m_layouts.last(), SimEngine::Layout::Connected); // until Close or the next cycle
+    QTRY_COMPARE(peer.last()->state(), QAbstractSocket::UnconnectedState);
+}
+
+void TstSimEngine::logLevelsRouteLines_data()
+{
+    QTest::addColumn<LogLevel>("level");
+    QTest::addColumn<bool>("listData");
+    QTest::addColumn<bool>("fileData");
+    QTest::addColumn<bool>("fileStatus");
+    QTest::newRow("None") << LogLevel::None << false << false << false;
+    QTest::newRow("List") << LogLevel::List << true << false << false;
+    QTest::newRow("File") << LogLevel::File << false << true << false;
+    QTest::newRow("List + File") << LogLevel::ListFile << true << true << true;
+}
+
+void TstSimEngine::logLevelsRouteLines()
+{
+    QFETCH(LogLevel, level);
+    QFETCH(bool, listData);
+    QFETCH(bool, fileData);
+    QFETCH(bool, fileStatus);
+    PeerServer peer;
+    m_opts.level = level;
+    m_opts.action = Action::SendReceived;
+    connectTo(peer);
+    peer.sendToLast("abc");
+    QTRY_COMPARE(peer.received, QByteArray("abc")); // echoed, so the arrival has been handled
+    m_engine->cmd_EndClick();
+
+    const QString success = kStamp + u"] : Connection Success"_s;
+    const QString closed = kStamp + u"] : Client Disconnected"_s;
+    QStringList list{success};
+    if (listData) {
+        list << kStamp + u"] : Recv [3 byte] :  abc"_s << u" "_s;
+        list << kStamp + u"] : Send [3 byte] :  abc"_s << u" "_s;
+    }
+    list << closed;
+    QCOMPARE(rows(), list);
+
+    QByteArray file;
+    if (fileStatus)
+        file += success.toLatin1() + "\r\n";
+    if (fileData) {
+        file += kStamp.toLatin1() + "] : Recv [3 byte] : abc\r\n";
+        file += kStamp.toLatin1() + "] : Send [3 byte] : abc\r\n";
+    }
+    if (fileStatus)
+        file += closed.toLatin1() + "\r\n";
+    QCOMPARE(readAll(m_opts.logPath), file);
+    QCOMPARE(readAll(statPath()), file);
+    QCOMPARE(QFileInfo::exists(m_opts.logPath), levelHasFile(level));
+}
+
+void TstSimEngine::listKeepsNewest2001AndClears()
+{
+    ActivityModel *model = m_log->model();
+    for (int i = 1; i <= 2002; ++i)
+        m_log->status(QString(u"] : "_s + QString::number(i)), LogLevel::List, QString());
+    model->flush();
+    QCOMPARE(model->rowCount(), 2001);
+    QCOMPARE(model->index(0).data().toString(), kStamp + u"] : 2"_s);
+    QCOMPARE(model->index(2000).data().toString(), kStamp + u"] : 2002"_s);
+    // One arrival larger than the list: only its tail is there, ending with the closing row.
+    m_log->data(QByteArray(100000, 'z'), Direction::Received, DataFormat::Ascii, LogLevel::List, QString());
+    QTRY_COMPARE(model->index(2000).data().toString(), u" "_s);
+    QCOMPARE(model->rowCount(), 2001);
+    QCOMPARE(model->index(1999).data().toString(), u" "_s + QString(100000 % 60, u'z'));
+    m_log->clearList();
+    QCOMPARE(model->rowCount(), 0);
+}
+
+void TstSimEngine::logFilePreparation()
+{
+    PeerServer peer;
+    m_opts.level = LogLevel::File;
+    m_opts.destinationPort = peer.portText();
+    m_opts.logPath = u"/r5-no-such-folder/a/b.log"_s;
+    m_engine->Cmd_StartClick();
+    QCOMPARE(m_notices, QList{notices::invalidPass()});
+    QTest::qWait(50);
+    QCOMPARE(peer.connections, 0);
+
+    // Missing folders after the first are made; an existing log keeps its lines.
+    m_opts.logPath = m_dir->filePath(u"x/y/z.log"_s);
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(peer.connections, 1);
+    QVERIFY(QFileInfo::exists(m_opts.logPath));
+    m_engine->cmd_EndClick();
+    {
+        QFile f(m_opts.logPath);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
+        f.write("kept\r\n");
+    }
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(peer.connections, 2);
+    QCOMPARE(readAll(m_opts.logPath), QByteArray("kept\r\n"));
+    // A relative path is taken from the working folder.
+    m_engine->cmd_EndClick();
+    m_opts.logPath = u"rel/u.log"_s;
+    m_engine->Cmd_StartClick();
+    QTRY_COMPARE(peer.connections, 3);
+    QVERIFY(QFileInfo::exists(m_dir->filePath(u"rel/u.log"_s)));
+    QCOMPARE(m_notices.size(), 1);
+}
+
+void TstSimEngine::unwritableLogSaysSoOnceAndTrafficGoesOn()
+{
+    PeerServer peer;
+    m_opts.level = LogLevel::ListFile;
+    m_opts.action = Action::SendReceived;
+    connectTo(peer);
+    m_opts.logPath = m_dir->filePath(u"gone/user.dat"_s); // its folder does not exist
+    peer.sendToLast("1");
+    QTRY_COMPARE(peer.received, QByteArray("1"));
+    peer.sendToLast("2");
+    QTRY_COMPARE(peer.received, QByteArray("12"));
+    const QString failure = kStamp + u"] : File Write Fail : "_s + m_opts.logPath;
+    QTRY_COMPARE(countOf(rows(), failure), 1);
+    QVERIFY(rows().contains(kStamp + u"] : Send [1 byte] :  2"_s));
+    QVERIFY(readAll(statPath()).contains("Send [1 byte] : 2\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TstSimEngine)
+#include "tst_sim_engine.moc"
