@@ -46,12 +46,6 @@ DeviceView::DeviceView(MainWindow &window) : QObject(&window), m_window(window)
 
     m_flashInterval = window.findChild<QWidget *>(u"Edit_FlashSaveInt"_s);
     m_flashDelay = window.findChild<QWidget *>(u"Edit_FlashSaveDelay"_s);
-
-    // "JSON Test" and "Get DNS Test" of the test panel share the status query.
-    for (const QString &name : {u"Btn_SockClose"_s, u"Btn_DnsTest"_s}) {
-        if (auto *test = window.findChild<QPushButton *>(name))
-            connect(test, &QPushButton::clicked, &window, &MainWindow::Btn_CurrentStatusClick);
-    }
 }
 
 void DeviceView::ComPortEnvBoardRxChar()

@@ -160,7 +160,6 @@ private Q_SLOTS:
     void hintQueries_data();
     void hintQueries();
     void hintQueryWithPortClosed();
-    void testPanelButtonsAskForStatus();
     void gridDrawing();
 
 private:
@@ -736,22 +735,6 @@ void TstSetupView::hintQueryWithPortClosed()
              (QStringList{u"Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오."_s,
                           u"단말기의 Serial Port 상태를 확인하십시오."_s}));
     QCOMPARE(newLines(), stamped(kStamp, {u"단말기의 Serial Port 상태를 확인하십시오."_s}));
-}
-
-void TstSetupView::testPanelButtonsAskForStatus()
-{
-    const QStringList names{u"Btn_SockClose"_s, u"Btn_DnsTest"_s};
-    if (!m_window->findChild<QPushButton *>(names[0]) || !m_window->findChild<QPushButton *>(names[1]))
-        QSKIP("the test panel has no status buttons in this build");
-    openWindow();
-    for (const QString &name : names) {
-        auto *button = m_window->findChild<QPushButton *>(name);
-        // The panel is the administrator's; the buttons work whether it is shown or not.
-        button->setEnabled(true);
-        button->click();
-        QCOMPARE(newLines(), stamped(kStamp, statusRequestLines()));
-        QCOMPARE(writtenAfterMarker(), kStatusRequest);
-    }
 }
 
 void TstSetupView::gridDrawing()

@@ -20,8 +20,8 @@ class DeviceView final : public QObject
 {
     Q_OBJECT
 public:
-    // Connects the link's receive event, the three query buttons and the test panel's status
-    // buttons of `window`, whose pages must be built.
+    // Connects the link's receive event and the three query buttons of `window`, whose pages
+    // must be built.
     explicit DeviceView(MainWindow &window);
 
     const r5::protocol::ReceivePath &receivePath() const { return m_receive; }
