@@ -8,6 +8,7 @@
 #include "r5setup/qtseriallink.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/mainwindow.h"
+#include "viewsupport.h"
 #include "virtualdevice.h"
 
 #include <QComboBox>
@@ -56,15 +57,7 @@ QJsonObject deviceState()
                        {u"apPassword"_s, u"pw 2층!"_s}};
 }
 
-const QStringList kStatusFields{
-    u"Panel_DevName"_s,     u"Panel_Version"_s,      u"PanelMacAddr"_s,     u"Edit_IP1"_s,
-    u"Edit_IP2"_s,          u"Edit_IP3"_s,           u"Edit_IP4"_s,         u"Edit_GW1"_s,
-    u"Edit_GW2"_s,          u"Edit_GW3"_s,           u"Edit_GW4"_s,         u"Edit_SM1"_s,
-    u"Edit_SM2"_s,          u"Edit_SM3"_s,           u"Edit_SM4"_s,         u"Edit_Server_Port"_s,
-    u"CB_Server_ExpTime"_s, u"RG_Protocol_Mode"_s,   u"CB_ThrouputTime1"_s, u"CB_ThrouputTime2"_s,
-    u"CB_ThrouputTime3"_s,  u"CB_ThrouputTime4"_s,   u"CB_ThrouputTime5"_s, u"CB_CountMode1"_s,
-    u"CB_CountMode2"_s,     u"CB_CountMode3"_s,      u"CB_CountMode4"_s,    u"CB_CountMode5"_s,
-    u"Edit_FlashSaveInt"_s, u"Edit_FlashSaveDelay"_s};
+const QStringList kStatusFields = statusFieldNames();
 
 const QStringList kDeviceShown{u"R5200TX"_s, u"2.07"_s,   u"02:52:00:AB:CD:EF"_s,
                                u"127"_s,     u"0"_s,      u"10"_s,
@@ -109,111 +102,66 @@ private Q_SLOTS:
 private:
     void start(const QStringList &faults = {});
     void click(const QString &name);
-    QString shown(const QString &name) const;
-    QStringList shownAll(const QStringList &names) const;
+    QString shown(const QString &name) const { return m_f.shown(name); }
+    QStringList shownAll(const QStringList &names) const { return m_f.shownAll(names); }
     QStringList lines() const;
     // Asks for the signal strength and waits for its answer: everything the device sent
     // before has been taken in by then.
     void roundTripSignal();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
-    r5::test::FakePrompter m_prompter;
-    r5::test::FakeClock m_clock{kNow};
-    r5::test::FakeLauncher m_launcher;
+    ViewFixture m_f{kNow};
     std::unique_ptr<VirtualDevice> m_device;
-    std::unique_ptr<MainWindow> m_window;
     int m_start = 0;
 };
 
 void TstE2eDevsetup::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldCwd = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    QVERIFY(QDir().mkdir(u"cfg"_s));
-    QVERIFY(QDir().mkdir(u"Log"_s));
+    QVERIFY(m_f.enter());
     QFile state(u"device.json"_s);
     QVERIFY(state.open(QIODevice::WriteOnly));
     state.write(QJsonDocument(deviceState()).toJson());
-    m_prompter.reset();
 }
 
 void TstE2eDevsetup::cleanup()
 {
-    m_window.reset();
+    m_f.window.reset();
     m_device.reset();
-    QCOMPARE(m_prompter.unexpected(), QStringList());
-    QCOMPARE(m_prompter.pending(), 0);
-    QCOMPARE(m_prompter.unusedAnswers(), 0);
-    QDir::setCurrent(m_oldCwd);
-    m_dir.reset();
+    m_f.leave();
 }
 
 void TstE2eDevsetup::start(const QStringList &faults)
 {
     // The TCP side on a port of the system's choosing, so parallel runs never meet.
     m_device =
-        std::make_unique<VirtualDevice>(QStringList{u"--state"_s, m_dir->filePath(u"device.json"_s),
+        std::make_unique<VirtualDevice>(QStringList{u"--state"_s, m_f.dir->filePath(u"device.json"_s),
                                                     u"--tcp-port"_s, u"0"_s, u"--rssi-drift"_s, u"0"_s} +
                                         faults);
     const QString port = m_device->waitForPort();
     QVERIFY2(!port.isEmpty(), qPrintable(m_device->console().join(u'\n')));
-    QFile ini(u"cfg/SETUP.INI"_s);
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[EnvBoard]\r\nComPort=" + port.toUtf8() + "\r\n");
-    ini.close();
-    m_window = std::make_unique<MainWindow>(Services{m_prompter, m_clock, m_launcher},
-                                            std::make_unique<QtSerialLink>(nullptr, nullptr));
-    m_window->show();
+    QVERIFY(m_f.makeWindow(port));
     click(u"ButtonStart"_s);
-    QVERIFY2(m_window->link().isOpen(), qPrintable(m_prompter.takeTexts().join(u'|')));
-    m_start = int(m_window->memo().toPlainText().split(u'\n').size());
+    QVERIFY2(m_f.window->link().isOpen(), qPrintable(m_f.prompter.takeTexts().join(u'|')));
+    m_start = int(m_f.window->memo().toPlainText().split(u'\n').size());
 }
 
 void TstE2eDevsetup::click(const QString &name)
 {
-    auto *button = m_window->findChild<QPushButton *>(name);
+    auto *button = m_f.window->findChild<QPushButton *>(name);
     QVERIFY2(button, qPrintable(name));
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
-QString TstE2eDevsetup::shown(const QString &name) const
-{
-    const QWidget *w = m_window->findChild<QWidget *>(name);
-    if (const auto *edit = qobject_cast<const QLineEdit *>(w))
-        return edit->text();
-    if (const auto *combo = qobject_cast<const QComboBox *>(w))
-        return combo->currentText();
-    if (const auto *label = qobject_cast<const QLabel *>(w))
-        return label->text();
-    if (const auto *group = qobject_cast<const QGroupBox *>(w)) {
-        for (const QRadioButton *radio : group->findChildren<QRadioButton *>())
-            if (radio->isChecked())
-                return radio->text();
-    }
-    return u"?"_s;
-}
-
-QStringList TstE2eDevsetup::shownAll(const QStringList &names) const
-{
-    QStringList out;
-    for (const QString &n : names)
-        out.append(shown(n));
-    return out;
-}
-
 QStringList TstE2eDevsetup::lines() const
 {
-    return m_window->memo().toPlainText().split(u'\n').mid(m_start);
+    return m_f.window->memo().toPlainText().split(u'\n').mid(m_start);
 }
 
 void TstE2eDevsetup::roundTripSignal()
 {
     const int answers = int(lines().count(u"[08:30:00]  [EOT]"_s));
-    m_prompter.answerYes();
+    m_f.prompter.answerYes();
     click(u"Btn_Get_CurrentAP_RSSI"_s);
-    QCOMPARE(m_prompter.takeTexts().size(), 1);
+    QCOMPARE(m_f.prompter.takeTexts().size(), 1);
     QTRY_COMPARE(lines().count(u"[08:30:00]  [EOT]"_s), answers + 1);
 }
 
@@ -231,7 +179,7 @@ void TstE2eDevsetup::statusRoundTrip()
     QFETCH(QStringList, faults);
     QFETCH(int, stray);
     start(faults);
-    QVERIFY(!m_window->statusQueried());
+    QVERIFY(!m_f.window->statusQueried());
     click(u"Btn_CurrentStatus"_s);
     QTRY_COMPARE(lines().size(), 4);
     // The RX line shows the frame as the device wrote it (without the stray byte in front).
@@ -240,7 +188,7 @@ void TstE2eDevsetup::statusRoundTrip()
     QCOMPARE(lines(), stamped(statusRequestLines() +
                               QStringList{u"[EOT]"_s, u"RX MSG ID:[0x41] LEN:[51]:["_s + sent + u']'}));
     QCOMPARE(shownAll(kStatusFields), kDeviceShown);
-    QVERIFY(m_window->statusQueried());
+    QVERIFY(m_f.window->statusQueried());
     QCOMPARE(m_device->count(u"RX ["_s + kStatusRequestDump + u']'), 1);
 }
 
@@ -277,17 +225,17 @@ void TstE2eDevsetup::wrongCountChangesNothing()
     roundTripSignal();
     QTRY_COMPARE(m_device->sentDump().size(), (52 + 43) * 3);
     QCOMPARE(shownAll(kStatusFields), before);
-    QVERIFY(!m_window->statusQueried());
+    QVERIFY(!m_f.window->statusQueried());
     QCOMPARE(m_device->count(u"RX ["_s + kStatusRequestDump + u']'), 1);
 }
 
 void TstE2eDevsetup::accessPointQueries()
 {
     start();
-    const QTableWidget *grid = m_window->apPage().grid();
+    const QTableWidget *grid = m_f.window->apPage().grid();
     QVERIFY(!grid->isEnabled());
 
-    m_prompter.answerYes();
+    m_f.prompter.answerYes();
     click(u"Btn_Search_AP"_s);
     QTRY_VERIFY(grid->isEnabled());
     QStringList rows;
@@ -302,18 +250,18 @@ void TstE2eDevsetup::accessPointQueries()
                           u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
     QCOMPARE(lines().first(), u"[08:30:00]  TX 0x48 : [5][7E.05.48.50.FE.]"_s);
 
-    m_prompter.answerYes();
+    m_f.prompter.answerYes();
     click(u"Btn_Get_CurrentAP"_s);
     QTRY_COMPARE(shown(u"Edit_Current_Pw"_s), u"pw 2층!"_s);
     QCOMPARE(shown(u"Edit_Current_SSID"_s), kKoreanAp);
 
-    m_prompter.answerYes();
+    m_f.prompter.answerYes();
     click(u"Btn_Get_CurrentAP_RSSI"_s);
     QTRY_COMPARE(shown(u"Edit_Current_RSSI"_s), u"-73"_s);
     QCOMPARE(shown(u"Edit_Quality"_s), u"54"_s);
     QCOMPARE(shown(u"Panel_Quality"_s), u"54%"_s);
-    QCOMPARE(m_window->findChild<QProgressBar *>(u"PB_SignalQuality"_s)->value(), 54);
-    QCOMPARE(m_prompter.takeTexts(),
+    QCOMPARE(m_f.window->findChild<QProgressBar *>(u"PB_SignalQuality"_s)->value(), 54);
+    QCOMPARE(m_f.prompter.takeTexts(),
              QStringList(3, u"Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오."_s));
 
     // The current AP's answer as logged: padded by bytes on the device, counted in characters

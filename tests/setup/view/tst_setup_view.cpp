@@ -39,16 +39,7 @@ namespace {
 const QDateTime kNow(QDate(2026, 12, 7), QTime(14, 5, 9));
 const QString kStamp = u"14:05:09"_s;
 
-// Every control the status response writes, page 0 and the two flash fields.
-const QStringList kStatusFields{
-    u"Panel_DevName"_s,     u"Panel_Version"_s,      u"PanelMacAddr"_s,     u"Edit_IP1"_s,
-    u"Edit_IP2"_s,          u"Edit_IP3"_s,           u"Edit_IP4"_s,         u"Edit_GW1"_s,
-    u"Edit_GW2"_s,          u"Edit_GW3"_s,           u"Edit_GW4"_s,         u"Edit_SM1"_s,
-    u"Edit_SM2"_s,          u"Edit_SM3"_s,           u"Edit_SM4"_s,         u"Edit_Server_Port"_s,
-    u"CB_Server_ExpTime"_s, u"RG_Protocol_Mode"_s,   u"CB_ThrouputTime1"_s, u"CB_ThrouputTime2"_s,
-    u"CB_ThrouputTime3"_s,  u"CB_ThrouputTime4"_s,   u"CB_ThrouputTime5"_s, u"CB_CountMode1"_s,
-    u"CB_CountMode2"_s,     u"CB_CountMode3"_s,      u"CB_CountMode4"_s,    u"CB_CountMode5"_s,
-    u"Edit_FlashSaveInt"_s, u"Edit_FlashSaveDelay"_s};
+const QStringList kStatusFields = statusFieldNames();
 const QStringList kApFields{u"Edit_Current_SSID"_s, u"Edit_Current_Pw"_s, u"Edit_Current_RSSI"_s,
                             u"Edit_Quality"_s, u"Panel_Quality"_s};
 const QStringList kStatusPanels{u"Panel_Info_Default"_s, u"Panel_Info_Wan"_s, u"Panel_Info_Server"_s,
@@ -166,94 +157,53 @@ private:
     void openWindow();
     QWidget *control(const QString &name) const
     {
-        auto *w = m_window->findChild<QWidget *>(name);
+        auto *w = m_f.window->findChild<QWidget *>(name);
         if (!w)
             qFatal("no control %s", qPrintable(name));
         return w;
     }
-    QString shown(const QString &name) const;
-    QStringList shownAll(const QStringList &names) const;
+    QString shown(const QString &name) const { return m_f.shown(name); }
+    QStringList shownAll(const QStringList &names) const { return m_f.shownAll(names); }
     QStringList gridTexts() const;
-    QStringList newLines() const { return panelLines(m_window->memo()).mid(m_seen); }
-    void markSeen() { m_seen = int(panelLines(m_window->memo()).size()); }
-    int held() const { return m_window->deviceView().receivePath().receiver().held(); }
+    QStringList newLines() const { return panelLines(m_f.window->memo()).mid(m_seen); }
+    void markSeen() { m_seen = int(panelLines(m_f.window->memo()).size()); }
+    int held() const { return m_f.window->deviceView().receivePath().receiver().held(); }
     // Writes `bytes` in the pieces given, each one received before the next is written.
     void deliver(const QByteArray &bytes, const QList<int> &pieces = {});
     // Everything the window wrote to the device up to now: a marker frame is sent and its
     // "[EOT]" awaited, so every step of the earlier frames has run.
     QByteArray writtenAfterMarker();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_oldCwd;
-    r5::test::FakePrompter m_prompter;
-    r5::test::FakeClock m_clock{kNow};
-    r5::test::FakeLauncher m_launcher;
+    ViewFixture m_f{kNow};
     std::unique_ptr<r5::test::Pty> m_pty;
-    std::unique_ptr<MainWindow> m_window;
     int m_seen = 0;
 };
 
 void TstSetupView::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldCwd = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    QVERIFY(QDir().mkdir(u"cfg"_s));
-    QVERIFY(QDir().mkdir(u"Log"_s));
-    m_prompter.reset();
+    QVERIFY(m_f.enter());
     m_pty = std::make_unique<r5::test::Pty>();
     QVERIFY(m_pty->isValid());
-    QFile ini(u"cfg/SETUP.INI"_s);
-    QVERIFY(ini.open(QIODevice::WriteOnly));
-    ini.write("[EnvBoard]\r\nComPort=" + m_pty->slavePath().toUtf8() + "\r\n");
-    ini.close();
-    m_window = std::make_unique<MainWindow>(Services{m_prompter, m_clock, m_launcher},
-                                            std::make_unique<QtSerialLink>(nullptr, nullptr));
-    m_window->show();
+    QVERIFY(m_f.makeWindow(m_pty->slavePath()));
     m_seen = 0;
 }
 
 void TstSetupView::cleanup()
 {
-    m_window.reset();
+    m_f.leave();
     m_pty.reset();
-    QCOMPARE(m_prompter.unexpected(), QStringList());
-    QCOMPARE(m_prompter.pending(), 0);
-    QCOMPARE(m_prompter.unusedAnswers(), 0);
-    QDir::setCurrent(m_oldCwd);
-    m_dir.reset();
 }
 
 void TstSetupView::openWindow()
 {
     QTest::mouseClick(qobject_cast<QPushButton *>(control(u"ButtonStart"_s)), Qt::LeftButton);
-    QVERIFY2(m_window->link().isOpen(), qPrintable(m_prompter.takeTexts().join(u'|')));
+    QVERIFY2(m_f.window->link().isOpen(), qPrintable(m_f.prompter.takeTexts().join(u'|')));
     markSeen();
-}
-
-QString TstSetupView::shown(const QString &name) const
-{
-    const QWidget *w = control(name);
-    if (const auto *group = qobject_cast<const QGroupBox *>(w)) {
-        for (const QRadioButton *radio : group->findChildren<QRadioButton *>())
-            if (radio->isChecked())
-                return radio->text();
-        return {};
-    }
-    return shownText(w);
-}
-
-QStringList TstSetupView::shownAll(const QStringList &names) const
-{
-    QStringList out;
-    for (const QString &n : names)
-        out.append(shown(n));
-    return out;
 }
 
 QStringList TstSetupView::gridTexts() const
 {
-    const QTableWidget *grid = m_window->apPage().grid();
+    const QTableWidget *grid = m_f.window->apPage().grid();
     QStringList out;
     for (int r = 0; r < grid->rowCount(); ++r) {
         QStringList row;
@@ -271,7 +221,7 @@ void TstSetupView::deliver(const QByteArray &bytes, const QList<int> &pieces)
         return;
     }
     // Each piece is read by its own receive event before the next is written.
-    QSignalSpy received(&m_window->link(), &SerialLink::rxChar);
+    QSignalSpy received(&m_f.window->link(), &SerialLink::rxChar);
     qsizetype at = 0;
     for (const int size : pieces) {
         QVERIFY(m_pty->write(bytes.mid(at, size)));
@@ -289,7 +239,7 @@ QByteArray TstSetupView::writtenAfterMarker()
         return "marker not written";
     if (!QTest::qWaitFor([&] { return newLines().count(u'[' + kStamp + u"]  [EOT]"_s) > eots; }))
         return "marker not received";
-    m_seen = int(panelLines(m_window->memo()).size());
+    m_seen = int(panelLines(m_f.window->memo()).size());
     QCoreApplication::processEvents();
     QByteArray out;
     for (QByteArray more = m_pty->read(100); !more.isEmpty(); more = m_pty->read(100))
@@ -316,11 +266,11 @@ void TstSetupView::startContents()
     QCOMPARE(signal->maximum(), 100);
     QCOMPARE(shown(u"CB_Chk_RSSI_Interval"_s), u"3"_s);
     QVERIFY(!qobject_cast<QCheckBox *>(control(u"CB_RSSI_AutoChk"_s))->isChecked());
-    const auto *timer = m_window->findChild<QTimer *>(u"Timer_AutoQryRSSI"_s);
+    const auto *timer = m_f.window->findChild<QTimer *>(u"Timer_AutoQryRSSI"_s);
     QVERIFY(timer);
     QVERIFY(!timer->isActive());
     QCOMPARE(timer->interval(), 3000);
-    QVERIFY(!m_window->apPage().grid()->isEnabled());
+    QVERIFY(!m_f.window->apPage().grid()->isEnabled());
 }
 
 void TstSetupView::controlsAsLaidOut()
@@ -372,8 +322,8 @@ void TstSetupView::controlsAsLaidOut()
                 return true;
         return false;
     };
-    for (QWidget *page :
-         {static_cast<QWidget *>(&m_window->defaultPage()), static_cast<QWidget *>(&m_window->apPage())}) {
+    for (QWidget *page : {static_cast<QWidget *>(&m_f.window->defaultPage()),
+                          static_cast<QWidget *>(&m_f.window->apPage())}) {
         for (QWidget *w : page->findChildren<QWidget *>()) {
             const bool input = qobject_cast<QLineEdit *>(w) || qobject_cast<QComboBox *>(w) ||
                                qobject_cast<QAbstractButton *>(w) || qobject_cast<QTableWidget *>(w);
@@ -406,7 +356,7 @@ void TstSetupView::statusFillsEveryField()
     // A status enables the same panels as Connect; switched off here to see it do so.
     for (const QString &name : kStatusPanels)
         control(name)->setEnabled(false);
-    QVERIFY(!m_window->statusQueried());
+    QVERIFY(!m_f.window->statusQueried());
 
     deliver(bytes, pieces);
     const QByteArray status = sampleStatus().frame();
@@ -416,7 +366,7 @@ void TstSetupView::statusFillsEveryField()
     expected += {u"[EOT]"_s, rxLine(status)};
     QTRY_COMPARE(newLines(), stamped(kStamp, expected));
     QCOMPARE(shownAll(kStatusFields), kSampleShown);
-    QVERIFY(m_window->statusQueried());
+    QVERIFY(m_f.window->statusQueried());
     for (const QString &name : kStatusPanels)
         QVERIFY2(control(name)->isEnabled(), qPrintable(name));
     QCOMPARE(held(), 0);
@@ -500,7 +450,7 @@ void TstSetupView::wrongCountsChangeNothing()
     deliver(frame);
     QTRY_COMPARE(newLines(), stamped(kStamp, {u"[EOT]"_s, rxLine(frame)}));
     QCOMPARE(shownAll(kStatusFields + kApFields), before);
-    QVERIFY(!m_window->statusQueried());
+    QVERIFY(!m_f.window->statusQueried());
     QCOMPARE(writtenAfterMarker(), QByteArray());
 }
 
@@ -536,7 +486,7 @@ void TstSetupView::unregisteredAsksForStatusOnce()
     deliver(bytes);
     QTRY_COMPARE(newLines(), stamped(kStamp, lines + statusRequestLines()));
     QCOMPARE(writtenAfterMarker(), kStatusRequest);
-    QVERIFY(!m_window->statusQueried());
+    QVERIFY(!m_f.window->statusQueried());
 }
 
 void TstSetupView::repliesToSetCommandsOnlyLogEot()
@@ -567,7 +517,7 @@ void TstSetupView::burstOfLinesKeepsThePanelRule()
     QByteArray burst;
     for (int i = 0; i < 600; ++i)
         burst += kMarker;
-    int held = int(panelLines(m_window->memo()).size());
+    int held = int(panelLines(m_f.window->memo()).size());
     for (int i = 0; i < 600; ++i) {
         if (held > 500)
             held = 0;
@@ -581,7 +531,7 @@ void TstSetupView::burstOfLinesKeepsThePanelRule()
                  }())
                      .count(u"  [EOT]\r\n"_s),
                  600);
-    QCOMPARE(panelLines(m_window->memo()), stamped(kStamp, QStringList(held, u"[EOT]"_s)));
+    QCOMPARE(panelLines(m_f.window->memo()), stamped(kStamp, QStringList(held, u"[EOT]"_s)));
 }
 
 void TstSetupView::repeatedAnswerLeavesCursor()
@@ -604,7 +554,7 @@ void TstSetupView::repeatedAnswerLeavesCursor()
 void TstSetupView::apListFillsGrid()
 {
     openWindow();
-    const QTableWidget *grid = m_window->apPage().grid();
+    const QTableWidget *grid = m_f.window->apPage().grid();
     QCOMPARE(grid->columnCount(), 6);
 
     const QByteArray five = apListPayload();
@@ -713,9 +663,9 @@ void TstSetupView::hintQueries()
     QFETCH(QByteArray, frame);
     QFETCH(QString, line);
     openWindow();
-    yes ? m_prompter.answerYes() : m_prompter.answerNo();
+    yes ? m_f.prompter.answerYes() : m_f.prompter.answerNo();
     QTest::mouseClick(qobject_cast<QPushButton *>(control(button)), Qt::LeftButton);
-    const auto boxes = m_prompter.takeBoxes();
+    const auto boxes = m_f.prompter.takeBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].kind, r5::test::FakePrompter::Box::Question);
     QCOMPARE(boxes[0].text, u"Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오."_s);
@@ -729,9 +679,9 @@ void TstSetupView::hintQueryWithPortClosed()
     QTest::mouseClick(qobject_cast<QPushButton *>(control(u"ButtonStop"_s)), Qt::LeftButton);
     markSeen();
     // The automatic signal query runs the handler whatever the buttons' state.
-    m_prompter.answerYes();
-    m_window->deviceView().Btn_Get_CurrentAPClick(m_window->apPage().rssiButton());
-    QCOMPARE(m_prompter.takeTexts(),
+    m_f.prompter.answerYes();
+    m_f.window->deviceView().Btn_Get_CurrentAPClick(m_f.window->apPage().rssiButton());
+    QCOMPARE(m_f.prompter.takeTexts(),
              (QStringList{u"Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오."_s,
                           u"단말기의 Serial Port 상태를 확인하십시오."_s}));
     QCOMPARE(newLines(), stamped(kStamp, {u"단말기의 Serial Port 상태를 확인하십시오."_s}));
@@ -740,7 +690,7 @@ void TstSetupView::hintQueryWithPortClosed()
 void TstSetupView::gridDrawing()
 {
     openWindow();
-    const QTableWidget *grid = m_window->apPage().grid();
+    const QTableWidget *grid = m_f.window->apPage().grid();
     const QStringList headings{u"순번"_s, u"SSID"_s, u"CH"_s, u"RSSI"_s, u"Quality"_s, u"Auth Mode"_s};
     const QList<int> widths{60, 290, 60, 65, 70, 220};
     const QList<Qt::Alignment> horizontal{Qt::AlignHCenter, Qt::AlignLeft,  Qt::AlignRight,
@@ -758,7 +708,7 @@ void TstSetupView::gridDrawing()
     // What the delegate paints: a right-aligned number ends at the cell's right side.
     deliver(tf::frame(0x48, apListPayload()));
     QTRY_VERIFY(grid->isEnabled());
-    m_window->pageControl().setCurrentIndex(1);
+    m_f.window->pageControl().setCurrentIndex(1);
     const QImage image = grid->viewport()->grab().toImage();
     const QRect cell = grid->visualRect(grid->model()->index(0, 4));
     int inkLeft = cell.right();
