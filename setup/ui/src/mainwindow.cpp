@@ -5,6 +5,7 @@
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
+#include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/infoform.h"
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/logpanel.h"
@@ -96,6 +97,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 
     if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
         connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
+    m_deviceView = new DeviceView(*this);
     connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
     new SideTools(*this); // after the pages: it finds its buttons on them
 
@@ -111,6 +113,11 @@ MainWindow::~MainWindow()
 void MainWindow::log(const QString &message)
 {
     m_log->log(message);
+}
+
+void MainWindow::log(const QStringList &messages)
+{
+    m_log->log(messages);
 }
 
 void MainWindow::FormCreate()

@@ -4,7 +4,9 @@
 #include "r5/clock.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTime>
+#include <QTimer>
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -21,11 +23,21 @@ public:
     LogPanel(r5::Clock &clock, QPlainTextEdit *memo, QCheckBox *saveLogFile, QObject *parent = nullptr);
 
     void log(const QString &message);
+    // Several lines at once, in order, with one time stamp: what one receive event logs. The
+    // panel takes them in one insertion, which lets it lay them out when they are shown rather
+    // than line by line; the 500-line rule still applies before each line.
+    void log(const QStringList &messages);
     // "Clear Log": the panel only; the file is not touched.
     void clear();
 
+    // The panel is repainted at most once per this many milliseconds: a device streaming its
+    // answers would otherwise have it repainted for every frame. The text itself is always
+    // current.
+    static constexpr int kRepaintIntervalMs = 40;
+
 private:
-    void appendToPanel(QTime time, const QString &message, QString *line = nullptr);
+    void appendToPanel(const QStringList &lines);
+    void paceRepaints();
     int panelLines() const;
 
     r5::Clock &m_clock;
@@ -33,6 +45,7 @@ private:
     QCheckBox *m_saveLogFile;
     r5::AppendFile m_file;
     bool m_fileFailed = false;
+    QTimer m_repaintPace;
 };
 
 } // namespace r5setup
