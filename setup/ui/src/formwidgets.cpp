@@ -1,10 +1,15 @@
 #include "r5setup/ui/formwidgets.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -42,6 +47,58 @@ QLineEdit *edit(QWidget *parent, const QString &name, const QString &text, int m
 QLabel *label(QWidget *parent, const QString &text)
 {
     return new QLabel(text, parent);
+}
+
+QLabel *display(QWidget *parent, const QString &name, const QString &text, const QString &accessibleName)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setAccessibleName(accessibleName);
+    l->setFrameShape(QFrame::Panel);
+    l->setFrameShadow(QFrame::Sunken);
+    l->setAlignment(Qt::AlignCenter);
+    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return l;
+}
+
+QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items, const QString &text,
+                 bool editable, const QString &accessibleName)
+{
+    auto *c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setAccessibleName(accessibleName);
+    c->setEditable(editable);
+    // Typed values are taken as they are, never added to the list.
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setCurrentText(text);
+    return c;
+}
+
+RadioGroup::RadioGroup(QWidget *parent, const QString &name, const QString &title, const QStringList &items)
+    : QGroupBox(title, parent), m_buttons(new QButtonGroup(this))
+{
+    setObjectName(name);
+    setAccessibleName(title.trimmed());
+    auto *column = new QVBoxLayout(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto *radio = new QRadioButton(items[i], this);
+        radio->setAccessibleName(items[i].simplified());
+        m_buttons->addButton(radio, i);
+        column->addWidget(radio);
+    }
+    setItemIndex(0);
+}
+
+int RadioGroup::itemIndex() const
+{
+    return m_buttons->checkedId();
+}
+
+void RadioGroup::setItemIndex(int index)
+{
+    if (auto *radio = m_buttons->button(index))
+        radio->setChecked(true);
 }
 
 } // namespace r5setup::form

@@ -6,6 +6,7 @@
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/infoform.h"
+#include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/logpanel.h"
 #include "r5setup/ui/maintenancepage.h"
@@ -98,6 +99,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
         connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
     connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
     new SideTools(*this); // after the pages: it finds its buttons on them
+    m_deviceView = new DeviceView(*this);
 
     FormCreate();
 }

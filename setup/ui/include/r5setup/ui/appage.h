@@ -2,7 +2,20 @@
 
 #include <QWidget>
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
 class QTableWidget;
+class QTimer;
+
+namespace r5::protocol {
+struct ApList;
+struct CurrentAp;
+struct RssiReading;
+} // namespace r5::protocol
 
 namespace r5setup {
 
@@ -23,12 +36,49 @@ public:
     // The grid as the window starts with it: five columns.
     void prepareGrid();
 
+    // Horizontal placement of the data cells of `column`: entry numbers centred, channel,
+    // RSSI and quality right-aligned, SSID and authentication mode left.
+    static Qt::Alignment dataAlignment(int column);
+
+    // Answers of the device. Entries beyond the grid's rows are not shown; rows beyond the
+    // list keep what they held.
+    void showApList(const r5::protocol::ApList &list);
+    void enableGrid();
+    void showCurrentAp(const r5::protocol::CurrentAp &ap);
+    void showRssi(const r5::protocol::RssiReading &reading);
+
+    // `Panel_Info_CurrentAP`.
+    QLineEdit *ssidEdit() const { return m_ssid; }
+    QLineEdit *passwordEdit() const { return m_password; }
+    // The three hint-coded query buttons.
+    QPushButton *searchButton() const { return m_search; }
+    QPushButton *currentApButton() const { return m_currentAp; }
+    QPushButton *rssiButton() const { return m_rssiButton; }
+    // `Panel_Info_CurrentAP_RSSI`: the automatic signal query's controls.
+    QCheckBox *autoQueryCheck() const { return m_autoCheck; }
+    QComboBox *intervalCombo() const { return m_interval; }
+    QTimer *autoQueryTimer() const { return m_timer; }
+
 public Q_SLOTS:
     // Six columns with their headings and widths; entries already in the grid stay.
     void Btn_InitGridClick();
 
 private:
+    void setCell(int row, int column, const QString &text);
+
     QTableWidget *m_grid;
+    QLineEdit *m_ssid = nullptr;
+    QLineEdit *m_password = nullptr;
+    QPushButton *m_search = nullptr;
+    QPushButton *m_currentAp = nullptr;
+    QPushButton *m_rssiButton = nullptr;
+    QCheckBox *m_autoCheck = nullptr;
+    QComboBox *m_interval = nullptr;
+    QLineEdit *m_rssi = nullptr;
+    QLineEdit *m_quality = nullptr;
+    QLabel *m_qualityPanel = nullptr;
+    QProgressBar *m_signal = nullptr;
+    QTimer *m_timer = nullptr;
 };
 
 } // namespace r5setup

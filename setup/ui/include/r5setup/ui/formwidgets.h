@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QGroupBox>
 #include <QString>
+#include <QStringList>
 
-class QGroupBox;
+class QButtonGroup;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -22,5 +25,26 @@ QLineEdit *edit(QWidget *parent, const QString &name, const QString &text, int m
                 const QString &accessibleName);
 
 QLabel *label(QWidget *parent, const QString &text);
+
+// A framed text display (the device's read-only values: name, version, MAC).
+QLabel *display(QWidget *parent, const QString &name, const QString &text, const QString &accessibleName);
+
+// A combo box with `items`; editable ones take typed values, the others are drop-down lists.
+QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items, const QString &text,
+                 bool editable, const QString &accessibleName);
+
+// A titled group of radio items numbered from 0, one of them selected.
+class RadioGroup final : public QGroupBox
+{
+    Q_OBJECT
+public:
+    RadioGroup(QWidget *parent, const QString &name, const QString &title, const QStringList &items);
+
+    int itemIndex() const;
+    void setItemIndex(int index);
+
+private:
+    QButtonGroup *m_buttons;
+};
 
 } // namespace r5setup::form

@@ -16,6 +16,7 @@ namespace r5setup {
 
 class ApPage;
 class DefaultPage;
+class DeviceView;
 class LogPanel;
 class MaintenancePage;
 class PageControl;
@@ -53,6 +54,8 @@ public:
     ApPage &apPage() const { return *m_apPage; }
     MaintenancePage &maintenancePage() const { return *m_maintenancePage; }
     QPlainTextEdit &memo() const { return *m_memo; }
+    // The receive event and the access point queries.
+    DeviceView &deviceView() const { return *m_deviceView; }
 
     // Set by the first valid status response; never cleared during the run.
     bool statusQueried() const { return m_statusQueried; }
@@ -95,6 +98,7 @@ private:
     DefaultPage *m_defaultPage = nullptr;
     ApPage *m_apPage = nullptr;
     MaintenancePage *m_maintenancePage = nullptr;
+    DeviceView *m_deviceView = nullptr;
     QPlainTextEdit *m_memo = nullptr;
     LogPanel *m_log = nullptr;
     LinkState m_linkState = LinkState::Disconnected;
