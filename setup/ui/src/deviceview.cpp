@@ -42,12 +42,6 @@ DeviceView::DeviceView(MainWindow &window) : QObject(&window), m_window(window)
     ApPage &ap = window.apPage();
     for (QPushButton *query : {ap.searchButton(), ap.currentApButton(), ap.rssiButton()})
         connect(query, &QPushButton::clicked, this, [this, query] { Btn_Get_CurrentAPClick(query); });
-
-    // "JSON Test" and "Get DNS Test" of the test panel share the status query.
-    for (const QString &name : {u"Btn_SockClose"_s, u"Btn_DnsTest"_s}) {
-        if (auto *test = window.findChild<QPushButton *>(name))
-            connect(test, &QPushButton::clicked, &window, &MainWindow::Btn_CurrentStatusClick);
-    }
 }
 
 void DeviceView::ComPortEnvBoardRxChar()
