@@ -36,6 +36,15 @@ SettingsCommands::SettingsCommands(MainWindow &window) : QObject(&window), m_win
     connect(page.saveDiButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_DIClick);
 }
 
+bool SettingsCommands::confirmed(const settings::Refusal &refusal, bool passed, const QString &question)
+{
+    if (!passed) {
+        showRefusal(m_window.prompter(), &m_window, refusal);
+        return false;
+    }
+    return m_window.prompter().askYesNo(&m_window, {}, question);
+}
+
 bool SettingsCommands::statusQueried()
 {
     if (m_window.statusQueried())
@@ -56,11 +65,7 @@ void SettingsCommands::Btn_Save_Config_WanClick()
             octets[n++] = octet->text();
     }
     const auto checked = settings::checkWan(octets);
-    if (!checked) {
-        showRefusal(m_window.prompter(), &m_window, checked.refusal);
-        return;
-    }
-    if (!m_window.prompter().askYesNo(&m_window, {}, settings::text::wanQuestion()))
+    if (!confirmed(checked.refusal, bool(checked), settings::text::wanQuestion()))
         return;
     m_window.sendRequest(r5::protocol::wanRequest(*checked.value));
 }
@@ -71,11 +76,7 @@ void SettingsCommands::Btn_Save_Config_ServerClick()
         return;
     const DefaultPage &page = m_window.defaultPage();
     const auto checked = settings::checkServer(page.serverPort()->text(), page.expiryTime()->currentText());
-    if (!checked) {
-        showRefusal(m_window.prompter(), &m_window, checked.refusal);
-        return;
-    }
-    if (!m_window.prompter().askYesNo(&m_window, {}, settings::text::serverQuestion()))
+    if (!confirmed(checked.refusal, bool(checked), settings::text::serverQuestion()))
         return;
     m_window.sendRequest(r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds,
                                                      page.protocolMode()->itemIndex()));
@@ -93,11 +94,7 @@ void SettingsCommands::Btn_Save_Config_DIClick()
         modes[i] = page.countModes()[i]->currentIndex();
     }
     const auto checked = settings::checkThroughputTimes(times);
-    if (!checked) {
-        showRefusal(m_window.prompter(), &m_window, checked.refusal);
-        return;
-    }
-    if (!m_window.prompter().askYesNo(&m_window, {}, settings::text::diQuestion()))
+    if (!confirmed(checked.refusal, bool(checked), settings::text::diQuestion()))
         return;
     m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "r5setup/settingsrules.h"
+
 #include <QObject>
 
 namespace r5setup {
@@ -24,6 +26,8 @@ public Q_SLOTS:
 private:
     // The precondition of all three: a status response has been decoded during this run.
     bool statusQueried();
+    // The checks' refusal when they did not pass, else the confirmation box: true on Yes.
+    bool confirmed(const settings::Refusal &refusal, bool passed, const QString &question);
 
     MainWindow &m_window;
 };
