@@ -246,6 +246,7 @@ void MainWindow::BtnExitClick()
 
 bool MainWindow::sendRequest(const r5::protocol::Request &request)
 {
+    ++m_requestCount;
     for (const QString &line : request.announce)
         log(line);
     if (!m_link->isOpen()) {
