@@ -81,13 +81,34 @@ void DeviceView::carryOut(const r5::protocol::RxAction &action)
                    [this](const rx::EnableApGrid &) { m_window.apPage().enableGrid(); },
                    [this](const rx::ShowCurrentAp &step) { m_window.apPage().showCurrentAp(step.ap); },
                    [this](const rx::ShowRssi &step) { m_window.apPage().showRssi(step.reading); },
-                   [this](const rx::SendStatusRequest &) { m_window.Btn_CurrentStatusClick(); },
+                   [this](const rx::SendStatusRequest &) { sendAutomaticStatusRequest(); },
                },
                action);
 }
 
+// An unregistered answer is answered with a status request. A device whose status carries a
+// 0xFE byte (an address ending in .254, say) has its status cut short by that byte, and the
+// tail comes in as an unregistered answer: left alone, the two would ask each other forever.
+// So a run of such requests stops after a few that brought no valid status, until the
+// installer sends something or a status gets through.
+void DeviceView::sendAutomaticStatusRequest()
+{
+    constexpr int kMaxAutomaticRequests = 3;
+    if (m_window.requestCount() != m_requestCountAfterAutomatic)
+        m_automaticRequests = 0;
+    if (m_automaticRequests >= kMaxAutomaticRequests) {
+        m_window.log(u"Status request not repeated: %1 sent without a valid status answer."_s.arg(
+            kMaxAutomaticRequests));
+        return;
+    }
+    ++m_automaticRequests;
+    m_window.Btn_CurrentStatusClick();
+    m_requestCountAfterAutomatic = m_window.requestCount();
+}
+
 void DeviceView::showStatus(const r5::protocol::StatusView &view)
 {
+    m_automaticRequests = 0;
     m_window.setStatusQueried();
     m_window.defaultPage().showStatus(view);
     setFieldText(m_flashInterval, view.flashInterval);

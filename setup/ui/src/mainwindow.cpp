@@ -12,6 +12,8 @@
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
+#include "apcommands.h"
+#include "settingscommands.h"
 #include "topmenu.h"
 
 #include <QCheckBox>
@@ -97,9 +99,11 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 
     if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
         connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
-    m_deviceView = new DeviceView(*this);
     connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
     new SideTools(*this); // after the pages: it finds its buttons on them
+    m_deviceView = new DeviceView(*this);
+    new SettingsCommands(*this);
+    new ApCommands(*this); // after the device view: its timer runs the view's query handler
 
     FormCreate();
 }
@@ -242,6 +246,7 @@ void MainWindow::BtnExitClick()
 
 bool MainWindow::sendRequest(const r5::protocol::Request &request)
 {
+    ++m_requestCount;
     for (const QString &line : request.announce)
         log(line);
     if (!m_link->isOpen()) {

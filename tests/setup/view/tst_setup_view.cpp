@@ -141,6 +141,7 @@ private Q_SLOTS:
     void wrongCountsChangeNothing();
     void unregisteredAsksForStatusOnce_data();
     void unregisteredAsksForStatusOnce();
+    void unregisteredRunIsBounded();
     void repliesToSetCommandsOnlyLogEot();
     void overlongNoiseIsDroppedAndReceptionGoesOn();
     void burstOfLinesKeepsThePanelRule();
@@ -487,6 +488,31 @@ void TstSetupView::unregisteredAsksForStatusOnce()
     QTRY_COMPARE(newLines(), stamped(kStamp, lines + statusRequestLines()));
     QCOMPARE(writtenAfterMarker(), kStatusRequest);
     QVERIFY(!m_f.window->statusQueried());
+}
+
+// A device whose every answer comes in unregistered (a status cut short by a 0xFE byte in its
+// payload leaves such a tail) gets a few automatic status requests, not an endless exchange;
+// the installer's next request starts a new run.
+void TstSetupView::unregisteredRunIsBounded()
+{
+    openWindow();
+    const QByteArray tail = tf::frame(0x5A, "\x01\x02");
+    auto answerEveryRequest = [&] {
+        int requests = 0;
+        for (QByteArray got = m_pty->readAtLeast(5, 3000); got == kStatusRequest;
+             got = m_pty->readAtLeast(5, 3000)) {
+            ++requests;
+            deliver(tail);
+        }
+        return requests;
+    };
+    QTest::mouseClick(qobject_cast<QPushButton *>(control(u"Btn_CurrentStatus"_s)), Qt::LeftButton);
+    QCOMPARE(answerEveryRequest(), 1 + 3);
+    QTRY_VERIFY(newLines().contains(
+        u'[' + kStamp + u"]  Status request not repeated: 3 sent without a valid status answer."_s));
+
+    QTest::mouseClick(qobject_cast<QPushButton *>(control(u"Btn_CurrentStatus"_s)), Qt::LeftButton);
+    QCOMPARE(answerEveryRequest(), 1 + 3);
 }
 
 void TstSetupView::repliesToSetCommandsOnlyLogEot()

@@ -82,6 +82,13 @@ ApPage::ApPage(QWidget *parent) : QWidget(parent)
     m_currentAp = form::button(current, u"Btn_Get_CurrentAP"_s, u"현재 설정 가져오기"_s, u"49"_s);
     // Title bar: column 0 is left for the manual entry box, the last column for its save button.
     currentGrid->addWidget(m_currentAp, 0, 2);
+    m_manual = new QCheckBox(u"수동 설정"_s, current);
+    m_manual->setObjectName(u"CB_Manual_set_AP"_s);
+    m_manual->setAccessibleName(u"수동 설정"_s);
+    currentGrid->addWidget(m_manual, 0, 0, 1, 2);
+    m_setAp = form::button(current, u"Btn_Set_CurrentAP"_s, u"수동 설정 저장하기"_s);
+    m_setAp->setEnabled(false);
+    currentGrid->addWidget(m_setAp, 0, 3);
     m_ssid = form::edit(current, u"Edit_Current_SSID"_s, kNotQueried, 32, u"SSID"_s);
     m_password = form::edit(current, u"Edit_Current_Pw"_s, kNotQueried, 16, u"PASSWORD"_s);
     // Display only until manual entry is switched on.

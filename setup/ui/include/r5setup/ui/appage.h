@@ -50,6 +50,9 @@ public:
     // `Panel_Info_CurrentAP`.
     QLineEdit *ssidEdit() const { return m_ssid; }
     QLineEdit *passwordEdit() const { return m_password; }
+    // Manual entry: `CB_Manual_set_AP` unlocks the two fields and `Btn_Set_CurrentAP`.
+    QCheckBox *manualCheck() const { return m_manual; }
+    QPushButton *setApButton() const { return m_setAp; }
     // The three hint-coded query buttons.
     QPushButton *searchButton() const { return m_search; }
     QPushButton *currentApButton() const { return m_currentAp; }
@@ -69,6 +72,8 @@ private:
     QTableWidget *m_grid;
     QLineEdit *m_ssid = nullptr;
     QLineEdit *m_password = nullptr;
+    QCheckBox *m_manual = nullptr;
+    QPushButton *m_setAp = nullptr;
     QPushButton *m_search = nullptr;
     QPushButton *m_currentAp = nullptr;
     QPushButton *m_rssiButton = nullptr;

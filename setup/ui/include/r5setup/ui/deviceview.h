@@ -36,12 +36,17 @@ public Q_SLOTS:
 private:
     void carryOut(const r5::protocol::RxAction &action);
     void showStatus(const r5::protocol::StatusView &view);
+    void sendAutomaticStatusRequest();
 
     MainWindow &m_window;
     r5::protocol::ReceivePath m_receive;
     // The maintenance page's flash fields, found once by name.
     QPointer<QWidget> m_flashInterval;
     QPointer<QWidget> m_flashDelay;
+    // Status requests sent for unregistered answers since the last decoded status or the last
+    // request of any other kind, and the window's request count after the latest of them.
+    int m_automaticRequests = 0;
+    quint64 m_requestCountAfterAutomatic = 0;
 };
 
 } // namespace r5setup

@@ -70,6 +70,8 @@ public:
     // the port closed, say so in a box and in the log. A failed write is logged, not retried.
     // True when the frame was handed to the port.
     bool sendRequest(const r5::protocol::Request &request);
+    // How many requests sendRequest() has been asked to send during the run.
+    quint64 requestCount() const { return m_requestCount; }
 
 public Q_SLOTS:
     void ButtonStartClick();
@@ -105,6 +107,7 @@ private:
     LogPanel *m_log = nullptr;
     LinkState m_linkState = LinkState::Disconnected;
     bool m_statusQueried = false;
+    quint64 m_requestCount = 0;
     bool m_activated = false;
 };
 
