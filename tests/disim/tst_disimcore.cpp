@@ -294,8 +294,8 @@ void TstDisimCore::pingHostName()
 
 void TstDisimCore::pingLines()
 {
-    QCOMPARE(pingReplyLine(u"192.168.1.110"_s, 0, 1, 64),
-             u"Reply From 192.168.1.110: Bytes=0 Time=1ms TTL=64"_s);
+    QCOMPARE(pingReplyLine(u"127.0.0.110"_s, 0, 1, 64),
+             u"Reply From 127.0.0.110: Bytes=0 Time=1ms TTL=64"_s);
     QCOMPARE(pingNoAnswerLine(u"127.0.0.9"_s), u"No answer from 127.0.0.9"_s);
     QCOMPARE(pingUnknownHostLine(u" nohost "_s), u"Ping: Unknown Host  nohost "_s);
     QCOMPARE(pingEndLine(), u"Ping Test End~!!"_s);

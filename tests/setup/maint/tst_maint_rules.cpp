@@ -291,10 +291,10 @@ void TstMaintRules::pingLaunch_data()
     QTest::addColumn<std::optional<Launch>>("launch");
     QTest::newRow("windows") << Platform::Windows << false
                              << std::optional<Launch>(Launch{
-                                    u"cmd.exe"_s, {u"/C"_s, u"ping"_s, u"10.0.0.7"_s, u"-t"_s}, u"C:\\"_s});
+                                    u"cmd.exe"_s, {u"/C"_s, u"ping"_s, u"127.0.0.7"_s, u"-t"_s}, u"C:\\"_s});
     QTest::newRow("linux") << Platform::Linux << true
                            << std::optional<Launch>(Launch{u"/usr/bin/x-terminal-emulator"_s,
-                                                           {u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s},
+                                                           {u"-e"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s},
                                                            u"/"_s});
     QTest::newRow("linux without a terminal") << Platform::Linux << false << std::optional<Launch>();
 }
@@ -308,7 +308,7 @@ void TstMaintRules::pingLaunch()
     if (terminal)
         programs.insert(u"x-terminal-emulator"_s, u"/usr/bin/x-terminal-emulator"_s);
     const QString address = tools::wanAddress({u"10"_s, u"0"_s, u"0"_s, u"7"_s});
-    QCOMPARE(address, u"10.0.0.7"_s);
+    QCOMPARE(address, u"127.0.0.7"_s);
     QCOMPARE(tools::ping(platform, address, path(programs)), launch);
     // As typed, not checked.
     QCOMPARE(tools::wanAddress({u"10"_s, QString(), u"0 "_s, u"7"_s}), u"10..0 .7"_s);
@@ -348,9 +348,9 @@ void TstMaintRules::simulatorLaunch()
 void TstMaintRules::serverUrlAndLines()
 {
     QCOMPARE(tools::serverUrl(u"127.0.0.1"_s, u"8070"_s), QUrl(u"http://127.0.0.1:8070"_s));
-    QCOMPARE(maint::text::httpServerLine(u"192.168.0.5"_s, u"8070"_s),
-             u"Starting HTTP Server on[http://192.168.0.5:8070]"_s);
-    QCOMPARE(maint::text::pingLine(u"10.0.0.7"_s), u"Starting ping test to [10.0.0.7]"_s);
+    QCOMPARE(maint::text::httpServerLine(u"127.0.0.5"_s, u"8070"_s),
+             u"Starting HTTP Server on[http://127.0.0.5:8070]"_s);
+    QCOMPARE(maint::text::pingLine(u"127.0.0.7"_s), u"Starting ping test to [127.0.0.7]"_s);
 }
 
 QTEST_GUILESS_MAIN(TstMaintRules)

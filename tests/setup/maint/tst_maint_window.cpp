@@ -328,7 +328,7 @@ void TstMaintWindow::sideTools_data()
         << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true
         << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
                        u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://192.168.0.5:8070]"_s};
+        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s};
     QTest::newRow("HTTP server, Linux, python3 only")
         << tools::Platform::Linux << u"Btn_StartSvr"_s << linuxPath << true
         << QStringList{u"/usr/bin/x-terminal-emulator"_s,
@@ -338,7 +338,7 @@ void TstMaintWindow::sideTools_data()
                        u"http.server"_s,
                        u"8070"_s,
                        u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://192.168.0.5:8070]"_s};
+        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s};
     QTest::newRow("HTTP server, Linux, no terminal")
         << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false
         << QStringList{u"/usr/bin/python3"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
@@ -348,12 +348,12 @@ void TstMaintWindow::sideTools_data()
         << u"http://127.0.0.1:8070"_s << QStringList();
     QTest::newRow("ping, Windows") << tools::Platform::Windows << u"Btn_ping"_s << QStringList() << true
                                    << QStringList{u"cmd.exe"_s,  u"/C"_s, u"ping"_s,
-                                                  u"10.0.0.7"_s, u"-t"_s, u"C:\\"_s}
-                                   << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
+                                                  u"127.0.0.7"_s, u"-t"_s, u"C:\\"_s}
+                                   << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s};
     QTest::newRow("ping, Linux")
         << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true
-        << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s, u"10.0.0.7"_s, u"/"_s}
-        << QString() << QStringList{u"Starting ping test to [10.0.0.7]"_s};
+        << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s, u"/"_s}
+        << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s};
 }
 
 void TstMaintWindow::sideTools()
@@ -370,7 +370,7 @@ void TstMaintWindow::sideTools()
     QVERIFY(side);
     side->setPlatform(platform);
     side->setAddressLookup(
-        std::make_unique<FixedAddress>(sockets ? std::optional<QString>(u"192.168.0.5"_s) : std::nullopt));
+        std::make_unique<FixedAddress>(sockets ? std::optional<QString>(u"127.0.0.5"_s) : std::nullopt));
     for (const QString &name : onPath)
         f.launcher.executables.insert(name, u"/usr/bin/"_s + name);
     // The WAN octets of the first page; made here where that page does not have them yet.
