@@ -307,7 +307,7 @@ void TstMaintRules::pingLaunch()
     QHash<QString, QString> programs;
     if (terminal)
         programs.insert(u"x-terminal-emulator"_s, u"/usr/bin/x-terminal-emulator"_s);
-    const QString address = tools::wanAddress({u"10"_s, u"0"_s, u"0"_s, u"7"_s});
+    const QString address = tools::wanAddress({u"127"_s, u"0"_s, u"0"_s, u"7"_s});
     QCOMPARE(address, u"127.0.0.7"_s);
     QCOMPARE(tools::ping(platform, address, path(programs)), launch);
     // As typed, not checked.

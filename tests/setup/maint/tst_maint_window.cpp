@@ -374,7 +374,7 @@ void TstMaintWindow::sideTools()
     for (const QString &name : onPath)
         f.launcher.executables.insert(name, u"/usr/bin/"_s + name);
     // The WAN octets of the first page; made here where that page does not have them yet.
-    const QStringList wan{u"10"_s, u"0"_s, u"0"_s, u"7"_s};
+    const QStringList wan{u"127"_s, u"0"_s, u"0"_s, u"7"_s};
     for (int i = 0; i < 4; ++i) {
         const QString name = u"Edit_IP"_s + QString::number(i + 1);
         auto *edit = f.window->findChild<QLineEdit *>(name);
