@@ -1,6 +1,23 @@
 #include "r5setup/lineerrors.h"
 
+#include <array>
+
+using namespace Qt::StringLiterals;
+
 namespace r5setup {
+
+QString lineErrorName(LineErrors errors)
+{
+    static const std::array<QString, 8> kNames{u"[ceFrame]"_s,  u"[ceRxParity]"_s, u"[ceOverrun]"_s,
+                                               u"[ceBreak]"_s,  u"[ceIO]"_s,       u"[ceMode]"_s,
+                                               u"[ceRxOver]"_s, u"[ceTxFull]"_s};
+    const auto bits = quint8(errors.toInt());
+    for (std::size_t i = 0; i < kNames.size(); ++i) {
+        if (bits == (1u << i))
+            return kNames[i];
+    }
+    return {};
+}
 
 LineErrors newErrors(const LineCounters &before, const LineCounters &now)
 {

@@ -86,6 +86,7 @@ bool QtSerialLink::open()
         return false;
     }
     m_error.clear();
+    m_gone = false;
     // Pseudo-terminals and some USB adapters have no modem lines; the port works without them,
     // so a refusal here is neither an error nor a line error.
     m_settingLines = true;
@@ -121,10 +122,15 @@ QByteArray QtSerialLink::read(qint64 maxBytes)
 
 bool QtSerialLink::write(QByteArrayView bytes)
 {
-    if (!m_port.isOpen())
+    if (!m_port.isOpen() || m_gone)
         return false;
     const qint64 written = m_port.write(bytes.data(), bytes.size());
     if (written != bytes.size())
+        return false;
+    // Hand the bytes to the driver now rather than on the event loop: a device that is gone
+    // refuses them here, while the caller can still say that the write failed.
+    m_port.flush();
+    if (m_gone)
         return false;
     Q_EMIT transmitted();
     return true;
@@ -160,14 +166,28 @@ void QtSerialLink::onReadyRead()
 
 void QtSerialLink::onPortError(QSerialPort::SerialPortError error)
 {
-    if (m_settingLines)
+    if (m_settingLines || !m_port.isOpen())
         return;
-    // A device that stops answering reads (unplugged adapter, closed pseudo-terminal) is an
-    // I/O error on the line; the port stays open until the user disconnects.
-    if ((error == QSerialPort::ReadError || error == QSerialPort::ResourceError) && m_port.isOpen()) {
-        m_port.clearError();
-        Q_EMIT lineError(LineError::IO);
-    }
+    // A device that no longer takes reads or writes is gone: an unplugged adapter, a closed
+    // pseudo-terminal. Its port would report the failure again on every pass of the event loop,
+    // so it is reported once and closed. The close waits for the loop: the port is still inside
+    // its own read or write here.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError &&
+        error != QSerialPort::WriteError)
+        return;
+    m_port.clearError();
+    if (m_gone)
+        return;
+    m_gone = true;
+    QTimer::singleShot(0, this, &QtSerialLink::closeVanished);
+}
+
+void QtSerialLink::closeVanished()
+{
+    if (!m_gone || !m_port.isOpen())
+        return;
+    close();
+    Q_EMIT vanished();
 }
 
 } // namespace r5setup

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QString>
 #include <QtGlobal>
 
 namespace r5setup {
@@ -18,6 +19,9 @@ enum class LineError : quint8 {
 };
 Q_DECLARE_FLAGS(LineErrors, LineError)
 Q_DECLARE_OPERATORS_FOR_FLAGS(LineErrors)
+
+// The name of the flag when it is the only one set ("[ceIO]"); empty otherwise.
+QString lineErrorName(LineErrors errors);
 
 // The driver's running error counts (Linux keeps them per port, TIOCGICOUNT).
 struct LineCounters

@@ -10,7 +10,8 @@
 namespace r5setup {
 
 // SerialLink on QSerialPort: DTR held on and RTS off while open (a port without modem lines
-// still opens), line errors from the driver's records after each receive and on a timer.
+// still opens), line errors from the driver's records after each receive and on a timer. A
+// port whose reads or writes fail has lost its device: it is closed and reported once.
 class QtSerialLink final : public SerialLink
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ private:
     void onReadyRead();
     void onPortError(QSerialPort::SerialPortError error);
     void applySettings();
+    void closeVanished();
 
     QSerialPort m_port;
     SerialSettings m_settings;
@@ -48,6 +50,7 @@ private:
     QTimer m_probeTimer;
     QString m_error;
     bool m_settingLines = false;
+    bool m_gone = false; // the device failed a read or write; the port closes on the event loop
 };
 
 } // namespace r5setup

@@ -30,14 +30,18 @@ public:
     virtual qint64 bytesAvailable() const = 0;
     // Up to `maxBytes` of the waiting bytes.
     virtual QByteArray read(qint64 maxBytes) = 0;
-    // All bytes in one write; false when the port is closed or the write fails.
+    // All bytes in one write; false when the port is closed, refuses them or cannot take them
+    // because the device is gone.
     virtual bool write(QByteArrayView bytes) = 0;
 
 Q_SIGNALS:
     // Bytes are waiting (their count). Bytes a handler leaves unread are announced again.
     void rxChar(qint64 waiting);
-    // Framing, parity, overrun, break or I/O errors on the line; the port stays open.
+    // Framing, parity, overrun or break errors on the line; the port stays open.
     void lineError(r5setup::LineErrors errors);
+    // The device stopped taking reads or writes (an adapter pulled out, the far side of a
+    // pseudo-terminal closed): the link has closed the port, once, after openChanged(false).
+    void vanished();
     // Bytes were handed to the port.
     void transmitted();
     void openChanged(bool open);
