@@ -1,11 +1,12 @@
 #include "r5setup/inidocument.h"
 
+#include <algorithm>
+
 namespace r5setup {
 
 namespace {
 
 constexpr QByteArrayView kBom("\xEF\xBB\xBF");
-constexpr QByteArrayView kEol("\r\n");
 
 bool sameName(QByteArrayView a, QByteArrayView b)
 {
@@ -61,14 +62,22 @@ IniDocument IniDocument::parse(QByteArrayView bytes)
     }
     QList<Line> *target = &doc.m_preamble;
     qsizetype pos = 0;
+    bool eolKnown = false;
     while (pos < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', pos);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0)
-            end = bytes.size();
+        // A line ends at CR LF, LF or a lone CR (old Mac editors): all three are read alike.
+        qsizetype end = pos;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (end < bytes.size()) {
+            next = end + ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+            if (!eolKnown) {
+                // The file's own line ends are the ones it is written back with.
+                doc.m_eol = bytes.sliced(end, next - end).toByteArray();
+                eolKnown = true;
+            }
+        }
         QByteArray raw = bytes.sliced(pos, end - pos).toByteArray();
-        if (raw.endsWith('\r'))
-            raw.chop(1);
         pos = next;
 
         const QByteArray trimmed = raw.trimmed();
@@ -88,19 +97,19 @@ QByteArray IniDocument::serialize() const
     if (m_bom)
         out += kBom;
     for (const Line &line : m_preamble)
-        out += line.raw + kEol;
+        out += line.raw + m_eol;
     bool first = true;
     for (const Section &section : m_sections) {
         // Exactly one blank line between sections, wherever keys were added or moved.
         if (!first)
-            out += kEol;
+            out += m_eol;
         first = false;
-        out += section.header + kEol;
+        out += section.header + m_eol;
         qsizetype end = section.lines.size();
         while (end > 0 && isBlank(section.lines[end - 1].raw))
             --end;
         for (qsizetype i = 0; i < end; ++i)
-            out += section.lines[i].raw + kEol;
+            out += section.lines[i].raw + m_eol;
     }
     return out;
 }
@@ -161,51 +170,33 @@ void IniDocument::arrange(const QList<SectionOrder> &order)
     QList<Section> arranged;
     for (const auto &[name, keys] : order) {
         const QByteArray s = name.toLatin1();
-        QList<QByteArray> wanted;
-        for (const QString &k : keys)
-            wanted.append(k.toLatin1());
-
-        Section merged;
-        QList<Line> known(wanted.size());
-        QList<Line> others;
-        bool found = false;
-        for (qsizetype i = 0; i < m_sections.size();) {
-            Section &sec = m_sections[i];
-            if (!sameName(sec.name, s)) {
-                ++i;
-                continue;
-            }
-            if (!found) {
-                merged.header = sec.header;
-                merged.name = sec.name;
-                found = true;
-            }
-            for (Line &line : sec.lines) {
-                qsizetype slot = -1;
-                for (qsizetype w = 0; w < wanted.size() && !line.key.isEmpty(); ++w) {
-                    if (sameName(line.key, wanted[w])) {
-                        slot = w;
-                        break;
-                    }
-                }
-                if (slot < 0)
-                    others.append(std::move(line));
-                else if (known[slot].raw.isEmpty())
-                    known[slot] = std::move(line);
-            }
-            m_sections.removeAt(i);
-        }
-        if (!found)
+        const auto found = std::find_if(m_sections.begin(), m_sections.end(),
+                                        [&](const Section &sec) { return sameName(sec.name, s); });
+        if (found == m_sections.end())
             continue;
-        for (Line &line : known) {
-            if (!line.raw.isEmpty())
-                merged.lines.append(std::move(line));
+        Section section = std::move(*found);
+        m_sections.erase(found);
+
+        // The first line of each named key, in the order given; then every other line as it
+        // stood, repeated keys included (only the first of a key is read, but the rest are the
+        // file's, not ours to drop).
+        QList<Line> known;
+        QList<Line> others = std::move(section.lines);
+        for (const QString &key : keys) {
+            const QByteArray k = key.toLatin1();
+            const auto line = std::find_if(others.begin(), others.end(), [&](const Line &l) {
+                return !l.key.isEmpty() && sameName(l.key, k);
+            });
+            if (line == others.end())
+                continue;
+            known.append(std::move(*line));
+            others.erase(line);
         }
-        // Blank lines that closed a section would land between keys after merging.
+        // Blank lines that closed the section would land between keys.
         while (!others.isEmpty() && isBlank(others.last().raw))
             others.removeLast();
-        merged.lines += others;
-        arranged.append(std::move(merged));
+        section.lines = known + others;
+        arranged.append(std::move(section));
     }
     m_sections = arranged + m_sections;
 }

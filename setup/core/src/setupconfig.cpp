@@ -44,6 +44,11 @@ QList<IniDocument::SectionOrder> tableOrder()
     return order;
 }
 
+QString tooLarge()
+{
+    return u"larger than 1 MiB, not a settings file; left as it is"_s;
+}
+
 } // namespace
 
 std::span<const ConfigRow> configTable()
@@ -83,22 +88,36 @@ QString configFilePath()
     return u"cfg/SETUP.INI"_s;
 }
 
-ConfigValues loadConfigFile(const QString &path)
+ConfigValues loadConfigFile(const QString &path, QString *notRead)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (notRead && file.exists())
+            *notRead = file.errorString();
         return defaultConfig();
-    return readConfig(IniDocument::parse(file.readAll()));
+    }
+    // Read no more than one byte past the limit, whatever the file claims to hold.
+    const QByteArray bytes = file.read(kMaxConfigBytes + 1);
+    if (bytes.size() > kMaxConfigBytes) {
+        if (notRead)
+            *notRead = tooLarge();
+        return defaultConfig();
+    }
+    return readConfig(IniDocument::parse(bytes));
 }
 
 SaveResult saveConfigFile(const QString &path, const ConfigValues &values)
 {
     IniDocument doc;
     QFile old(path);
-    if (old.open(QIODevice::ReadOnly))
-        doc = IniDocument::parse(old.readAll());
-    else if (old.exists())
+    if (old.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = old.read(kMaxConfigBytes + 1);
+        if (bytes.size() > kMaxConfigBytes)
+            return {tooLarge()}; // someone else's file: never overwritten
+        doc = IniDocument::parse(bytes);
+    } else if (old.exists()) {
         return {old.errorString()}; // unreadable: rewriting it would drop what it holds
+    }
     old.close();
     writeConfig(doc, values);
 

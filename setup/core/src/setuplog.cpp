@@ -14,11 +14,6 @@ QString filePath(QDate date)
     return u"Log/R5200Setup_"_s + date.toString(u"yyyyMMdd"_s) + u".log"_s;
 }
 
-QByteArray fileLine(const QString &line)
-{
-    return line.toLocal8Bit() + "\r\n";
-}
-
 bool panelFull(int panelLines)
 {
     return panelLines > kMaxPanelLines;

@@ -4,6 +4,7 @@
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
+#include "r5setup/ui/logpanel.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QComboBox>
@@ -53,22 +54,12 @@ void DeviceView::ComPortEnvBoardRxChar()
     const QByteArray bytes = m_window.link().read(r5::protocol::ReceivePath::kReadBufferSize);
     if (bytes.isEmpty())
         return;
-    const QList<r5::protocol::RxAction> actions = m_receive.feed(bytes);
-    // The event's lines go to the log together; only the status request logs lines of its
-    // own, so the gathered ones go first.
-    QStringList lines;
-    for (const r5::protocol::RxAction &action : actions) {
-        if (const auto *step = std::get_if<r5::protocol::rx::Log>(&action)) {
-            lines.append(step->text);
-            continue;
-        }
-        if (std::holds_alternative<r5::protocol::rx::SendStatusRequest>(action)) {
-            m_window.log(lines);
-            lines.clear();
-        }
+    // Everything the event logs, the automatic status requests' lines included, reaches the
+    // panel in one insertion and the file in one write: a noisy line turns every byte into
+    // lines, and line-by-line output would fall behind the line rate.
+    const LogPanel::Batch batch(m_window.logPanel());
+    for (const r5::protocol::RxAction &action : m_receive.feed(bytes))
         carryOut(action);
-    }
-    m_window.log(lines);
 }
 
 void DeviceView::carryOut(const r5::protocol::RxAction &action)
@@ -97,8 +88,12 @@ void DeviceView::sendAutomaticStatusRequest()
     if (m_window.requestCount() != m_requestCountAfterAutomatic)
         m_automaticRequests = 0;
     if (m_automaticRequests >= kMaxAutomaticRequests) {
-        m_window.log(u"Status request not repeated: %1 sent without a valid status answer."_s.arg(
-            kMaxAutomaticRequests));
+        // Said once per run: a noisy line would otherwise repeat it for every stray end byte.
+        if (m_automaticRequests == kMaxAutomaticRequests) {
+            ++m_automaticRequests;
+            m_window.log(u"Status request not repeated: %1 sent without a valid status answer."_s.arg(
+                kMaxAutomaticRequests));
+        }
         return;
     }
     ++m_automaticRequests;

@@ -4,6 +4,9 @@
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
+#include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace r5setup {
 
@@ -68,21 +71,40 @@ void LogPanel::log(const QStringList &messages)
 {
     if (messages.isEmpty())
         return;
-    // One reading of the clock for stamp and file name, so a line written at midnight goes to
-    // the file of the day its stamp shows.
-    const QDateTime now = m_clock.localNow();
-    QStringList lines;
-    lines.reserve(messages.size());
+    if (m_waiting.isEmpty()) {
+        // One reading of the clock for stamp and file name, so a line written at midnight goes
+        // to the file of the day its stamp shows.
+        m_stampTime = m_clock.localNow();
+        m_stamp = setuplog::composeLine(m_stampTime.time(), {});
+    }
     for (const QString &message : messages)
-        lines.append(setuplog::composeLine(now.time(), message));
+        m_waiting.append(m_stamp + message);
+    if (m_batchDepth == 0)
+        flush();
+}
+
+void LogPanel::beginBatch()
+{
+    ++m_batchDepth;
+}
+
+void LogPanel::endBatch()
+{
+    if (--m_batchDepth == 0)
+        flush();
+}
+
+void LogPanel::flush()
+{
+    if (m_waiting.isEmpty())
+        return;
+    const QStringList lines = std::exchange(m_waiting, {});
     appendToPanel(lines);
     if (!m_saveLogFile->isChecked())
         return;
-    // The event's lines in one write, flushed before log() returns.
-    QByteArray bytes;
-    for (const QString &line : std::as_const(lines))
-        bytes += setuplog::fileLine(line);
-    const QString path = setuplog::filePath(now.date());
+    // The lines in one write, flushed before log() returns; one conversion for all of them.
+    const QByteArray bytes = (lines.join(u"\r\n"_s) + u"\r\n"_s).toLocal8Bit();
+    const QString path = setuplog::filePath(m_stampTime.date());
     if (m_file.append(path, bytes)) {
         m_fileFailed = false;
         return;
@@ -90,7 +112,7 @@ void LogPanel::log(const QStringList &messages)
     if (m_fileFailed)
         return;
     m_fileFailed = true;
-    appendToPanel({setuplog::composeLine(now.time(), setuplog::fileWriteFailed(path))});
+    appendToPanel({m_stamp + setuplog::fileWriteFailed(path)});
 }
 
 void LogPanel::clear()

@@ -93,6 +93,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     connect(m_top->exit, &QPushButton::clicked, this, &MainWindow::BtnExitClick);
     connect(m_top->clearLog, &QPushButton::clicked, m_log, &LogPanel::clear);
     connect(m_link, &SerialLink::lineError, this, &MainWindow::ComPortEnvBoardError);
+    connect(m_link, &SerialLink::vanished, this, &MainWindow::ComPortEnvBoardVanished);
     connect(m_link, &SerialLink::openChanged, m_top->comLed, &Led::setOn);
     connect(m_link, &SerialLink::transmitted, m_top->txLed, &Led::flash);
     connect(m_link, &SerialLink::rxChar, m_top->rxLed, &Led::flash);
@@ -146,7 +147,10 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::FormActivate()
 {
-    const ConfigValues values = loadConfigFile(configFilePath());
+    QString notRead;
+    const ConfigValues values = loadConfigFile(configFilePath(), &notRead);
+    if (!notRead.isEmpty())
+        log(text::configNotRead(configFilePath(), notRead));
     m_link->setSettings(withConfigTexts(m_link->settings(), values[RowComPort], values[RowBaudRate],
                                         values[RowDataBits], values[RowStopBits], values[RowParity]));
     const auto table = configTable();
@@ -176,8 +180,11 @@ void MainWindow::FormClose()
             values[qsizetype(i)] = edit->text();
     }
     const SaveResult saved = saveConfigFile(configFilePath(), values);
-    if (!saved.ok())
-        qWarning("SETUP.INI not saved: %s", qUtf8Printable(saved.error));
+    if (!saved.ok()) {
+        const QString line = text::configNotSaved(configFilePath(), saved.error);
+        log(line);
+        prompter().error(this, line);
+    }
 }
 
 void MainWindow::setLinkState(LinkState state)
@@ -277,9 +284,17 @@ void MainWindow::Btn_SWInfoClick()
     info->show();
 }
 
-void MainWindow::ComPortEnvBoardError()
+void MainWindow::ComPortEnvBoardError(LineErrors errors)
 {
-    log(text::lineError());
+    log(text::lineError(lineErrorName(errors)));
+}
+
+void MainWindow::ComPortEnvBoardVanished()
+{
+    // The link has closed the port already; the window follows as "Disconnect" would, so
+    // "Connect" opens the port again once the adapter is back.
+    log(text::lineError(lineErrorName(LineError::IO)));
+    ButtonStopClick();
 }
 
 } // namespace r5setup

@@ -116,6 +116,12 @@ void TstSetupConfig::readsWhatTheFileSays_data()
     QTest::newRow("unix line ends, spaces, other case")
         << QByteArray("[envboard]\n  comport =  /dev/ttyUSB0 \nBAUDRATE=57600\n[httpserver]\nport= 81\n")
         << u"/dev/ttyUSB0"_s << 57600 << u"81"_s;
+    QTest::newRow("old Mac line ends (CR only)")
+        << QByteArray("[EnvBoard]\rComPort=COM6\rBaudRate=19200\r\r[HTTPServer]\rPort=82\r") << u"COM6"_s
+        << 19200 << u"82"_s;
+    QTest::newRow("mixed line ends")
+        << QByteArray("[EnvBoard]\r\nComPort=COM6\rBaudRate=19200\n[HTTPServer]\n\rPort=82") << u"COM6"_s
+        << 19200 << u"82"_s;
     QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF[EnvBoard]\nComPort=COM2\n") << u"COM2"_s
                                      << 115200 << u"8070"_s;
     QTest::newRow("first of repeated keys")
@@ -179,6 +185,7 @@ void TstSetupConfig::saveKeepsForeignLinesAndPutsKeysInTableOrder()
                                "StopBits=1\r\n"
                                "Parity=None\r\n"
                                "Vendor=\xB1\xB8\xB8\xB2\r\n"
+                               "ComPort=COM8\r\n" // a repeated key is not read, but it is the file's
                                "\r\n"
                                "[HTTPServer]\r\n"
                                "Port=8080\r\n"

@@ -22,11 +22,35 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <optional>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
 
 namespace {
+
+// Holds the process's file-size limit at `bytes` while it lives: a full disk, as far as the
+// program can tell.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lower = m_saved;
+        lower.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    rlimit m_saved{};
+};
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 20, 30));
 
@@ -59,6 +83,9 @@ private Q_SLOTS:
     void comSetupUnreachableWhileConnected();
     void comSetupTakesTypedDevicePath();
     void lineErrorIsLogged();
+    void pulledAdapterIsReportedOnce();
+    void configFileFaults_data();
+    void configFileFaults();
     void exitNoLeavesEverything();
     void exitYesLogsClosesAndSaves();
     void closeBoxWhileConnectedSaves();
@@ -344,13 +371,127 @@ void TstSetupWindow::lineErrorIsLogged()
     m_window->show();
     connectToPty();
     m_probe.answers = {LineErrors(LineError::RxParity)};
-    QTRY_COMPARE(panel().last(), u"[10:20:30]  CPort OnError Occured!!"_s);
+    QTRY_COMPARE(panel().last(), u"[10:20:30]  CPort OnError Occured!! [ceRxParity]"_s);
     QVERIFY(m_link->isOpen());
     QCOMPARE(m_window->linkState(), LinkState::Connected);
 
     // Reception goes on: a reply to a set-command is logged.
     QVERIFY(m_pty->write("\x7E\x05\x45\x44\xFE"));
     QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+}
+
+// An adapter pulled out while connected: the far side of the pseudo-terminal closes and no
+// other handle on it stays open, which is what makes the port fail every read. Twenty times
+// in a row, each time under the same device name.
+void TstSetupWindow::pulledAdapterIsReportedOnce()
+{
+    const QString name = m_dir->filePath(u"ttyR5200"_s);
+    pointConfigAt(name);
+    makeWindow();
+    m_window->show();
+    auto *autoCheck = control<QCheckBox>(u"CB_RSSI_AutoChk"_s);
+    for (int round = 0; round < 20; ++round) {
+        auto adapter = std::make_unique<r5::test::Pty>();
+        QFile::remove(name);
+        QVERIFY(QFile::link(adapter->slavePath(), name));
+        connectToPty();
+        if (round == 0)
+            autoCheck->setChecked(true);
+        QVERIFY(adapter->write("\x7E\x05\x45\x44\xFE"));
+        QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+        const qsizetype before = panel().size();
+
+        adapter.reset(); // unplugged: master and the test's own slave handle both closed
+        // Every other round the installer asks for the status before the window has noticed:
+        // the port refuses the bytes, and the log says so rather than showing them as sent.
+        const bool asked = round % 2 == 1;
+        if (asked)
+            m_window->Btn_CurrentStatusClick();
+        QTRY_COMPARE(m_window->linkState(), LinkState::Disconnected);
+        QTest::qWait(50); // time for a flood to show, were there one
+        QStringList expected;
+        if (asked)
+            expected << u"[10:20:30]  Send Current Status Read Command to Korvia R5200TX... "_s
+                     << u"[10:20:30]  TX 0x41 : [5][7E.05.41.50.FE.]"_s
+                     << u"[10:20:30]  Serial Port ERROR!!"_s;
+        expected << u"[10:20:30]  CPort OnError Occured!! [ceIO]"_s;
+        QCOMPARE(panel().mid(before), expected);
+        QVERIFY(!m_link->isOpen());
+        QVERIFY(control(u"ButtonStart"_s)->isEnabled());
+        QVERIFY(!control(u"ButtonStop"_s)->isEnabled());
+        QVERIFY(control(u"BtnExit"_s)->isEnabled());
+        for (const QString &member : kConnectedSet)
+            QVERIFY2(!control(member)->isEnabled(), qPrintable(member));
+        QVERIFY(!autoCheck->isChecked());
+        QVERIFY(!m_window->apPage().autoQueryTimer()->isActive());
+        QVERIFY(!control<Led>(u"ComLed1"_s)->isOn());
+    }
+    QCOMPARE(m_prompter.pending(), 0);
+}
+
+// SETUP.INI as installers leave it: the values are read whatever the line ends, and a file
+// that cannot be read or saved is said so, never silently replaced by the defaults.
+void TstSetupWindow::configFileFaults_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("diskFullAtClose");
+    QTest::addColumn<QString>("port");        // the port the window takes from the file
+    QTest::addColumn<QString>("startLine");   // logged when the file is read, if any
+    QTest::addColumn<QString>("closeError");  // box and log line at close, if any
+    QTest::addColumn<QByteArray>("savedHas"); // in the file after close
+    const QString path = u"cfg/SETUP.INI"_s;
+    const QByteArray crOnly = "; by hand\r[EnvBoard]\rComPort=COM7\rBaudRate=9600\r[Mine]\rA=1\rA=2\r";
+    QTest::newRow("CR line ends") << crOnly << false << u"COM7"_s << QString() << QString()
+                                  << QByteArray("; by hand\r[EnvBoard]\rComPort=COM7\rBaudRate=115200\r");
+    QTest::newRow("CR LF, repeated key kept")
+        << QByteArray("[EnvBoard]\r\nComPort=COM7\r\nComPort=COM8\r\n") << false << u"COM7"_s << QString()
+        << QString() << QByteArray("Parity=None\r\nComPort=COM8\r\n");
+    QTest::newRow("disk full at close")
+        << QByteArray("[EnvBoard]\nComPort=COM7\n") << true << u"COM7"_s << QString()
+        << u"SETUP.INI Save ERROR!! [cfg/SETUP.INI] "_s << QByteArray("[EnvBoard]\nComPort=COM7\n");
+    const QByteArray huge = "[EnvBoard]\nComPort=COM7\n" + QByteArray(1024 * 1024, ';');
+    QTest::newRow("over 1 MiB: not read, not overwritten")
+        << huge << false << u"COM1"_s
+        << u"SETUP.INI Read ERROR!! [cfg/SETUP.INI] larger than 1 MiB, not a settings file; left as it is; "
+           u"the defaults are used."_s
+        << u"SETUP.INI Save ERROR!! [cfg/SETUP.INI] larger than 1 MiB, not a settings file; left as it is; "
+           u"this run's settings are not saved."_s
+        << huge;
+}
+
+void TstSetupWindow::configFileFaults()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, diskFullAtClose);
+    QFETCH(QString, port);
+    QFETCH(QString, startLine);
+    QFETCH(QString, closeError);
+    QFETCH(QByteArray, savedHas);
+    QVERIFY(writeFile(u"cfg/SETUP.INI"_s, file));
+    makeWindow();
+    m_window->show();
+    QCOMPARE(m_link->settings().portName, port);
+    QCOMPARE(panel().mid(1),
+             startLine.isEmpty() ? QStringList() : QStringList{u"[10:20:30]  "_s + startLine});
+
+    {
+        std::optional<FileSizeLimit> full;
+        if (diskFullAtClose)
+            full.emplace(64); // the new file cannot be written (nor the log line: said once)
+        QVERIFY(m_window->close());
+    }
+    const QStringList boxes = m_prompter.takeTexts();
+    if (closeError.isEmpty()) {
+        QCOMPARE(boxes, QStringList());
+    } else {
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith(closeError), qPrintable(boxes[0]));
+        QVERIFY(panel().contains(u"[10:20:30]  "_s + boxes[0]));
+    }
+    const QByteArray saved = readFile(u"cfg/SETUP.INI"_s);
+    QVERIFY2(saved.contains(savedHas), saved.left(200).constData());
+    if (file.contains('\r') && !file.contains('\n'))
+        QVERIFY(!saved.contains('\n'));
 }
 
 void TstSetupWindow::exitNoLeavesEverything()

@@ -11,10 +11,10 @@
 
 namespace r5setup {
 
-// An INI file kept line by line. QSettings would reorder the keys and rewrite the lines it does
-// not own; here every line the program does not set keeps its exact bytes, so a hand-edited
-// file or one written by a newer version survives a save. Section and key names compare
-// without regard to ASCII case, as the Windows profile functions do.
+// An INI file kept line by line; lines may end in CR LF, LF or CR. QSettings would reorder the keys and
+// rewrite the lines it does not own; here every line the program does not set keeps its exact bytes, so a
+// hand-edited file or one written by a newer version survives a save. Section and key names compare without
+// regard to ASCII case, as the Windows profile functions do.
 class IniDocument
 {
 public:
@@ -32,9 +32,10 @@ public:
     // One section name with the keys that belong first in it, in order.
     using SectionOrder = std::pair<QString, QStringList>;
 
-    // Puts the named sections first, in the order given (several sections of one name merge
-    // into the first), and in each of them the named keys first, in order, dropping repeated
-    // occurrences of those keys; every other line keeps its relative order.
+    // Puts the named sections first, in the order given (the first section of each name), and
+    // in each of them the first line of each named key first, in order; every other line, a
+    // repeated key or a later section of the same name among them, keeps its bytes and its
+    // relative order.
     void arrange(const QList<SectionOrder> &order);
 
 private:
@@ -55,6 +56,7 @@ private:
     QList<Line> m_preamble;    // lines before the first section
     QList<Section> m_sections; // written with one blank line between them
     bool m_bom = false;
+    QByteArray m_eol = "\r\n"; // the file's first line end (CR LF, LF or CR)
 };
 
 } // namespace r5setup

@@ -39,8 +39,13 @@ void writeConfig(IniDocument &doc, const ConfigValues &values);
 // Relative to the working folder.
 QString configFilePath();
 
-// The values of the file at `path`; a missing or unreadable file gives the defaults.
-ConfigValues loadConfigFile(const QString &path);
+// A SETUP.INI is a few hundred bytes; a file larger than this is something else under its
+// name and is neither read nor overwritten.
+inline constexpr qint64 kMaxConfigBytes = 1024 * 1024;
+
+// The values of the file at `path`. A missing file gives the defaults; so does a file that
+// cannot be read or is too large, and then `notRead` says why.
+ConfigValues loadConfigFile(const QString &path, QString *notRead = nullptr);
 
 // Result of a save: empty on success, otherwise why it failed.
 struct SaveResult
@@ -49,7 +54,8 @@ struct SaveResult
     bool ok() const { return error.isEmpty(); }
 };
 
-// Rewrites `path` with `values`, keeping what else the file holds. The file is written to a
+// Rewrites `path` with `values`, keeping what else the file holds (a file that cannot be read
+// or is too large is left alone and the save fails). The file is written to a
 // temporary sibling and renamed over the old one, so a crash or a full disk leaves either the
 // old file or the new one, never a part. Creates the folder when it is missing, so the
 // settings of a run are not lost.

@@ -10,14 +10,11 @@ namespace r5setup::setuplog {
 // The panel is emptied before a line when it holds more than this many lines.
 inline constexpr int kMaxPanelLines = 500;
 
-// "[HH:NN:SS]  message"
+// "[HH:NN:SS]  message". In the file each line ends with CR LF, in the local multi-byte encoding.
 QString composeLine(QTime time, QStringView message);
 
 // "Log/R5200Setup_YYYYMMDD.log", relative to the working folder.
 QString filePath(QDate date);
-
-// The bytes of one file line: the panel line and CR LF, in the local multi-byte encoding.
-QByteArray fileLine(const QString &line);
 
 // True when the panel must be emptied before the next line.
 bool panelFull(int panelLines);

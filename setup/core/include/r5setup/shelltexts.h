@@ -45,9 +45,20 @@ inline QString connectionClose()
 {
     return u"Connection Close from Korvia R5200TX."_s;
 }
-inline QString lineError()
+// With the flag's name ("[ceRxParity]") when one flag alone was raised.
+inline QString lineError(const QString &flagName = {})
 {
-    return u"CPort OnError Occured!!"_s;
+    return flagName.isEmpty() ? u"CPort OnError Occured!!"_s : u"CPort OnError Occured!! "_s + flagName;
+}
+
+// SETUP.INI could not be read at start (the defaults stand) or saved at close.
+inline QString configNotRead(const QString &path, const QString &why)
+{
+    return u"SETUP.INI Read ERROR!! ["_s + path + u"] "_s + why + u"; the defaults are used."_s;
+}
+inline QString configNotSaved(const QString &path, const QString &why)
+{
+    return u"SETUP.INI Save ERROR!! ["_s + path + u"] "_s + why + u"; this run's settings are not saved."_s;
 }
 
 } // namespace r5setup::text

@@ -3,9 +3,9 @@
 #include "r5/appendfile.h"
 #include "r5/clock.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QStringList>
-#include <QTime>
 #include <QTimer>
 
 class QCheckBox;
@@ -23,12 +23,27 @@ public:
     LogPanel(r5::Clock &clock, QPlainTextEdit *memo, QCheckBox *saveLogFile, QObject *parent = nullptr);
 
     void log(const QString &message);
-    // Several lines at once, in order, with one time stamp: what one receive event logs. The
-    // panel takes them in one insertion, which lets it lay them out when they are shown rather
-    // than line by line; the 500-line rule still applies before each line.
+    // Several lines at once, in order, with one time stamp. The panel takes them in one
+    // insertion, which lets it lay them out when they are shown rather than line by line; the
+    // 500-line rule still applies before each line.
     void log(const QStringList &messages);
     // "Clear Log": the panel only; the file is not touched.
     void clear();
+
+    // While a Batch lives, every line logged (by anyone) waits, stamped with the time of the batch's
+    // first line; when the outermost batch ends they reach the panel in one insertion and the file
+    // in one write. What one receive event logs is one batch, however many frames it holds.
+    class Batch
+    {
+    public:
+        explicit Batch(LogPanel &log) : m_log(log) { m_log.beginBatch(); }
+        ~Batch() { m_log.endBatch(); }
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+
+    private:
+        LogPanel &m_log;
+    };
 
     // The panel is repainted at most once per this many milliseconds: a device streaming its
     // answers would otherwise have it repainted for every frame. The text itself is always
@@ -36,6 +51,9 @@ public:
     static constexpr int kRepaintIntervalMs = 40;
 
 private:
+    void beginBatch();
+    void endBatch();
+    void flush();
     void appendToPanel(const QStringList &lines);
     void paceRepaints();
     int panelLines() const;
@@ -46,6 +64,10 @@ private:
     r5::AppendFile m_file;
     bool m_fileFailed = false;
     QTimer m_repaintPace;
+    int m_batchDepth = 0;
+    QDateTime m_stampTime; // of the lines waiting
+    QString m_stamp;       // "[HH:NN:SS]  " of m_stampTime
+    QStringList m_waiting;
 };
 
 } // namespace r5setup

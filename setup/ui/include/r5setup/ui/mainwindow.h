@@ -56,6 +56,8 @@ public:
     ApPage &apPage() const { return *m_apPage; }
     MaintenancePage &maintenancePage() const { return *m_maintenancePage; }
     QPlainTextEdit &memo() const { return *m_memo; }
+    // What log() writes through; its batches gather the lines of one receive event.
+    LogPanel &logPanel() const { return *m_log; }
     // The receive event and the access point queries.
     DeviceView &deviceView() const { return *m_deviceView; }
 
@@ -92,7 +94,9 @@ private:
     void FormCreate();
     void FormActivate();
     void FormClose();
-    void ComPortEnvBoardError();
+    void ComPortEnvBoardError(LineErrors errors);
+    // The device went away while connected: reported once, then disconnected.
+    void ComPortEnvBoardVanished();
     void setLinkState(LinkState state);
 
     Services m_services;
