@@ -1,3 +1,4 @@
+#include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
@@ -7,6 +8,7 @@
 #include "singleinstance.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
@@ -31,8 +33,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(u"devsetup"_s);
     QApplication::setApplicationDisplayName(r5setup::text::appTitle());
 
+    // Before anything is written: a log past the file-size limit must fail, not end the program.
+    r5::ignoreFileSizeSignal();
+
     r5setup::SingleInstance instance;
-    if (!instance.acquire())
+    const auto single = instance.acquire();
+    if (single == r5setup::SingleInstance::Result::AnotherRunning)
         return 0; // another copy is running: end silently
 
     QApplication::setFont(applicationFont());
@@ -43,6 +49,9 @@ int main(int argc, char *argv[])
     r5setup::MainWindow window(services, std::make_unique<r5setup::QtSerialLink>());
     if (const QScreen *screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());
+    if (single == r5setup::SingleInstance::Result::CheckOff)
+        window.log(u"Single-instance check is off: cannot create the marker ["_s +
+                   QDir::toNativeSeparators(instance.path()) + u"], "_s + instance.reason() + u'.');
     window.show();
     return app.exec();
 }

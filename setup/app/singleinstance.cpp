@@ -1,6 +1,11 @@
 #include "singleinstance.h"
 
 #include <QDir>
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -11,11 +16,15 @@ namespace {
 QString lockPath()
 {
     // The per-user runtime folder where there is one (it is emptied at logout), else the
-    // temporary folder.
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::tempPath();
-    return QDir(folder).filePath(u"R5200TX_Setup.lock"_s);
+    // temporary folder, which every user shares: there the name carries the user's id.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return QDir(runtime).filePath(u"R5200TX_Setup.lock"_s);
+    QString name = u"R5200TX_Setup"_s;
+#ifdef Q_OS_UNIX
+    name += u'-' + QString::number(::getuid());
+#endif
+    return QDir(QDir::tempPath()).filePath(name + u".lock"_s);
 }
 
 } // namespace
@@ -26,9 +35,26 @@ SingleInstance::SingleInstance() : m_path(lockPath()), m_lock(m_path)
     m_lock.setStaleLockTime(0);
 }
 
-bool SingleInstance::acquire()
+SingleInstance::Result SingleInstance::acquire()
 {
-    return m_lock.tryLock(0);
+    if (m_lock.tryLock(0))
+        return Result::First;
+    // Only a lock that names a live owner means another copy; anything else in the way is a
+    // marker that cannot be made.
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (m_lock.error() == QLockFile::LockFailedError && QFileInfo(m_path).isFile() &&
+        m_lock.getLockInfo(&pid, &host, &app))
+        return Result::AnotherRunning;
+    const QFileInfo info(m_path);
+    if (info.exists() && !info.isFile())
+        m_reason = u"something other than a file is in its place"_s;
+    else if (m_lock.error() == QLockFile::PermissionError)
+        m_reason = u"no permission to write in "_s + QDir::toNativeSeparators(info.absolutePath());
+    else
+        m_reason = u"it cannot be created"_s;
+    return Result::CheckOff;
 }
 
 } // namespace r5setup

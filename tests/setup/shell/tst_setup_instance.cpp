@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -14,10 +15,13 @@ class TstSetupInstance : public QObject
 private Q_SLOTS:
     void initTestCase();
     void secondCopyEndsWhileFirstRuns();
+    void startsWhereTheMarkerCannotBeMade_data();
+    void startsWhereTheMarkerCannotBeMade();
 
 private:
-    void start(QProcess &process);
+    void start(QProcess &process, const QString &runtime = {});
     int startLines() const;
+    QByteArray log() const;
 
     QTemporaryDir m_dir;
     QString m_program;
@@ -30,18 +34,36 @@ void TstSetupInstance::initTestCase()
     QVERIFY(QDir(m_dir.path()).mkpath(u"work/cfg"_s));
     QVERIFY(QDir(m_dir.path()).mkpath(u"work/Log"_s));
     QVERIFY(QDir(m_dir.path()).mkpath(u"runtime"_s));
+    QVERIFY(QDir(m_dir.path()).mkpath(u"tmp"_s));
 }
 
-void TstSetupInstance::start(QProcess &process)
+// `runtime` is the runtime folder to name: the test's own when empty, none at all when "-".
+void TstSetupInstance::start(QProcess &process, const QString &runtime)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    env.insert(u"XDG_RUNTIME_DIR"_s, m_dir.filePath(u"runtime"_s));
+    env.insert(u"TMPDIR"_s, m_dir.filePath(u"tmp"_s));
+    if (runtime == u"-")
+        env.remove(u"XDG_RUNTIME_DIR"_s);
+    else
+        env.insert(u"XDG_RUNTIME_DIR"_s, runtime.isEmpty() ? m_dir.filePath(u"runtime"_s) : runtime);
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir.filePath(u"work"_s));
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.start(m_program, {});
     QVERIFY(process.waitForStarted());
+}
+
+QByteArray TstSetupInstance::log() const
+{
+    QByteArray all;
+    const QDir log(m_dir.filePath(u"work/Log"_s));
+    for (const QString &name : log.entryList(QDir::Files)) {
+        QFile f(log.filePath(name));
+        if (f.open(QIODevice::ReadOnly))
+            all += f.readAll();
+    }
+    return all;
 }
 
 // Each copy that gets its window logs the start line to the day's file.
@@ -80,6 +102,51 @@ void TstSetupInstance::secondCopyEndsWhileFirstRuns()
     QCOMPARE(third.state(), QProcess::Running);
     third.kill();
     QVERIFY(third.waitForFinished(30000));
+}
+
+// Where no marker can be made, the program still starts and says that it runs without the
+// check; without a runtime folder the marker in the shared temporary folder is the user's own.
+void TstSetupInstance::startsWhereTheMarkerCannotBeMade_data()
+{
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<QString>("marker"); // made where the program will look, when not empty
+    QTest::addColumn<bool>("checkOff");
+    QTest::newRow("no runtime folder") << u"-"_s << QString() << false;
+    QTest::newRow("a folder in the marker's place") << QString() << u"runtime/R5200TX_Setup.lock"_s << true;
+    QTest::newRow("runtime folder nobody can write in") << u"/proc"_s << QString() << true;
+}
+
+void TstSetupInstance::startsWhereTheMarkerCannotBeMade()
+{
+    QFETCH(QString, runtime);
+    QFETCH(QString, marker);
+    QFETCH(bool, checkOff);
+    for (const QString &name : QDir(m_dir.filePath(u"work/Log"_s)).entryList(QDir::Files))
+        QVERIFY(QFile::remove(m_dir.filePath(u"work/Log/"_s + name)));
+    if (!marker.isEmpty()) {
+        QFile::remove(m_dir.filePath(marker)); // the lock a killed copy left
+        QVERIFY(QDir(m_dir.path()).mkpath(marker));
+    }
+
+    QProcess first;
+    start(first, runtime);
+    QTRY_COMPARE_WITH_TIMEOUT(startLines(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(log().contains("]  Single-instance check is off: cannot create the marker ["),
+                              checkOff, 5000);
+    if (!checkOff) {
+        const QString own = m_dir.filePath(u"tmp/R5200TX_Setup-%1.lock"_s.arg(::getuid()));
+        QVERIFY2(QFile::exists(own), qPrintable(own));
+        QProcess second;
+        start(second, runtime);
+        QVERIFY(second.waitForFinished(30000));
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(startLines(), 1);
+    }
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    QVERIFY(first.waitForFinished(30000));
+    if (!marker.isEmpty())
+        QVERIFY(QDir(m_dir.filePath(marker)).removeRecursively());
 }
 
 QTEST_GUILESS_MAIN(TstSetupInstance)

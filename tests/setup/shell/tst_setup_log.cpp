@@ -6,9 +6,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -33,6 +36,8 @@ private Q_SLOTS:
     void saveLogFileOffAndOn();
     void midnightStartsNewFile();
     void unwritableFileSaidOnce();
+    void dayFileFaults_data();
+    void dayFileFaults();
     void clearLeavesFile();
 
 private:
@@ -163,6 +168,60 @@ void TstSetupLog::unwritableFileSaidOnce()
     m_log->log(u"four"_s);
     QCOMPARE(readFile(todayFile()), QByteArray("[09:05:07]  four\r\n"));
     QCOMPARE(panel().count(notice), 1);
+}
+
+// The day's file is moved or deleted while the program runs, or the disk refuses more: the
+// next lines go to the file the path names now, or, when nothing can be written, the panel
+// says so once and keeps every line.
+void TstSetupLog::dayFileFaults_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("notice");
+    QTest::addColumn<QByteArray>("file"); // at the day's path afterwards
+    const QByteArray later = "[09:05:07]  two\r\n[09:05:07]  three\r\n";
+    QTest::newRow("file renamed") << u"rename"_s << false << later;
+    QTest::newRow("file deleted") << u"delete"_s << false << later;
+    QTest::newRow("folder replaced") << u"replace folder"_s << false << later;
+    QTest::newRow("file-size limit reached") << u"size limit"_s << true << QByteArray("[09:05:07]  one\r\n");
+    QTest::newRow("disk full") << u"disk full"_s << true << QByteArray();
+}
+
+void TstSetupLog::dayFileFaults()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, notice);
+    QFETCH(QByteArray, file);
+    m_log->log(u"one"_s);
+    const QString path = todayFile();
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    if (fault == u"rename") {
+        QVERIFY(QFile::rename(path, path + u".old"_s));
+    } else if (fault == u"delete") {
+        QVERIFY(QFile::remove(path));
+    } else if (fault == u"replace folder") {
+        QVERIFY(QDir().rename(u"Log"_s, u"Log.old"_s));
+        QVERIFY(QDir().mkdir(u"Log"_s));
+    } else if (fault == u"size limit") {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = rlim_t(QFileInfo(path).size());
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    } else if (fault == u"disk full") {
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QFile::link(u"/dev/full"_s, path));
+    }
+    m_log->log(u"two"_s);
+    m_log->log(u"three"_s);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+
+    QStringList lines{u"[09:05:07]  one"_s, u"[09:05:07]  two"_s};
+    if (notice)
+        lines << u"[09:05:07]  Log File Write ERROR!! [Log/R5200Setup_20261207.log]"_s;
+    lines << u"[09:05:07]  three"_s;
+    QCOMPARE(panel(), lines);
+    if (fault != u"disk full")
+        QCOMPARE(readFile(path), file);
 }
 
 void TstSetupLog::clearLeavesFile()
