@@ -3,11 +3,17 @@
 // Prints the window thread's share of one core, the longest stall of its event loop (a 1 ms
 // timer measuring how late it fires) and how many frames were not logged.
 //
-// Usage: bench_devsetup_stream [seconds] [--changing]   (default 30 s)
+// Usage: bench_devsetup_stream [seconds] [--changing] [--noise fe|unregistered|random]
+//                              (default 30 s)
 // Each frame carries its number in the two status bytes the tool does not show, so every
 // frame is a different line while the fields stay as a real device's repeated status leaves
 // them; with --changing the number goes into the flash interval instead, so one field
-// changes with every frame.
+// changes with every frame. With --noise the line carries no status at all but lone end bytes
+// (each one a frame of its own, four log lines), unregistered 5-byte frames, or random bytes,
+// still at the full line rate.
+//
+// CPU figures are also given as a ratio to a fixed CPU-bound reference loop timed in the same
+// run: the shared build machines differ by half in speed from run to run.
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
@@ -28,6 +34,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <sys/resource.h>
 #include <termios.h>
@@ -112,6 +119,30 @@ protected:
     }
 };
 
+enum class Noise { None, EndBytes, Unregistered, Random };
+
+// `count` bytes of the noise, continuing where the previous call stopped.
+QByteArray noiseBytes(Noise noise, qsizetype count, std::uint32_t &state)
+{
+    static const QByteArray unregistered = QByteArray::fromHex("7E055A44FE");
+    QByteArray out(count, '\xFE');
+    for (qsizetype i = 0; i < count; ++i) {
+        switch (noise) {
+        case Noise::Unregistered:
+            out[i] = unregistered[qsizetype(state++ % unregistered.size())];
+            break;
+        case Noise::Random:
+            state = state * 1664525u + 1013904223u; // a fixed sequence, the same every run
+            out[i] = char(state >> 24);
+            break;
+        case Noise::None:
+        case Noise::EndBytes:
+            break;
+        }
+    }
+    return out;
+}
+
 bool hasEndByte(std::uint16_t n)
 {
     return (n >> 8) == 0xFE || (n & 0xFF) == 0xFE;
@@ -132,6 +163,24 @@ double threadCpuSeconds()
     getrusage(RUSAGE_THREAD, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds of a fixed amount of integer work on this thread: the yardstick that the
+// window's figures are divided by.
+double referenceLoopSeconds()
+{
+    const double cpu0 = threadCpuSeconds();
+    std::uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 40'000'000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+    }
+    const double spent = threadCpuSeconds() - cpu0;
+    // The result is used, so the loop cannot be left out.
+    if (x == 0)
+        std::puts("");
+    return spent;
 }
 
 struct Probe
@@ -184,12 +233,26 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     double seconds = 30.0;
     bool changing = false;
+    Noise noise = Noise::None;
     for (int i = 1; i < argc; ++i) {
-        if (QByteArrayView(argv[i]) == "--changing")
+        const QByteArrayView arg(argv[i]);
+        if (arg == "--changing") {
             changing = true;
-        else
+        } else if (arg == "--noise" && i + 1 < argc) {
+            const QByteArrayView kind(argv[++i]);
+            noise = kind == "fe"             ? Noise::EndBytes
+                    : kind == "unregistered" ? Noise::Unregistered
+                    : kind == "random"       ? Noise::Random
+                                             : Noise::None;
+            if (noise == Noise::None) {
+                std::fprintf(stderr, "--noise takes fe, unregistered or random\n");
+                return 2;
+            }
+        } else {
             seconds = std::max(2.0, QByteArray(argv[i]).toDouble());
+        }
     }
+    const double referenceBefore = referenceLoopSeconds();
     const int numberAt = changing ? kFlashIntervalAt : kUnshownAt;
 
     QTemporaryDir dir;
@@ -229,29 +292,50 @@ int main(int argc, char *argv[])
     Probe idle;
     const double idleCpu = runFor(3, &idle);
 
-    // The device: whole frames, paced so that the bytes written never run ahead of the line.
+    // The device: whole frames (or pieces of noise), paced so that the bytes written never run
+    // ahead of the line. A write that blocks means the window is not taking the line rate: the
+    // share of the schedule that was written tells how much of it was absorbed.
     std::atomic<int> sent{0};
     std::atomic<bool> stop{false};
     std::uint16_t lastNumber = 0;
+    double sentBytes = 0;
+    double sendWall = 0;
+    double blockedSeconds = 0;
+    constexpr qsizetype kNoiseChunk = 64; // what a USB adapter hands over at a time, about
     std::thread device([&] {
         using Clock = std::chrono::steady_clock;
         const auto start = Clock::now();
         double bytes = 0;
         std::uint16_t number = 0;
+        std::uint32_t noiseState = 1;
+        char answers[256];
         while (!stop.load()) {
             const double due = bytes / kLineBytesPerSecond;
             std::this_thread::sleep_until(
                 start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(due)));
-            do
-                ++number;
-            while (hasEndByte(number));
-            const QByteArray frame = statusFrame(number, numberAt);
-            if (::write(master, frame.constData(), size_t(frame.size())) != frame.size())
+            // The window's automatic status requests; nobody answers them.
+            for (pollfd p{master, POLLIN, 0}; ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);)
+                if (::read(master, answers, sizeof answers) <= 0)
+                    break;
+            QByteArray chunk;
+            if (noise == Noise::None) {
+                do
+                    ++number;
+                while (hasEndByte(number));
+                chunk = statusFrame(number, numberAt);
+            } else {
+                chunk = noiseBytes(noise, kNoiseChunk, noiseState);
+            }
+            const auto before = Clock::now();
+            if (::write(master, chunk.constData(), size_t(chunk.size())) != chunk.size())
                 break;
-            bytes += kFrameSize;
+            blockedSeconds += std::chrono::duration<double>(Clock::now() - before).count();
+            bytes += double(chunk.size());
             lastNumber = number;
-            sent.fetch_add(1);
+            sent.fetch_add(noise == Noise::None ? 1 : int(chunk.size()));
         }
+        sentBytes = bytes;
+        sendWall = std::chrono::duration<double>(Clock::now() - start).count();
     });
 
     PaintCounter panelPaints;
@@ -273,35 +357,62 @@ int main(int argc, char *argv[])
     Probe drain;
     runFor(1, &drain);
 
-    // Every frame is logged as "[EOT]" and its RX line; count the RX lines in the day's file.
+    const double referenceAfter = referenceLoopSeconds();
+    const double reference = (referenceBefore + referenceAfter) / 2;
+
+    // Every status frame is logged as "[EOT]" and its RX line; every lone end byte as "[EOT]"
+    // and three more; every unregistered frame names its id. Count them in the day's file.
+    const QByteArray counted = noise == Noise::None       ? QByteArray("RX MSG ID:[0x41] LEN:[51]")
+                               : noise == Noise::EndBytes ? QByteArray("]  [EOT]")
+                               : noise == Noise::Unregistered
+                                   ? QByteArray("Message ID:[0x5A] is Unregistered.")
+                                   : QByteArray();
+    const int expected = noise == Noise::Unregistered ? sent.load() / 5 : sent.load();
     int logged = 0;
+    qint64 fileBytes = 0;
     const QStringList logs = QDir(u"Log"_s).entryList(QDir::Files);
     for (const QString &log : logs) {
         QFile f(u"Log/"_s + log);
         if (!f.open(QIODevice::ReadOnly))
             continue;
-        while (!f.atEnd())
-            logged += f.readLine().contains("RX MSG ID:[0x41] LEN:[51]") ? 1 : 0;
+        fileBytes += f.size();
+        while (!counted.isEmpty() && !f.atEnd())
+            logged += f.readLine().contains(counted) ? 1 : 0;
     }
     const QString lastDump =
         QString::fromLatin1(statusFrame(lastNumber, numberAt).toHex('.').toUpper()) + u'.';
     const bool lastShown = window.memo().toPlainText().endsWith(lastDump + u']');
 
     const double streamWall = plainWall + probedWall;
+    const char *mode = noise == Noise::EndBytes       ? "lone 0xFE bytes"
+                       : noise == Noise::Unregistered ? "unregistered 5-byte frames 7E 05 5A 44 FE"
+                       : noise == Noise::Random       ? "random bytes"
+                       : changing                     ? "status frames, one field changes with every frame"
+                                                      : "status frames, fields as the device repeats them";
+    std::printf("devsetup stream benchmark: %.1f s at 115200 baud (%s; platform %s)\n", streamWall, mode,
+                qPrintable(QGuiApplication::platformName()));
     std::printf(
-        "devsetup stream benchmark: %.1f s at 115200 baud (%.1f status frames/s, 2 log lines each; %s)\n",
-        streamWall, kLineBytesPerSecond / kFrameSize,
-        changing ? "one field changes with every frame" : "fields as the device repeats them");
-    std::printf("  frames sent %d, logged to file %d, missed %d, last frame in the panel: %s\n", sent.load(),
-                logged, sent.load() - logged, lastShown ? "yes" : "no");
-    std::printf(
-        "  window thread CPU: %.1f %% of one core (%.1f %% with the 1 ms probe running; the probe alone, "
-        "idle: %.1f %%)\n",
-        100.0 * plainCpu / plainWall, 100.0 * probedCpu / probedWall, 100.0 * idleCpu / 3.0);
+        "  line absorbed: %.1f %% of the line rate (%.0f of %.0f bytes due; the sender was blocked %.2f s)\n",
+        100.0 * sentBytes / (sendWall * kLineBytesPerSecond), sentBytes, sendWall * kLineBytesPerSecond,
+        blockedSeconds);
+    if (noise == Noise::None)
+        std::printf("  frames sent %d, logged to file %d, missed %d, last frame in the panel: %s\n",
+                    sent.load(), logged, sent.load() - logged, lastShown ? "yes" : "no");
+    else if (!counted.isEmpty())
+        std::printf("  %s sent %d, logged to file %d, missed %d\n",
+                    noise == Noise::EndBytes ? "end bytes" : "frames", expected, logged, expected - logged);
+    std::printf("  day's file: %.1f MB (%.2f MB/s)\n", double(fileBytes) / 1e6,
+                double(fileBytes) / 1e6 / streamWall);
+    const double share = plainCpu / plainWall;
+    std::printf("  reference loop: %.1f ms CPU (before %.1f, after %.1f)\n", 1e3 * reference,
+                1e3 * referenceBefore, 1e3 * referenceAfter);
+    std::printf("  window thread CPU: %.1f %% of one core = %.3f reference loops per second "
+                "(%.1f %% with the 1 ms probe running; the probe alone, idle: %.1f %% = %.3f)\n",
+                100.0 * share, share / reference, 100.0 * probedCpu / probedWall, 100.0 * idleCpu / 3.0,
+                idleCpu / 3.0 / reference);
     std::printf("  event loop: longest stall %.1f ms; ticks late by >16 ms: %d, >50 ms: %d (of %lld)\n",
                 double(busy.worstNs) / 1e6, busy.over16, busy.over50, static_cast<long long>(busy.ticks));
-    std::printf("  log panel repaints: %.1f/s (platform %s); boxes shown: %d\n", paints / streamWall,
-                qPrintable(QGuiApplication::platformName()), prompter.boxes);
+    std::printf("  log panel repaints: %.1f/s; boxes shown: %d\n", paints / streamWall, prompter.boxes);
     ::close(slave);
     ::close(master);
     return 0;
