@@ -118,6 +118,8 @@ private Q_SLOTS:
     void savesStayAllowedAcrossReconnect();
     void keyFilter_data();
     void keyFilter();
+    void keysWithModifiers_data();
+    void keysWithModifiers();
     void spaceMovesOn();
     void maximumLengths();
     void manualEntry();
@@ -441,6 +443,51 @@ void TstSettingsWindow::keyFilter()
         QTest::keyClick(w, Qt::Key_Backspace);
     QCOMPARE(text(), QString());
     QCOMPARE(f.prompter.takeTexts(), QStringList());
+}
+
+void TstSettingsWindow::keysWithModifiers_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("after"); // what the field holds, "1" before
+    QTest::addColumn<bool>("refused");
+    const int ctrl = Qt::ControlModifier, alt = Qt::AltModifier, meta = Qt::MetaModifier;
+    const int shift = Qt::ShiftModifier;
+    // Keys that type a character go through the filter whatever is held with them.
+    QTest::newRow("Alt+a") << u"Edit_IP1"_s << int(Qt::Key_A) << alt << u"1"_s << true;
+    QTest::newRow("Ctrl+Alt+b (AltGr)") << u"Edit_IP1"_s << int(Qt::Key_B) << (ctrl | alt) << u"1"_s << true;
+    QTest::newRow("Super+c") << u"Edit_IP1"_s << int(Qt::Key_C) << meta << u"1"_s << true;
+    QTest::newRow("Shift+Alt+-") << u"Edit_IP1"_s << int(Qt::Key_Minus) << (shift | alt) << u"1"_s << true;
+    QTest::newRow("Alt+x in a combo box")
+        << u"CB_Server_ExpTime"_s << int(Qt::Key_X) << alt << u"1"_s << true;
+    QTest::newRow("Alt+5") << u"Edit_IP1"_s << int(Qt::Key_5) << alt << u"15"_s << false;
+    QTest::newRow("keypad 7") << u"Edit_IP1"_s << int(Qt::Key_7) << int(Qt::KeypadModifier) << u"17"_s
+                              << false;
+    // Shortcuts and navigation type nothing and pass untouched.
+    QTest::newRow("Ctrl+a selects") << u"Edit_IP1"_s << int(Qt::Key_A) << ctrl << u"1"_s << false;
+    QTest::newRow("Ctrl+Shift+z") << u"Edit_IP1"_s << int(Qt::Key_Z) << (ctrl | shift) << u"1"_s << false;
+    QTest::newRow("Shift+Home") << u"Edit_IP1"_s << int(Qt::Key_Home) << shift << u"1"_s << false;
+}
+
+void TstSettingsWindow::keysWithModifiers()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, after);
+    QFETCH(bool, refused);
+    QWidget *w = f.control(field);
+    auto *combo = qobject_cast<QComboBox *>(w);
+    QLineEdit *edit = combo ? combo->lineEdit() : static_cast<QLineEdit *>(w);
+    edit->setText(u"1"_s);
+    edit->end(false);
+    w->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    // An editable combo box completes what was typed with the rest of an item, selected.
+    QCOMPARE(edit->hasSelectedText() && combo ? edit->text().left(edit->selectionStart()) : edit->text(),
+             after);
+    QCOMPARE(f.prompter.takeTexts(), refused ? QStringList{kDigitsOnly} : QStringList());
 }
 
 void TstSettingsWindow::spaceMovesOn()
