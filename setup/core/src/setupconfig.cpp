@@ -32,6 +32,7 @@ constexpr std::array<ConfigRow, 18> kTable{{
     {"Download_TCP"_L1, "IP4"_L1, "101"_L1, {}, "Edit_DL_Tcp_IP4"_L1},
     {"Download_TCP"_L1, "Port"_L1, "8071"_L1, {}, "Edit_DL_Tcp_Port"_L1},
 }};
+static_assert(kTable.size() == RowCount);
 
 QList<IniDocument::SectionOrder> tableOrder()
 {

@@ -1,6 +1,7 @@
 #include "r5setup/sidetools.h"
 
 #include <QDir>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -25,39 +26,69 @@ QString pythonProgram(Platform platform, const FindProgram &find)
     return u"python"_s;
 }
 
-QString terminalProgram(const FindProgram &find)
+QStringList terminalNames()
 {
-    // Both take "-e PROGRAM ARGS...": the Debian alternative first, then plain xterm.
-    for (const QString &name : {u"x-terminal-emulator"_s, u"xterm"_s}) {
-        const QString path = find(name);
-        if (!path.isEmpty())
-            return path;
-    }
-    return {};
+    return {u"x-terminal-emulator"_s, u"gnome-terminal"_s, u"konsole"_s, u"xfce4-terminal"_s, u"xterm"_s};
 }
 
-Launch httpServer(Platform platform, const QString &port, const QString &homeDir, const FindProgram &find)
+Launch Terminal::run(const QStringList &command, const QString &workingDir) const
 {
-    const QString python = pythonProgram(platform, find);
-    const QStringList server{u"-m"_s, u"http.server"_s, port};
+    // The terminals that hand the window to a running server process do not inherit the
+    // working folder, so they are given it.
+    const QString dir = QDir(workingDir).absolutePath();
+    if (name == u"gnome-terminal")
+        return {path, QStringList{u"--working-directory="_s + dir, u"--"_s} + command, workingDir};
+    if (name == u"konsole")
+        return {path, QStringList{u"--workdir"_s, dir, u"-e"_s} + command, workingDir};
+    if (name == u"xfce4-terminal")
+        return {path, QStringList{u"--working-directory="_s + dir, u"-x"_s} + command, workingDir};
+    // x-terminal-emulator and xterm: "-e PROGRAM ARGS...", the last option.
+    return {path, QStringList{u"-e"_s} + command, workingDir};
+}
+
+std::optional<Terminal> findTerminal(const FindProgram &find)
+{
+    for (const QString &name : terminalNames()) {
+        const QString path = find(name);
+        if (!path.isEmpty())
+            return Terminal{name, path};
+    }
+    return std::nullopt;
+}
+
+std::optional<Launch> httpServer(Platform platform, std::uint16_t port, const QString &homeDir,
+                                 const FindProgram &find)
+{
+    const QStringList server{pythonProgram(platform, find), u"-m"_s, u"http.server"_s, QString::number(port)};
     if (platform == Platform::Windows)
-        return {u"cmd.exe"_s, QStringList{u"/K"_s, python} + server, homeDir};
-    const QString terminal = terminalProgram(find);
-    if (terminal.isEmpty())
-        return {python, server, homeDir};
-    return {terminal, QStringList{u"-e"_s, python} + server, homeDir};
+        return Launch{u"cmd.exe"_s, QStringList{u"/K"_s} + server, homeDir};
+    const std::optional<Terminal> terminal = findTerminal(find);
+    if (!terminal)
+        return std::nullopt;
+    // A fixed script that takes the server as its arguments: when the server ends, its last
+    // words stay on screen above a shell prompt, as /K leaves them.
+    const QStringList holding{u"/bin/sh"_s, u"-c"_s, u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s, u"sh"_s};
+    return terminal->run(holding + server, homeDir);
 }
 
 std::optional<Launch> ping(Platform platform, const QString &address, const FindProgram &find)
 {
     if (platform == Platform::Windows)
         return Launch{u"cmd.exe"_s, {u"/C"_s, u"ping"_s, address, u"-t"_s}, u"C:\\"_s};
-    const QString terminal = terminalProgram(find);
-    if (terminal.isEmpty())
+    const std::optional<Terminal> terminal = findTerminal(find);
+    if (!terminal)
         return std::nullopt;
     // Linux ping runs until stopped; "--" keeps a pasted address that starts with "-" from
     // being read as an option.
-    return Launch{terminal, {u"-e"_s, u"ping"_s, u"--"_s, address}, QDir::rootPath()};
+    return terminal->run({u"ping"_s, u"--"_s, address}, QDir::rootPath());
+}
+
+bool pingAddressAllowed(Platform platform, QStringView address)
+{
+    if (platform != Platform::Windows)
+        return true;
+    return std::all_of(address.begin(), address.end(),
+                       [](QChar c) { return (c >= u'0' && c <= u'9') || c == u'.'; });
 }
 
 QString wanAddress(const QStringList &octets)
@@ -82,5 +113,19 @@ Launch simulator(Platform platform, const QString &workingDir, const QString &pr
     }
     return {here, {}, workingDir};
 }
+
+namespace text {
+
+QString noTerminal()
+{
+    return u"터미널 프로그램을 찾을 수 없습니다. (%1)"_s.arg(terminalNames().join(u", "_s));
+}
+
+QString noTerminalLine()
+{
+    return u"No terminal program found (looked for %1)"_s.arg(terminalNames().join(u", "_s));
+}
+
+} // namespace text
 
 } // namespace r5setup::tools

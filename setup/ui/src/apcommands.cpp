@@ -61,7 +61,7 @@ void ApCommands::Btn_Set_CurrentAPClick()
     ApPage &page = m_window.apPage();
     const QString ssid = page.ssidEdit()->text();
     if (const auto refusal = settings::checkSsid(ssid)) {
-        showRefusal(m_window.prompter(), &m_window, *refusal);
+        showRefusal(m_window.prompter(), &m_window, *refusal, {page.ssidEdit()});
         return;
     }
     if (!m_window.prompter().askYesNo(&m_window, {}, settings::text::apQuestion()))

@@ -5,6 +5,7 @@
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/logpanel.h"
+#include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QComboBox>
@@ -22,18 +23,6 @@ template <class... Ts> struct Overloaded : Ts...
     using Ts::operator()...;
 };
 
-// The flash fields live on the maintenance page, which owns their kind of control; the text
-// goes in whichever kind it is.
-void setFieldText(QWidget *field, const QString &text)
-{
-    if (auto *edit = qobject_cast<QLineEdit *>(field))
-        form::showText(edit, text);
-    else if (auto *combo = qobject_cast<QComboBox *>(field); combo && combo->isEditable())
-        form::showText(combo, text);
-    else if (combo)
-        combo->setCurrentText(text);
-}
-
 } // namespace
 
 DeviceView::DeviceView(MainWindow &window) : QObject(&window), m_window(window)
@@ -44,9 +33,6 @@ DeviceView::DeviceView(MainWindow &window) : QObject(&window), m_window(window)
     ApPage &ap = window.apPage();
     for (QPushButton *query : {ap.searchButton(), ap.currentApButton(), ap.rssiButton()})
         connect(query, &QPushButton::clicked, this, [this, query] { Btn_Get_CurrentAPClick(query); });
-
-    m_flashInterval = window.findChild<QWidget *>(u"Edit_FlashSaveInt"_s);
-    m_flashDelay = window.findChild<QWidget *>(u"Edit_FlashSaveDelay"_s);
 }
 
 void DeviceView::ComPortEnvBoardRxChar()
@@ -106,8 +92,8 @@ void DeviceView::showStatus(const r5::protocol::StatusView &view)
     m_automaticRequests = 0;
     m_window.setStatusQueried();
     m_window.defaultPage().showStatus(view);
-    setFieldText(m_flashInterval, view.flashInterval);
-    setFieldText(m_flashDelay, view.flashDelay);
+    form::showText(m_window.maintenancePage().flashInterval(), view.flashInterval);
+    form::showText(m_window.maintenancePage().flashDelay(), view.flashDelay);
     m_window.defaultPage().enableStatusPanels();
 }
 

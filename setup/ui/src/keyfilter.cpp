@@ -25,8 +25,9 @@ bool KeyFilter::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
-    // Shortcuts (copy, paste, select all) are not typing.
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    // Shortcuts (copy, paste, select all) and navigation type nothing and pass untouched;
+    // whatever types a character meets the rule, with any modifier held.
+    if (!entry::insertsText(key->text(), key->modifiers()))
         return false;
     if (key->key() == Qt::Key_Space && m_spaceMovesOn.contains(watched)) {
         if (QWidget *next = nextTabStop(static_cast<QWidget *>(watched)))

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -98,10 +99,14 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     connect(m_link, &SerialLink::transmitted, m_top->txLed, &Led::flash);
     connect(m_link, &SerialLink::rxChar, m_top->rxLed, &Led::flash);
 
-    if (auto *status = findChild<QPushButton *>(u"Btn_CurrentStatus"_s))
-        connect(status, &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
+    connect(m_defaultPage->statusButton(), &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
     connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
-    new SideTools(*this); // after the pages: it finds its buttons on them
+    const std::array<QLineEdit *, 4> &wan = m_defaultPage->ipEdits();
+    new SideTools(*this, {m_maintenancePage->startServerButton(), m_maintenancePage->testServerButton(),
+                          m_defaultPage->pingButton(), m_maintenancePage->simulatorButton(),
+                          m_maintenancePage->httpServerPort(), m_maintenancePage->homeDir(), wan});
+    m_connectedSet = m_defaultPage->connectedControls() + m_apPage->connectedControls() +
+                     m_maintenancePage->connectedControls();
     m_deviceView = new DeviceView(*this);
     new SettingsCommands(*this);
     new ApCommands(*this); // after the device view: its timer runs the view's query handler
@@ -153,13 +158,23 @@ void MainWindow::FormActivate()
         log(text::configNotRead(configFilePath(), notRead));
     m_link->setSettings(withConfigTexts(m_link->settings(), values[RowComPort], values[RowBaudRate],
                                         values[RowDataBits], values[RowStopBits], values[RowParity]));
-    const auto table = configTable();
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table[i].control.isEmpty())
-            continue;
-        if (auto *edit = findChild<QLineEdit *>(table[i].control))
-            edit->setText(values[qsizetype(i)]);
+    for (const auto &[row, edit] : configFields())
+        edit->setText(values[row]);
+}
+
+QList<std::pair<int, QLineEdit *>> MainWindow::configFields() const
+{
+    const MaintenancePage &m = *m_maintenancePage;
+    QList<std::pair<int, QLineEdit *>> fields{{RowHttpPort, m.httpServerPort()},
+                                              {RowHomeDir, m.homeDir()},
+                                              {RowDownloadPort, m.downloadPort()},
+                                              {RowDownloadFile, m.downloadFile()},
+                                              {RowTcpPort, m.tcpPort()}};
+    for (int i = 0; i < 4; ++i) {
+        fields.append({RowDownloadIp1 + i, m.downloadIpEdits()[std::size_t(i)]});
+        fields.append({RowTcpIp1 + i, m.tcpIpEdits()[std::size_t(i)]});
     }
+    return fields;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -172,13 +187,8 @@ void MainWindow::FormClose()
 {
     ConfigValues values = defaultConfig();
     values[RowComPort] = m_link->settings().portName;
-    const auto table = configTable();
-    for (std::size_t i = 0; i < table.size(); ++i) {
-        if (table[i].control.isEmpty())
-            continue;
-        if (const auto *edit = findChild<QLineEdit *>(table[i].control))
-            values[qsizetype(i)] = edit->text();
-    }
+    for (const auto &[row, edit] : configFields())
+        values[row] = edit->text();
     const SaveResult saved = saveConfigFile(configFilePath(), values);
     if (!saved.ok()) {
         const QString line = text::configNotSaved(configFilePath(), saved.error);
@@ -197,13 +207,10 @@ void MainWindow::setLinkState(LinkState state)
     m_top->exit->setEnabled(row.exit);
     if (!row.connectedSet) {
         // Unchecking stops the automatic RSSI query with the connection.
-        if (auto *autoCheck = findChild<QCheckBox *>(kRssiAutoCheck))
-            autoCheck->setChecked(false);
+        m_apPage->autoQueryCheck()->setChecked(false);
     }
-    for (const QLatin1StringView name : connectedSet()) {
-        if (auto *w = findChild<QWidget *>(name))
-            w->setEnabled(row.connectedSet);
-    }
+    for (QWidget *w : std::as_const(m_connectedSet))
+        w->setEnabled(row.connectedSet);
 }
 
 void MainWindow::ButtonStartClick()
@@ -277,11 +284,10 @@ void MainWindow::Btn_CurrentStatusClick()
 void MainWindow::Btn_SWInfoClick()
 {
     // Made on first use; it copies the version shown then.
-    auto *info = findChild<InfoForm *>();
-    if (!info)
-        info = new InfoForm(launcher(), m_top->version->text(), this);
-    info->setWindowModality(Qt::ApplicationModal);
-    info->show();
+    if (!m_info)
+        m_info = new InfoForm(launcher(), m_top->version->text(), this);
+    m_info->setWindowModality(Qt::ApplicationModal);
+    m_info->show();
 }
 
 void MainWindow::ComPortEnvBoardError(LineErrors errors)

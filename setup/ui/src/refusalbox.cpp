@@ -6,7 +6,8 @@
 
 namespace r5setup {
 
-void showRefusal(r5::Prompter &prompter, QWidget *window, const maint::Refusal &refusal)
+void showRefusal(r5::Prompter &prompter, QWidget *window, const maint::Refusal &refusal,
+                 std::initializer_list<QWidget *> fields)
 {
     if (refusal.conversion)
         prompter.error(window, refusal.message);
@@ -14,8 +15,13 @@ void showRefusal(r5::Prompter &prompter, QWidget *window, const maint::Refusal &
         prompter.message(window, r5::Prompter::Icon::None, {}, refusal.message);
     if (refusal.focus.isEmpty())
         return;
-    if (auto *field = window->findChild<QWidget *>(refusal.focus))
-        field->setFocus(Qt::OtherFocusReason);
+    for (QWidget *field : fields) {
+        if (field->objectName() == refusal.focus) {
+            field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    Q_ASSERT_X(false, "showRefusal", "the refusal names a field the command did not read");
 }
 
 } // namespace r5setup

@@ -39,7 +39,10 @@ SettingsCommands::SettingsCommands(MainWindow &window) : QObject(&window), m_win
 bool SettingsCommands::confirmed(const settings::Refusal &refusal, bool passed, const QString &question)
 {
     if (!passed) {
-        showRefusal(m_window.prompter(), &m_window, refusal);
+        const DefaultPage &page = m_window.defaultPage();
+        const auto &times = page.throughputTimes();
+        showRefusal(m_window.prompter(), &m_window, refusal,
+                    {page.serverPort(), page.expiryTime(), times[0], times[1], times[2], times[3], times[4]});
         return false;
     }
     return m_window.prompter().askYesNo(&m_window, {}, question);

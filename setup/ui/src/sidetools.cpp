@@ -14,29 +14,30 @@ using namespace Qt::StringLiterals;
 
 namespace r5setup {
 
-SideTools::SideTools(MainWindow &window)
-    : QObject(&window), m_window(window), m_lookup(std::make_unique<SystemLocalAddress>()),
+SideTools::SideTools(MainWindow &window, const Controls &controls)
+    : QObject(&window), m_window(window), m_controls(controls),
+      m_lookup(std::make_unique<SystemLocalAddress>()),
       m_programFolder(QCoreApplication::applicationDirPath())
 {
     setObjectName(u"SideTools"_s);
-    const std::pair<const char16_t *, void (SideTools::*)()> buttons[] = {
-        {u"Btn_StartSvr", &SideTools::Btn_StartSvrClick},
-        {u"Btn_TestHttpServer", &SideTools::Btn_TestHttpServerClick},
-        {u"Btn_ping", &SideTools::Btn_pingClick},
-        {u"Btn_simulator", &SideTools::Btn_simulatorClick},
-    };
-    for (const auto &[name, slot] : buttons) {
-        if (auto *button = window.findChild<QPushButton *>(QString::fromUtf16(name)))
-            connect(button, &QPushButton::clicked, this, slot);
-    }
+    connect(controls.startServer, &QPushButton::clicked, this, &SideTools::Btn_StartSvrClick);
+    connect(controls.testServer, &QPushButton::clicked, this, &SideTools::Btn_TestHttpServerClick);
+    connect(controls.ping, &QPushButton::clicked, this, &SideTools::Btn_pingClick);
+    connect(controls.simulator, &QPushButton::clicked, this, &SideTools::Btn_simulatorClick);
 }
 
 SideTools::~SideTools() = default;
 
-QString SideTools::text(const QString &control) const
+tools::FindProgram SideTools::findProgram() const
 {
-    const auto *edit = m_window.findChild<QLineEdit *>(control);
-    return edit ? edit->text() : QString();
+    const r5::Launcher &launcher = m_window.launcher();
+    return [&launcher](const QString &name) { return launcher.findExecutable(name); };
+}
+
+void SideTools::noTerminal()
+{
+    m_window.prompter().message(&m_window, r5::Prompter::Icon::Warning, {}, tools::text::noTerminal());
+    m_window.log(tools::text::noTerminalLine());
 }
 
 bool SideTools::start(const tools::Launch &launch)
@@ -46,34 +47,43 @@ bool SideTools::start(const tools::Launch &launch)
 
 void SideTools::Btn_StartSvrClick()
 {
-    const QString port = text(u"Edit_HttpSvr_Port"_s);
-    const maint::Checked<std::uint16_t> checked = maint::checkHttpServerPort(port);
+    const maint::Checked<std::uint16_t> checked = maint::checkHttpServerPort(m_controls.serverPort->text());
     if (!checked) {
         showRefusal(m_window.prompter(), &m_window, checked.refusal);
         return;
     }
+    // The command line takes the number read, never the field's text.
+    const QString port = QString::number(*checked.value);
+    const std::optional<tools::Launch> launch =
+        tools::httpServer(m_platform, *checked.value, m_controls.homeDir->text(), findProgram());
+    if (!launch) {
+        noTerminal();
+        return;
+    }
     m_window.log(maint::text::httpServerLine(localAddress(*m_lookup), port));
-    const r5::Launcher &launcher = m_window.launcher();
-    start(tools::httpServer(m_platform, port, text(u"Edit_HomeDir"_s),
-                            [&launcher](const QString &name) { return launcher.findExecutable(name); }));
+    start(*launch);
 }
 
 void SideTools::Btn_TestHttpServerClick()
 {
-    m_window.launcher().openUrl(tools::serverUrl(localAddress(*m_lookup), text(u"Edit_HttpSvr_Port"_s)));
+    m_window.launcher().openUrl(tools::serverUrl(localAddress(*m_lookup), m_controls.serverPort->text()));
 }
 
 void SideTools::Btn_pingClick()
 {
     QStringList octets;
-    for (int i = 1; i <= 4; ++i)
-        octets.append(text(u"Edit_IP"_s + QString::number(i)));
+    for (const QLineEdit *octet : m_controls.wan)
+        octets.append(octet->text());
     const QString address = tools::wanAddress(octets);
-    const r5::Launcher &launcher = m_window.launcher();
-    const std::optional<tools::Launch> launch = tools::ping(
-        m_platform, address, [&launcher](const QString &name) { return launcher.findExecutable(name); });
-    if (!launch)
+    if (!tools::pingAddressAllowed(m_platform, address)) {
+        m_window.prompter().message(&m_window, r5::Prompter::Icon::None, {}, maint::text::octetRange());
         return;
+    }
+    const std::optional<tools::Launch> launch = tools::ping(m_platform, address, findProgram());
+    if (!launch) {
+        noTerminal();
+        return;
+    }
     start(*launch);
     m_window.log(maint::text::pingLine(address));
 }

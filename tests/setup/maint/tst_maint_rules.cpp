@@ -4,6 +4,7 @@
 #include "r5setup/maintenancerules.h"
 #include "r5setup/sidetools.h"
 
+#include <QDir>
 #include <QHash>
 #include <QSet>
 #include <QTest>
@@ -247,66 +248,97 @@ void TstMaintRules::httpServerLaunch_data()
 {
     QTest::addColumn<Platform>("platform");
     QTest::addColumn<QStringList>("onPath");
-    QTest::addColumn<Launch>("launch");
+    QTest::addColumn<std::optional<Launch>>("launch");
     const QStringList server{u"-m"_s, u"http.server"_s, u"8070"_s};
-    QTest::newRow("windows") << Platform::Windows << QStringList{u"python"_s}
-                             << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python"_s} + server,
-                                       u"./KorviaFW"_s};
+    const auto windows = [&](const QString &python) {
+        return std::optional<Launch>(
+            Launch{u"cmd.exe"_s, QStringList{u"/K"_s, python} + server, u"./KorviaFW"_s});
+    };
+    QTest::newRow("windows") << Platform::Windows << QStringList{u"python"_s} << windows(u"python"_s);
     QTest::newRow("windows, python3 only")
-        << Platform::Windows << QStringList{u"python3"_s}
-        << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python3"_s} + server, u"./KorviaFW"_s};
+        << Platform::Windows << QStringList{u"python3"_s} << windows(u"python3"_s);
     QTest::newRow("windows, no python: the console says so")
-        << Platform::Windows << QStringList{}
-        << Launch{u"cmd.exe"_s, QStringList{u"/K"_s, u"python"_s} + server, u"./KorviaFW"_s};
-    QTest::newRow("linux terminal, python3 only")
-        << Platform::Linux << QStringList{u"x-terminal-emulator"_s, u"python3"_s}
-        << Launch{u"/bin/x-terminal-emulator"_s, QStringList{u"-e"_s, u"/bin/python3"_s} + server,
-                  u"./KorviaFW"_s};
+        << Platform::Windows << QStringList{} << windows(u"python"_s);
+
+    // Each terminal takes the command its own way; the server runs under a fixed script that
+    // leaves a shell in the window when it ends, with the field's number as an argument.
+    const QString home = QDir::currentPath() + u"/KorviaFW"_s;
+    const auto linux = [&](const QString &terminal, const QStringList &options, const QString &python) {
+        return std::optional<Launch>(
+            Launch{u"/bin/"_s + terminal,
+                   options +
+                       QStringList{u"/bin/sh"_s, u"-c"_s, u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s, u"sh"_s,
+                                   u"/bin/"_s + python} +
+                       server,
+                   u"./KorviaFW"_s});
+    };
+    QTest::newRow("linux, the Debian alternative first")
+        << Platform::Linux
+        << QStringList{u"xterm"_s, u"konsole"_s, u"gnome-terminal"_s, u"x-terminal-emulator"_s, u"python3"_s}
+        << linux(u"x-terminal-emulator"_s, {u"-e"_s}, u"python3"_s);
     QTest::newRow("linux, python preferred")
         << Platform::Linux << QStringList{u"x-terminal-emulator"_s, u"python"_s, u"python3"_s}
-        << Launch{u"/bin/x-terminal-emulator"_s, QStringList{u"-e"_s, u"/bin/python"_s} + server,
-                  u"./KorviaFW"_s};
+        << linux(u"x-terminal-emulator"_s, {u"-e"_s}, u"python"_s);
+    QTest::newRow("linux, gnome-terminal")
+        << Platform::Linux << QStringList{u"gnome-terminal"_s, u"xterm"_s, u"python3"_s}
+        << linux(u"gnome-terminal"_s, {u"--working-directory="_s + home, u"--"_s}, u"python3"_s);
+    QTest::newRow("linux, konsole") << Platform::Linux << QStringList{u"konsole"_s, u"xterm"_s, u"python3"_s}
+                                    << linux(u"konsole"_s, {u"--workdir"_s, home, u"-e"_s}, u"python3"_s);
+    QTest::newRow("linux, xfce4-terminal")
+        << Platform::Linux << QStringList{u"xfce4-terminal"_s, u"xterm"_s, u"python3"_s}
+        << linux(u"xfce4-terminal"_s, {u"--working-directory="_s + home, u"-x"_s}, u"python3"_s);
     QTest::newRow("linux, xterm") << Platform::Linux << QStringList{u"xterm"_s, u"python3"_s}
-                                  << Launch{u"/bin/xterm"_s, QStringList{u"-e"_s, u"/bin/python3"_s} + server,
-                                            u"./KorviaFW"_s};
-    QTest::newRow("linux, no terminal: detached python3")
-        << Platform::Linux << QStringList{u"python3"_s} << Launch{u"/bin/python3"_s, server, u"./KorviaFW"_s};
+                                  << linux(u"xterm"_s, {u"-e"_s}, u"python3"_s);
+    QTest::newRow("linux, no terminal: nothing unseen is started")
+        << Platform::Linux << QStringList{u"python3"_s} << std::optional<Launch>();
 }
 
 void TstMaintRules::httpServerLaunch()
 {
     QFETCH(Platform, platform);
     QFETCH(QStringList, onPath);
-    QFETCH(Launch, launch);
+    QFETCH(std::optional<Launch>, launch);
     QHash<QString, QString> programs;
     for (const QString &name : onPath)
         programs.insert(name, u"/bin/"_s + name);
-    QCOMPARE(tools::httpServer(platform, u"8070"_s, u"./KorviaFW"_s, path(programs)), launch);
+    QCOMPARE(tools::httpServer(platform, 8070, u"./KorviaFW"_s, path(programs)), launch);
 }
 
 void TstMaintRules::pingLaunch_data()
 {
     QTest::addColumn<Platform>("platform");
-    QTest::addColumn<bool>("terminal");
+    QTest::addColumn<QString>("terminal");
     QTest::addColumn<std::optional<Launch>>("launch");
-    QTest::newRow("windows") << Platform::Windows << false
+    QTest::newRow("windows") << Platform::Windows << QString()
                              << std::optional<Launch>(Launch{
                                     u"cmd.exe"_s, {u"/C"_s, u"ping"_s, u"127.0.0.7"_s, u"-t"_s}, u"C:\\"_s});
-    QTest::newRow("linux") << Platform::Linux << true
+    QTest::newRow("linux") << Platform::Linux << u"x-terminal-emulator"_s
                            << std::optional<Launch>(Launch{u"/usr/bin/x-terminal-emulator"_s,
                                                            {u"-e"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s},
                                                            u"/"_s});
-    QTest::newRow("linux without a terminal") << Platform::Linux << false << std::optional<Launch>();
+    QTest::newRow("linux, gnome-terminal")
+        << Platform::Linux << u"gnome-terminal"_s
+        << std::optional<Launch>(
+               Launch{u"/usr/bin/gnome-terminal"_s,
+                      {u"--working-directory=/"_s, u"--"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s},
+                      u"/"_s});
+    QTest::newRow("linux, xfce4-terminal")
+        << Platform::Linux << u"xfce4-terminal"_s
+        << std::optional<Launch>(
+               Launch{u"/usr/bin/xfce4-terminal"_s,
+                      {u"--working-directory=/"_s, u"-x"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s},
+                      u"/"_s});
+    QTest::newRow("linux without a terminal") << Platform::Linux << QString() << std::optional<Launch>();
 }
 
 void TstMaintRules::pingLaunch()
 {
     QFETCH(Platform, platform);
-    QFETCH(bool, terminal);
+    QFETCH(QString, terminal);
     QFETCH(std::optional<Launch>, launch);
     QHash<QString, QString> programs;
-    if (terminal)
-        programs.insert(u"x-terminal-emulator"_s, u"/usr/bin/x-terminal-emulator"_s);
+    if (!terminal.isEmpty())
+        programs.insert(terminal, u"/usr/bin/"_s + terminal);
     const QString address = tools::wanAddress({u"127"_s, u"0"_s, u"0"_s, u"7"_s});
     QCOMPARE(address, u"127.0.0.7"_s);
     QCOMPARE(tools::ping(platform, address, path(programs)), launch);

@@ -24,22 +24,8 @@ Q_DECLARE_METATYPE(r5setup::tools::Platform)
 
 namespace {
 
-const QString kStamp = u"[10:20:30]  "_s;
 const QStringList kHiddenPanels{u"Panel_Info_Flash"_s, u"Panel_Info_FW_Http"_s, u"Panel_Info_test"_s,
                                 u"Panel_Info_FW_Tcp"_s};
-
-QByteArray hex(const char *spaced)
-{
-    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
-}
-
-QStringList stamped(const QStringList &lines)
-{
-    QStringList out;
-    for (const QString &l : lines)
-        out.append(kStamp + l);
-    return out;
-}
 
 // The address lookup of the tests: no name query leaves the machine.
 class FixedAddress final : public LocalAddress
@@ -81,51 +67,22 @@ private Q_SLOTS:
 
 private:
     void openAdmin();
-    // Proves nothing went out before: the next bytes on the line are a status request.
-    void nothingSent();
-    QStringList newLines();
 
     MaintFixture f;
-    std::unique_ptr<r5::test::Pty> m_pty;
-    qsizetype m_seenLines = 0;
 };
 
 void TstMaintWindow::init()
 {
-    m_pty = std::make_unique<r5::test::Pty>();
-    QVERIFY(m_pty->isValid());
-    QVERIFY(f.prepare(m_pty->slavePath()));
-    f.prompter.reset();
-    f.launcher = {};
-    f.makeWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    QVERIFY(f.connectLink());
+    f.open();
+    if (QTest::currentTestFailed())
+        return;
     f.window->pageControl().setCurrentIndex(2);
-    m_seenLines = f.panel().size();
+    f.newLines();
 }
 
 void TstMaintWindow::cleanup()
 {
-    f.finish();
-    m_pty.reset();
-    QCOMPARE(f.prompter.unexpected(), QStringList());
-    QCOMPARE(f.prompter.pending(), 0);
-    QCOMPARE(f.prompter.unusedAnswers(), 0);
-}
-
-QStringList TstMaintWindow::newLines()
-{
-    const QStringList all = f.panel();
-    const QStringList fresh = all.mid(m_seenLines);
-    m_seenLines = all.size();
-    return fresh;
-}
-
-void TstMaintWindow::nothingSent()
-{
-    f.window->Btn_CurrentStatusClick();
-    QCOMPARE(m_pty->readAtLeast(5).toHex(' '), hex("7E 05 41 50 FE").toHex(' '));
-    newLines();
+    f.close();
 }
 
 void TstMaintWindow::openAdmin()
@@ -214,10 +171,10 @@ void TstMaintWindow::requests()
     }
     if (!question.isEmpty())
         f.prompter.answerYes();
-    newLines();
+    f.newLines();
     f.click(button);
 
-    QCOMPARE(m_pty->readAtLeast(int(frame.size())).toHex(' '), frame.toHex(' '));
+    QCOMPARE(f.pty->readAtLeast(int(frame.size())).toHex(' '), frame.toHex(' '));
     const QList<Box> boxes = f.prompter.takeBoxes();
     if (question.isEmpty()) {
         QCOMPARE(boxes.size(), 0);
@@ -227,7 +184,7 @@ void TstMaintWindow::requests()
         QCOMPARE(boxes[0].text, question);
     }
     if (!lines.isEmpty())
-        QCOMPARE(newLines(), stamped(lines));
+        QCOMPARE(f.newLines(), stamped(lines));
 }
 
 void TstMaintWindow::noSendsNothing_data()
@@ -245,8 +202,8 @@ void TstMaintWindow::noSendsNothing()
     f.prompter.answerNo();
     f.click(button);
     QCOMPARE(f.prompter.takeBoxes().size(), 1);
-    QCOMPARE(newLines(), QStringList());
-    nothingSent();
+    QCOMPARE(f.newLines(), QStringList());
+    f.nothingSent();
 }
 
 void TstMaintWindow::refusals_data()
@@ -288,29 +245,29 @@ void TstMaintWindow::refusals()
         else
             f.setText(name, pair.section(u'=', 1));
     }
-    newLines();
+    f.newLines();
     f.click(button);
     const QList<Box> boxes = f.prompter.takeBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].text, message);
     QCOMPARE(boxes[0].icon, toolkitError ? r5::Prompter::Icon::Critical : r5::Prompter::Icon::None);
     QCOMPARE(QApplication::focusWidget(), f.control(focus.isEmpty() ? button : focus));
-    QCOMPARE(newLines(), QStringList());
-    nothingSent();
+    QCOMPARE(f.newLines(), QStringList());
+    f.nothingSent();
 }
 
 void TstMaintWindow::portClosedAfterConfirmation()
 {
     f.click(u"ButtonStop"_s);
-    newLines();
+    f.newLines();
     // The button is disabled now; the handler itself still asks first and only then finds the
     // port closed.
     f.prompter.answerYes();
     f.window->maintenancePage().Btn_SystemRebootClick();
     QCOMPARE(f.prompter.takeTexts(), (QStringList{u"System Reboot을 진행하시겠습니까?? "_s,
                                                   u"단말기의 Serial Port 상태를 확인하십시오."_s}));
-    QCOMPARE(newLines(), stamped({u"Send Command to Korvia R5200TX... "_s,
-                                  u"단말기의 Serial Port 상태를 확인하십시오."_s}));
+    QCOMPARE(f.newLines(), stamped({u"Send Command to Korvia R5200TX... "_s,
+                                    u"단말기의 Serial Port 상태를 확인하십시오."_s}));
 }
 
 void TstMaintWindow::sideTools_data()
@@ -319,41 +276,65 @@ void TstMaintWindow::sideTools_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("onPath");
     QTest::addColumn<bool>("sockets");      // false: the network layer is unavailable
+    QTest::addColumn<QStringList>("fields"); // Edit_IP1 and Edit_HttpSvr_Port as typed or pasted
     QTest::addColumn<QStringList>("start"); // program, then arguments; last: working folder
     QTest::addColumn<QString>("url");
     QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("box");
 
     const QStringList linuxPath{u"x-terminal-emulator"_s, u"python3"_s};
+    const QStringList typed{u"127"_s, u"8070"_s};
+    const QString noTerminal =
+        u"터미널 프로그램을 찾을 수 없습니다. (x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm)"_s;
+    const QString noTerminalLine =
+        u"No terminal program found (looked for x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm)"_s;
     QTest::newRow("HTTP server, Windows")
-        << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true
+        << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true << typed
         << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
                        u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s};
+        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
+    QTest::newRow("HTTP server, Windows, port pasted with a sign")
+        << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true
+        << QStringList{u"127"_s, u"+8070"_s}
+        << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
+                       u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
+        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
     QTest::newRow("HTTP server, Linux, python3 only")
-        << tools::Platform::Linux << u"Btn_StartSvr"_s << linuxPath << true
+        << tools::Platform::Linux << u"Btn_StartSvr"_s << linuxPath << true << typed
         << QStringList{u"/usr/bin/x-terminal-emulator"_s,
                        u"-e"_s,
+                       u"/bin/sh"_s,
+                       u"-c"_s,
+                       u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s,
+                       u"sh"_s,
                        u"/usr/bin/python3"_s,
                        u"-m"_s,
                        u"http.server"_s,
                        u"8070"_s,
                        u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s};
+        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
     QTest::newRow("HTTP server, Linux, no terminal")
-        << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false
-        << QStringList{u"/usr/bin/python3"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.1:8070]"_s};
+        << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false << typed
+        << QStringList() << QString() << QStringList{noTerminalLine} << noTerminal;
     QTest::newRow("connection test, sockets unavailable")
-        << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << QStringList()
-        << u"http://127.0.0.1:8070"_s << QStringList();
+        << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << typed
+        << QStringList() << u"http://127.0.0.1:8070"_s << QStringList() << QString();
     QTest::newRow("ping, Windows") << tools::Platform::Windows << u"Btn_ping"_s << QStringList() << true
-                                   << QStringList{u"cmd.exe"_s,  u"/C"_s, u"ping"_s,
-                                                  u"127.0.0.7"_s, u"-t"_s, u"C:\\"_s}
-                                   << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s};
+                                   << typed << QStringList{u"cmd.exe"_s,   u"/C"_s, u"ping"_s,
+                                                           u"127.0.0.7"_s, u"-t"_s, u"C:\\"_s}
+                                   << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s}
+                                   << QString();
+    QTest::newRow("ping, Windows, a command pasted into an octet")
+        << tools::Platform::Windows << u"Btn_ping"_s << QStringList() << true
+        << QStringList{u"1&calc"_s, u"8070"_s} << QStringList() << QString() << QStringList()
+        << u"0 ~ 255 정수만 입력 가능합니다."_s;
     QTest::newRow("ping, Linux")
-        << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true
+        << tools::Platform::Linux << u"Btn_ping"_s << linuxPath << true << typed
         << QStringList{u"/usr/bin/x-terminal-emulator"_s, u"-e"_s, u"ping"_s, u"--"_s, u"127.0.0.7"_s, u"/"_s}
-        << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s};
+        << QString() << QStringList{u"Starting ping test to [127.0.0.7]"_s} << QString();
+    QTest::newRow("ping, Linux, no terminal")
+        << tools::Platform::Linux << u"Btn_ping"_s << QStringList{u"python3"_s} << true << typed
+        << QStringList() << QString() << QStringList{noTerminalLine} << noTerminal;
 }
 
 void TstMaintWindow::sideTools()
@@ -362,9 +343,11 @@ void TstMaintWindow::sideTools()
     QFETCH(QString, button);
     QFETCH(QStringList, onPath);
     QFETCH(bool, sockets);
+    QFETCH(QStringList, fields);
     QFETCH(QStringList, start);
     QFETCH(QString, url);
     QFETCH(QStringList, lines);
+    QFETCH(QString, box);
 
     auto *side = f.window->findChild<SideTools *>();
     QVERIFY(side);
@@ -373,20 +356,13 @@ void TstMaintWindow::sideTools()
         std::make_unique<FixedAddress>(sockets ? std::optional<QString>(u"127.0.0.5"_s) : std::nullopt));
     for (const QString &name : onPath)
         f.launcher.executables.insert(name, u"/usr/bin/"_s + name);
-    // The WAN octets of the first page; made here where that page does not have them yet.
-    const QStringList wan{u"127"_s, u"0"_s, u"0"_s, u"7"_s};
-    for (int i = 0; i < 4; ++i) {
-        const QString name = u"Edit_IP"_s + QString::number(i + 1);
-        auto *edit = f.window->findChild<QLineEdit *>(name);
-        if (!edit) {
-            edit = new QLineEdit(f.window.get());
-            edit->setObjectName(name);
-        }
-        edit->setText(wan[i]);
-    }
+    const QStringList wan{fields[0], u"0"_s, u"0"_s, u"7"_s};
+    for (int i = 0; i < 4; ++i)
+        f.setText(u"Edit_IP"_s + QString::number(i + 1), wan[i]);
+    f.setText(u"Edit_HttpSvr_Port"_s, fields[1]);
     if (button == u"Btn_ping"_s)
         f.window->pageControl().setCurrentIndex(0);
-    newLines();
+    f.newLines();
     f.click(button);
 
     if (start.isEmpty()) {
@@ -399,7 +375,8 @@ void TstMaintWindow::sideTools()
         QCOMPARE(s.workingDir, start.last());
     }
     QCOMPARE(f.launcher.urls, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
-    QCOMPARE(newLines(), stamped(lines));
+    QCOMPARE(f.newLines(), stamped(lines));
+    QCOMPARE(f.prompter.takeTexts(), box.isEmpty() ? QStringList() : QStringList{box});
 }
 
 void TstMaintWindow::httpServerPortRefusedStartsNothing()
@@ -411,7 +388,7 @@ void TstMaintWindow::httpServerPortRefusedStartsNothing()
         QCOMPARE(f.prompter.takeTexts(), QStringList{message});
     }
     QCOMPARE(f.launcher.starts.size(), 0);
-    QCOMPARE(newLines(), QStringList());
+    QCOMPARE(f.newLines(), QStringList());
 }
 
 void TstMaintWindow::diSimulator()
@@ -426,7 +403,7 @@ void TstMaintWindow::diSimulator()
     };
 
     f.click(u"ButtonStop"_s); // always enabled
-    newLines();
+    f.newLines();
     // Nowhere: the start is tried in the working folder and fails without a word.
     f.launcher.succeed = false;
     f.click(u"Btn_simulator"_s);
@@ -447,7 +424,7 @@ void TstMaintWindow::diSimulator()
     for (const auto &start : std::as_const(f.launcher.starts))
         QCOMPARE(start.arguments, QStringList());
     QVERIFY(f.control(u"Btn_simulator"_s)->isEnabled());
-    QCOMPARE(newLines(), QStringList());
+    QCOMPARE(f.newLines(), QStringList());
 }
 
 void TstMaintWindow::keyFilter()
@@ -486,7 +463,7 @@ void TstMaintWindow::keyFilter()
     QTest::keyClicks(delay, u"5x"_s);
     QCOMPARE(delay->currentText(), u"5x"_s);
     QCOMPARE(f.prompter.pending(), 0);
-    nothingSent();
+    f.nothingSent();
 }
 
 void TstMaintWindow::spaceMovesToTheNextOctet()

@@ -21,7 +21,6 @@ using Box = r5::test::FakePrompter::Box;
 
 namespace {
 
-const QString kStamp = u"[10:20:30]  "_s;
 const QString kStatusFirst = u"[현재설정확인] 을 선행 해주기시 바랍니다."_s;
 const QString kDigitsOnly = u"숫자만 입력 가능합니다"_s;
 const QString kNetworkDelay = u"Network 환경에 따라 응답시간이 길어질수 있습니다.  잠시만 기다려 주십시오."_s;
@@ -31,11 +30,6 @@ const QString kDiQuestion = u"Digital Input 설정이 변경됩니다. 진행하
 const QString kApQuestion = u"AP 설정이 변경 저장되고 시스템이 Rebooting됩니다. 진행하시겠습니까?? "_s;
 const QByteArray kRssiQuery = QByteArray::fromHex("7E054A50FE");
 
-QByteArray hex(const char *spaced)
-{
-    return QByteArray::fromHex(QByteArray(spaced).replace(' ', ""));
-}
-
 // "TX 0x" + id + " : [" + size + "][" + each byte as two digits and "." + "]".
 QString txLine(const QByteArray &frame)
 {
@@ -44,14 +38,6 @@ QString txLine(const QByteArray &frame)
         dump += u"%1."_s.arg(uint(std::uint8_t(c)), 2, 16, QChar(u'0')).toUpper();
     const QString id = u"%1"_s.arg(uint(std::uint8_t(frame[2])), 2, 16, QChar(u'0')).toUpper();
     return u"TX 0x%1 : [%2][%3]"_s.arg(id).arg(frame.size()).arg(dump);
-}
-
-QStringList stamped(const QStringList &lines)
-{
-    QStringList out;
-    for (const QString &l : lines)
-        out.append(kStamp + l);
-    return out;
 }
 
 // A box seam that lets the test act while a question is open, as the event loop of a real box
@@ -118,6 +104,8 @@ private Q_SLOTS:
     void savesStayAllowedAcrossReconnect();
     void keyFilter_data();
     void keyFilter();
+    void keysWithModifiers_data();
+    void keysWithModifiers();
     void spaceMovesOn();
     void maximumLengths();
     void manualEntry();
@@ -130,57 +118,26 @@ private Q_SLOTS:
 private:
     void giveStatus();
     void setFields(const QStringList &pairs);
-    // Proves nothing went out before: the next bytes on the line are a status request.
-    void nothingSent();
-    QStringList newLines();
     QTimer *timer() const { return f.window->apPage().autoQueryTimer(); }
 
     MaintFixture f;
-    std::unique_ptr<r5::test::Pty> m_pty;
-    qsizetype m_seenLines = 0;
 };
 
 void TstSettingsWindow::init()
 {
-    m_pty = std::make_unique<r5::test::Pty>();
-    QVERIFY(m_pty->isValid());
-    QVERIFY(f.prepare(m_pty->slavePath()));
-    f.prompter.reset();
-    f.makeWindow();
-    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
-    QVERIFY(f.connectLink());
-    m_seenLines = f.panel().size();
+    f.open();
 }
 
 void TstSettingsWindow::cleanup()
 {
-    f.finish();
-    m_pty.reset();
-    QCOMPARE(f.prompter.unexpected(), QStringList());
-    QCOMPARE(f.prompter.pending(), 0);
-    QCOMPARE(f.prompter.unusedAnswers(), 0);
-}
-
-QStringList TstSettingsWindow::newLines()
-{
-    const QStringList all = f.panel();
-    const QStringList fresh = all.mid(m_seenLines);
-    m_seenLines = all.size();
-    return fresh;
+    f.close();
 }
 
 void TstSettingsWindow::giveStatus()
 {
-    QVERIFY(m_pty->write(testframes::Status().frame()));
+    QVERIFY(f.pty->write(testframes::Status().frame()));
     QTRY_VERIFY(f.window->statusQueried());
-    newLines();
-}
-
-void TstSettingsWindow::nothingSent()
-{
-    f.window->Btn_CurrentStatusClick();
-    QCOMPARE(m_pty->readAtLeast(5).toHex(' '), hex("7E 05 41 50 FE").toHex(' '));
-    newLines();
+    f.newLines();
 }
 
 void TstSettingsWindow::setFields(const QStringList &pairs)
@@ -285,9 +242,9 @@ void TstSettingsWindow::requests()
     f.prompter.answerYes();
     f.click(button);
 
-    QCOMPARE(m_pty->readAtLeast(int(frame.size())).toHex(' '), frame.toHex(' '));
+    QCOMPARE(f.pty->readAtLeast(int(frame.size())).toHex(' '), frame.toHex(' '));
     QCOMPARE(f.prompter.takeTexts(), QStringList{question});
-    QCOMPARE(newLines(), stamped(announced + QStringList{txLine(frame)}));
+    QCOMPARE(f.newLines(), stamped(announced + QStringList{txLine(frame)}));
 }
 
 void TstSettingsWindow::noSendsNothing_data()
@@ -311,8 +268,8 @@ void TstSettingsWindow::noSendsNothing()
     f.prompter.answerNo();
     f.click(button);
     QCOMPARE(f.prompter.takeTexts(), QStringList{question});
-    QCOMPARE(newLines(), QStringList());
-    nothingSent();
+    QCOMPARE(f.newLines(), QStringList());
+    f.nothingSent();
 }
 
 void TstSettingsWindow::refusals_data()
@@ -378,8 +335,8 @@ void TstSettingsWindow::refusals()
     QCOMPARE(boxes[0].text, message);
     QCOMPARE(boxes[0].icon == r5::Prompter::Icon::Critical, toolkitError);
     QCOMPARE(QApplication::focusWidget(), f.control(focus.isEmpty() ? button : focus));
-    QCOMPARE(newLines(), QStringList());
-    nothingSent();
+    QCOMPARE(f.newLines(), QStringList());
+    f.nothingSent();
 }
 
 void TstSettingsWindow::statusFirst()
@@ -389,8 +346,8 @@ void TstSettingsWindow::statusFirst()
         f.click(button);
         QCOMPARE(f.prompter.takeTexts(), QStringList{kStatusFirst});
     }
-    QCOMPARE(newLines(), QStringList());
-    nothingSent();
+    QCOMPARE(f.newLines(), QStringList());
+    f.nothingSent();
 }
 
 void TstSettingsWindow::savesStayAllowedAcrossReconnect()
@@ -403,7 +360,7 @@ void TstSettingsWindow::savesStayAllowedAcrossReconnect()
     f.click(u"Btn_Save_Config_DI"_s);
     QCOMPARE(f.prompter.takeTexts(), QStringList{kDiQuestion});
     // The fields still hold the status: 10, 20, 30, 40, 2550 and F, R, F, R, F.
-    QCOMPARE(m_pty->readAtLeast(23).toHex(' '),
+    QCOMPARE(f.pty->readAtLeast(23).toHex(' '),
              hex("7E 17 45 50 00 0A 00 14 00 1E 00 28 09 F6 00 00 46 52 46 52 46 46 FE").toHex(' '));
 }
 
@@ -443,6 +400,51 @@ void TstSettingsWindow::keyFilter()
     QCOMPARE(f.prompter.takeTexts(), QStringList());
 }
 
+void TstSettingsWindow::keysWithModifiers_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("after"); // what the field holds, "1" before
+    QTest::addColumn<bool>("refused");
+    const int ctrl = Qt::ControlModifier, alt = Qt::AltModifier, meta = Qt::MetaModifier;
+    const int shift = Qt::ShiftModifier;
+    // Keys that type a character go through the filter whatever is held with them.
+    QTest::newRow("Alt+a") << u"Edit_IP1"_s << int(Qt::Key_A) << alt << u"1"_s << true;
+    QTest::newRow("Ctrl+Alt+b (AltGr)") << u"Edit_IP1"_s << int(Qt::Key_B) << (ctrl | alt) << u"1"_s << true;
+    QTest::newRow("Super+c") << u"Edit_IP1"_s << int(Qt::Key_C) << meta << u"1"_s << true;
+    QTest::newRow("Shift+Alt+-") << u"Edit_IP1"_s << int(Qt::Key_Minus) << (shift | alt) << u"1"_s << true;
+    QTest::newRow("Alt+x in a combo box")
+        << u"CB_Server_ExpTime"_s << int(Qt::Key_X) << alt << u"1"_s << true;
+    QTest::newRow("Alt+5") << u"Edit_IP1"_s << int(Qt::Key_5) << alt << u"15"_s << false;
+    QTest::newRow("keypad 7") << u"Edit_IP1"_s << int(Qt::Key_7) << int(Qt::KeypadModifier) << u"17"_s
+                              << false;
+    // Shortcuts and navigation type nothing and pass untouched.
+    QTest::newRow("Ctrl+a selects") << u"Edit_IP1"_s << int(Qt::Key_A) << ctrl << u"1"_s << false;
+    QTest::newRow("Ctrl+Shift+z") << u"Edit_IP1"_s << int(Qt::Key_Z) << (ctrl | shift) << u"1"_s << false;
+    QTest::newRow("Shift+Home") << u"Edit_IP1"_s << int(Qt::Key_Home) << shift << u"1"_s << false;
+}
+
+void TstSettingsWindow::keysWithModifiers()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, after);
+    QFETCH(bool, refused);
+    QWidget *w = f.control(field);
+    auto *combo = qobject_cast<QComboBox *>(w);
+    QLineEdit *edit = combo ? combo->lineEdit() : static_cast<QLineEdit *>(w);
+    edit->setText(u"1"_s);
+    edit->end(false);
+    w->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    // An editable combo box completes what was typed with the rest of an item, selected.
+    QCOMPARE(edit->hasSelectedText() && combo ? edit->text().left(edit->selectionStart()) : edit->text(),
+             after);
+    QCOMPARE(f.prompter.takeTexts(), refused ? QStringList{kDigitsOnly} : QStringList());
+}
+
 void TstSettingsWindow::spaceMovesOn()
 {
     auto *ip1 = f.control<QLineEdit>(u"Edit_IP1"_s);
@@ -466,7 +468,7 @@ void TstSettingsWindow::spaceMovesOn()
     QCOMPARE(port->text(), u"400 "_s);
     f.click(u"Btn_Save_Config_Server"_s);
     QCOMPARE(f.prompter.takeTexts(), QStringList{u"'400 ' is not a valid integer value"_s});
-    nothingSent();
+    f.nothingSent();
 }
 
 void TstSettingsWindow::maximumLengths()
@@ -527,7 +529,7 @@ void TstSettingsWindow::gridDoubleClick()
     const QByteArray list = "3" + testframes::apRecord("Lab-2G", "1", "-48", "WPA2PSK/AES") +
                             testframes::apRecord("카페 와이파이", "6", "-70", "WPA2PSK/AES") +
                             testframes::apRecord("Guest", "11", "-91", "OPEN");
-    QVERIFY(m_pty->write(testframes::frame(0x48, list)));
+    QVERIFY(f.pty->write(testframes::frame(0x48, list)));
     QTRY_COMPARE(f.control(u"APList_Grid"_s)->isEnabled(), true);
     setFields({u"CB_Manual_set_AP="_s + (manual ? u"1"_s : u"0"_s), u"Edit_Current_SSID=Old"_s,
                u"Edit_Current_Pw=secret"_s});
@@ -557,12 +559,12 @@ void TstSettingsWindow::autoQuery()
     f.prompter.answerYes();
     tick(timer());
     QCOMPARE(f.prompter.takeTexts(), QStringList{kNetworkDelay});
-    QCOMPARE(m_pty->readAtLeast(5).toHex(' '), kRssiQuery.toHex(' '));
-    QCOMPARE(newLines(), stamped({u"TX 0x4A : [5][7E.05.4A.50.FE.]"_s}));
+    QCOMPARE(f.pty->readAtLeast(5).toHex(' '), kRssiQuery.toHex(' '));
+    QCOMPARE(f.newLines(), stamped({u"TX 0x4A : [5][7E.05.4A.50.FE.]"_s}));
     f.prompter.answerNo();
     tick(timer());
     QCOMPARE(f.prompter.takeTexts(), QStringList{kNetworkDelay});
-    QCOMPARE(newLines(), QStringList());
+    QCOMPARE(f.newLines(), QStringList());
 
     f.control<QComboBox>(u"CB_Chk_RSSI_Interval"_s)->setCurrentText(u"5"_s);
     QCOMPARE(timer()->interval(), 5000);
@@ -570,7 +572,7 @@ void TstSettingsWindow::autoQuery()
     f.prompter.answerYes();
     tick(timer());
     QCOMPARE(f.prompter.takeTexts(), QStringList{kNetworkDelay});
-    QCOMPARE(m_pty->readAtLeast(5).toHex(' '), kRssiQuery.toHex(' '));
+    QCOMPARE(f.pty->readAtLeast(5).toHex(' '), kRssiQuery.toHex(' '));
 
     QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(5, check->height() / 2));
     QVERIFY(!check->isChecked());
@@ -582,8 +584,8 @@ void TstSettingsWindow::autoQuery()
     f.control<QComboBox>(u"CB_Chk_RSSI_Interval"_s)->setCurrentText(u"3"_s);
     QCOMPARE(timer()->interval(), 3000);
     check->setChecked(false);
-    newLines();
-    nothingSent();
+    f.newLines();
+    f.nothingSent();
 }
 
 void TstSettingsWindow::autoQueryStopsWithDisconnect()
@@ -628,7 +630,7 @@ void TstSettingsWindow::ticksWaitForAnOpenBox()
     QCOMPARE(f.prompter.takeTexts(), QStringList{kNetworkDelay});
     QTRY_COMPARE(f.prompter.pending(), 1);
     QCOMPARE(f.prompter.takeTexts(), QStringList{kNetworkDelay});
-    QCOMPARE(m_pty->readAtLeast(10).toHex(' '), QByteArray(kRssiQuery + kRssiQuery).toHex(' '));
+    QCOMPARE(f.pty->readAtLeast(10).toHex(' '), QByteArray(kRssiQuery + kRssiQuery).toHex(' '));
     QCOMPARE(boxes.maxDepth, 1);
 
     // A tick waiting when the query is switched off does not ask.

@@ -149,6 +149,8 @@ private Q_SLOTS:
     void apListFillsGrid();
     void currentApAndSignal_data();
     void currentApAndSignal();
+    void textAnswersStayOneLine_data();
+    void textAnswersStayOneLine();
     void hintQueries_data();
     void hintQueries();
     void hintQueryWithPortClosed();
@@ -663,6 +665,43 @@ void TstSetupView::currentApAndSignal()
     QCOMPARE(shownAll(kApFields), fields);
     QCOMPARE(qobject_cast<QProgressBar *>(control(u"PB_SignalQuality"_s))->value(), signal);
     QCOMPARE(writtenAfterMarker(), QByteArray());
+}
+
+void TstSetupView::textAnswersStayOneLine_data()
+{
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QString>("res"); // the "res[" line as logged
+    QTest::newRow("CR LF forging a log line")
+        << tf::frame(0x48, "0\r\n[23:59:59]  Connection Close from Korvia R5200TX.")
+        << u"res[52] = [0\\r\\n[23:59:59]  Connection Close from Korvia R5200TX.]"_s;
+    QTest::newRow("terminal escapes in the SSID")
+        << tf::currentApFrame("\x1B[2J\x1B]0;x\x07LAB", "pw\tx")
+        << u"res[48] = [\\x1B[2J\\x1B]0;x\\x07LAB"_s + QString(19, u' ') + u"pw\\tx"_s + QString(12, u' ') +
+               u']';
+    QTest::newRow("backspace and delete")
+        << tf::rssiFrame("AP\x08\x08\x7F", "-70")
+        << u"res[38] = [AP\\x08\\x08\\x7F"_s + QString(27, u' ') + u"-70   ]"_s;
+    QTest::newRow("line separators of other code points")
+        << tf::frame(0x48, "0 NEL\xC2\x85 LS\xE2\x80\xA8 PS\xE2\x80\xA9 RLO\xE2\x80\xAE.")
+        << u"res[20] = [0 NEL\\x85 LS\\u2028 PS\\u2029 RLO\\u202E.]"_s;
+    QTest::newRow("plain text unchanged")
+        << tf::frame(0x48, "0 \\x1B [a] 한국") << u"res[13] = [0 \\x1B [a] 한국]"_s;
+}
+
+// A device's text answer cannot start a line of its own in the panel or the day's file: its
+// control characters are shown as escapes, the hex line above it keeps the bytes.
+void TstSetupView::textAnswersStayOneLine()
+{
+    QFETCH(QByteArray, frame);
+    QFETCH(QString, res);
+    openWindow();
+    deliver(frame);
+    const QStringList expected = stamped(kStamp, {u"[EOT]"_s, rxLine(frame), res});
+    QTRY_COMPARE(newLines(), expected);
+    QFile file(u"Log/R5200Setup_20261207.log"_s);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList fileLines = QString::fromUtf8(file.readAll()).split(u"\r\n"_s);
+    QCOMPARE(fileLines.mid(fileLines.size() - 4), expected + QStringList{QString()});
 }
 
 void TstSetupView::hintQueries_data()

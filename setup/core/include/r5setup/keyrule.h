@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <Qt>
 
 // The key rule of the number fields: what a typed character may do to a field that holds
 // only digits.
@@ -16,6 +17,12 @@ enum class KeyVerdict {
 // that type nothing or only control characters (Enter, Tab, Escape, shortcuts), which are not
 // entries. Any other character is refused.
 KeyVerdict keyVerdict(QStringView typed);
+
+// Whether a key press with `typed` text and `modifiers` puts that text into a line edit, as
+// the line edit decides it: a printable character does, whatever Alt, AltGr (Ctrl+Alt), Meta or
+// Shift is held with it; with Ctrl alone (or Ctrl+Shift) it is a shortcut and types nothing, and
+// keys with no text or only control characters (navigation, Enter, backspace) type nothing.
+bool insertsText(QStringView typed, Qt::KeyboardModifiers modifiers);
 
 // The box shown for a refused character (no full stop at its end).
 inline QString digitsOnlyMessage()

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QLatin1StringView>
-#include <span>
-
 namespace r5setup {
 
 // The connection states the window's controls follow. A failed open stays in Connecting:
@@ -16,16 +13,9 @@ struct EnableRow
     bool disconnect;
     bool comSetup;
     bool exit;
-    bool connectedSet;
+    bool connectedSet; // the pages' controls that need the open port
 };
 
 EnableRow enableRow(LinkState state);
-
-// Object names of the controls enabled only while connected.
-std::span<const QLatin1StringView> connectedSet();
-
-// The RSSI auto-query box of the connected set: unchecked before it is disabled, so its
-// timer stops with the connection.
-inline constexpr QLatin1StringView kRssiAutoCheck("CB_RSSI_AutoChk");
 
 } // namespace r5setup

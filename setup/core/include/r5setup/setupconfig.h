@@ -26,6 +26,17 @@ std::span<const ConfigRow> configTable();
 
 // Row positions of the serial keys.
 enum ConfigSerialRow { RowComPort = 0, RowBaudRate, RowDataBits, RowStopBits, RowParity };
+// Row positions of the keys shown in the maintenance page's fields.
+enum ConfigFieldRow {
+    RowHttpPort = RowParity + 1,
+    RowHomeDir,
+    RowDownloadIp1,
+    RowDownloadPort = RowDownloadIp1 + 4,
+    RowDownloadFile,
+    RowTcpIp1,
+    RowTcpPort = RowTcpIp1 + 4,
+    RowCount
+};
 
 // One value per row of configTable(), in table order.
 using ConfigValues = QList<QString>;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -34,18 +35,40 @@ using FileExists = std::function<bool(const QString &path)>;
 // path is returned.
 QString pythonProgram(Platform platform, const FindProgram &find);
 
-// A terminal emulator that takes "-e PROGRAM ARGS..." (Linux), or empty.
-QString terminalProgram(const FindProgram &find);
+// The terminal emulators looked for on Linux, in order: the Debian alternative first, then
+// the common desktops' own, then plain xterm.
+QStringList terminalNames();
+
+// A terminal emulator found on the PATH, and how it is told to run a program.
+struct Terminal
+{
+    QString name; // one of terminalNames()
+    QString path;
+
+    // `command` (program, then its arguments, each one argument) in a new window of this
+    // terminal, in `workingDir`.
+    Launch run(const QStringList &command, const QString &workingDir) const;
+};
+
+// The first of terminalNames() that is found, or nullopt.
+std::optional<Terminal> findTerminal(const FindProgram &find);
 
 // "Start HTTP Server": on Windows `cmd.exe /K python -m http.server PORT` in `homeDir`; on
-// Linux a terminal running `python3 -m http.server PORT` in `homeDir`, or the interpreter
-// alone, detached, when there is no terminal.
-Launch httpServer(Platform platform, const QString &port, const QString &homeDir, const FindProgram &find);
+// Linux a terminal running `python3 -m http.server PORT` in `homeDir` whose window stays open
+// with a shell when the server ends, as /K keeps its console (nullopt when there is no
+// terminal: a server nobody can see or stop is not started).
+std::optional<Launch> httpServer(Platform platform, std::uint16_t port, const QString &homeDir,
+                                 const FindProgram &find);
 
 // "ping": a console running a continuous ping to `address` until the user closes it. On
 // Windows `cmd.exe /C ping ADDRESS -t` in "C:\"; on Linux a terminal running ping in "/"
-// (nullopt when there is no terminal: an endless ping nobody can see or stop is not started).
+// (nullopt when there is no terminal).
 std::optional<Launch> ping(Platform platform, const QString &address, const FindProgram &find);
+
+// Whether `address` may go into ping's command line on `platform`. cmd.exe reads &, | and the
+// like in its command line whatever the quoting, so on Windows the address holds only what the
+// octet fields allow, digits and dots; elsewhere it is one argument of ping's own.
+bool pingAddressAllowed(Platform platform, QStringView address);
 
 // The WAN address as typed into the four octet edits, joined with ".".
 QString wanAddress(const QStringList &octets);
@@ -59,5 +82,11 @@ QUrl serverUrl(const QString &address, const QString &port);
 // quietly, as a missing program is not reported.
 Launch simulator(Platform platform, const QString &workingDir, const QString &programDir,
                  const FileExists &exists);
+
+namespace text {
+// No terminal to show ping or the HTTP server in: the box and the log line.
+QString noTerminal();
+QString noTerminalLine();
+} // namespace text
 
 } // namespace r5setup::tools

@@ -142,10 +142,40 @@ QByteArrayView responseText(QByteArrayView content)
     return payload;
 }
 
+namespace {
+
+QString visibleText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const QChar::Category category = c.category();
+        const bool bidi = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+        if (category != QChar::Other_Control && category != QChar::Separator_Line &&
+            category != QChar::Separator_Paragraph && !bidi) {
+            out.append(c);
+        } else if (u == u'\r') {
+            out.append(u"\\r"_s);
+        } else if (u == u'\n') {
+            out.append(u"\\n"_s);
+        } else if (u == u'\t') {
+            out.append(u"\\t"_s);
+        } else if (u < 0x100) {
+            out.append(u"\\x"_s + QString::number(u, 16).toUpper().rightJustified(2, u'0'));
+        } else {
+            out.append(u"\\u"_s + QString::number(u, 16).toUpper().rightJustified(4, u'0'));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 QString resLine(QByteArrayView text)
 {
     const QString decoded = mb::decode(text);
-    return u"res["_s + number(int(decoded.size())) + u"] = ["_s + decoded + u"]"_s;
+    return u"res["_s + number(int(decoded.size())) + u"] = ["_s + visibleText(decoded) + u"]"_s;
 }
 
 QStringList ApEntry::cells() const

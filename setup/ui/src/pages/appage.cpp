@@ -78,6 +78,7 @@ ApPage::ApPage(QWidget *parent) : QWidget(parent)
     setObjectName(u"TabSheet2"_s);
 
     auto *current = form::panel(this, u"Panel_Info_CurrentAP"_s, u" [Access Point 설정]"_s);
+    m_currentPanel = current;
     auto *currentGrid = panelGrid(current);
     m_currentAp = form::button(current, u"Btn_Get_CurrentAP"_s, u"현재 설정 가져오기"_s, u"49"_s);
     // Title bar: column 0 is left for the manual entry box, the last column for its save button.
@@ -101,6 +102,7 @@ ApPage::ApPage(QWidget *parent) : QWidget(parent)
     currentGrid->setColumnStretch(1, 1);
 
     auto *avail = form::panel(this, u"Panel_Info_AvailAP"_s, u" [Available Access Point List]"_s);
+    m_availPanel = avail;
     auto *availLayout = panelGrid(avail);
     m_search = form::button(avail, u"Btn_Search_AP"_s, u"Searching Available AP"_s, u"48"_s);
     availLayout->addWidget(m_search, 0, 1);
@@ -167,6 +169,11 @@ ApPage::ApPage(QWidget *parent) : QWidget(parent)
     layout->setRowStretch(1, 1);
 
     prepareGrid();
+}
+
+QList<QWidget *> ApPage::connectedControls() const
+{
+    return {m_currentPanel, m_availPanel, m_search, m_currentAp, m_rssiButton, m_autoCheck};
 }
 
 QString ApPage::caption()

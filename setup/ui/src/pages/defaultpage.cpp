@@ -62,14 +62,14 @@ DefaultPage::DefaultPage(QWidget *parent) : QWidget(parent)
     setObjectName(u"TabSheet1"_s);
 
     m_panels = {buildIdentity(), buildWan(), buildServer(), buildDi()};
-    auto *status = form::button(this, u"Btn_CurrentStatus"_s, u"    현재 설정 확인"_s, u"41"_s);
-    status->setMinimumHeight(40);
+    m_status = form::button(this, u"Btn_CurrentStatus"_s, u"    현재 설정 확인"_s, u"41"_s);
+    m_status->setMinimumHeight(40);
 
     auto *layout = new QGridLayout(this);
     layout->addWidget(m_panels[0], 0, 0);
     layout->addWidget(m_panels[1], 1, 0);
     layout->addWidget(m_panels[2], 2, 0);
-    layout->addWidget(status, 0, 1, Qt::AlignTop);
+    layout->addWidget(m_status, 0, 1, Qt::AlignTop);
     layout->addWidget(m_panels[3], 1, 1, 2, 1);
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(0, 1);
@@ -79,6 +79,12 @@ DefaultPage::DefaultPage(QWidget *parent) : QWidget(parent)
 QString DefaultPage::caption()
 {
     return u"    [기본설정]    "_s;
+}
+
+QList<QWidget *> DefaultPage::connectedControls() const
+{
+    return {m_panels[0], m_panels[1], m_panels[2],  m_panels[3], m_status,
+            m_saveWan,   m_ping,      m_saveServer, m_saveDi};
 }
 
 QGroupBox *DefaultPage::buildIdentity()
@@ -107,7 +113,8 @@ QGroupBox *DefaultPage::buildWan()
     auto *bar = new QHBoxLayout;
     bar->addStretch();
     bar->addWidget(m_saveWan);
-    bar->addWidget(form::button(wan, u"Btn_ping"_s, u"ping"_s));
+    m_ping = form::button(wan, u"Btn_ping"_s, u"ping"_s);
+    bar->addWidget(m_ping);
     grid(wan)->addLayout(bar, 0, 0, 1, 8);
     m_ip = addAddressRow(wan, 1, u"IP Address"_s, u"Edit_IP"_s);
     m_gateway = addAddressRow(wan, 2, u"GateWay"_s, u"Edit_GW"_s);

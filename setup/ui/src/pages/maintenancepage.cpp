@@ -38,9 +38,10 @@ QString spokenName(const QString &label)
 
 // Four octet edits in one row with "." between them, from column 1; Space moves on to the
 // next octet.
-void addAddress(QGroupBox *panel, int row, const QString &label, const QString &prefix,
-                const QStringList &texts, KeyFilter &keys)
+std::array<QLineEdit *, 4> addAddress(QGroupBox *panel, int row, const QString &label, const QString &prefix,
+                                      const QStringList &texts, KeyFilter &keys)
 {
+    std::array<QLineEdit *, 4> edits{};
     grid(panel)->addWidget(form::label(panel, label), row, 0);
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i + 1);
@@ -49,7 +50,9 @@ void addAddress(QGroupBox *panel, int row, const QString &label, const QString &
         grid(panel)->addWidget(e, row, 1 + 2 * i);
         if (i < 3)
             grid(panel)->addWidget(form::label(panel, u"."_s), row, 2 + 2 * i);
+        edits[std::size_t(i)] = e;
     }
+    return edits;
 }
 
 void addField(QGroupBox *panel, int row, const QString &label, QWidget *field)
@@ -59,12 +62,18 @@ void addField(QGroupBox *panel, int row, const QString &label, QWidget *field)
 }
 
 // A port or interval: five digits at most, through the key filter.
-void addNumber(QGroupBox *panel, int row, const QString &label, const QString &name, const QString &text,
-               KeyFilter &keys)
+QLineEdit *addNumber(QGroupBox *panel, int row, const QString &label, const QString &name,
+                     const QString &text, KeyFilter &keys)
 {
     auto *e = form::edit(panel, name, text, 5, spokenName(label));
     keys.attach(e);
     addField(panel, row, label, e);
+    return e;
+}
+
+QString hint(const QPushButton *button)
+{
+    return button->property("hint").toString();
 }
 
 // The side-tool buttons carry the firmware command's id as their Hint, which nothing reads.
@@ -78,48 +87,51 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     auto *keys = new KeyFilter(window.prompter(), &window);
 
     auto *reset = form::panel(this, u"Panel_Info_FactoryReset"_s, u" [공장초기화]"_s);
-    auto *factoryReset = form::button(reset, u"Btn_FactoryReset"_s, u"Factory Reset"_s, u"46"_s);
-    grid(reset)->addWidget(factoryReset, 0, 1);
-    auto *counterReset = new QCheckBox(u"DI 카운터 초기화"_s, reset);
-    counterReset->setObjectName(u"CB_CntReset"_s);
-    counterReset->setAccessibleName(u"DI 카운터 초기화"_s);
-    grid(reset)->addWidget(counterReset, 1, 1);
+    m_factoryReset = form::button(reset, u"Btn_FactoryReset"_s, u"Factory Reset"_s, u"46"_s);
+    grid(reset)->addWidget(m_factoryReset, 0, 1);
+    m_counterReset = new QCheckBox(u"DI 카운터 초기화"_s, reset);
+    m_counterReset->setObjectName(u"CB_CntReset"_s);
+    m_counterReset->setAccessibleName(u"DI 카운터 초기화"_s);
+    grid(reset)->addWidget(m_counterReset, 1, 1);
 
     auto *reboot = form::panel(this, u"Panel_Info_Sys_Reboot"_s, u" [System Reboot]"_s);
-    auto *systemReboot = form::button(reboot, u"Btn_SystemReboot"_s, u"System Reboot"_s, u"47"_s);
-    grid(reboot)->addWidget(systemReboot, 0, 1);
+    m_systemReboot = form::button(reboot, u"Btn_SystemReboot"_s, u"System Reboot"_s, u"47"_s);
+    grid(reboot)->addWidget(m_systemReboot, 0, 1);
 
     auto *flash = form::panel(this, u"Panel_Info_Flash"_s, u" [Falsh Memory R/W 설정]"_s);
-    auto *flashSave = form::button(flash, u"Btn_FlashSaveInt"_s, u"설정 저장"_s);
-    auto *flashErase = form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s);
-    grid(flash)->addWidget(flashSave, 0, 1);
-    grid(flash)->addWidget(flashErase, 0, 2);
-    addNumber(flash, 1, u"Flash save Interval"_s, u"Edit_FlashSaveInt"_s, u"0"_s, *keys);
-    auto *delay = new QComboBox(flash);
-    delay->setObjectName(u"Edit_FlashSaveDelay"_s);
-    delay->setAccessibleName(u"Flash save Delay"_s);
-    delay->setEditable(true);
+    m_flashPanel = flash;
+    m_flashSave = form::button(flash, u"Btn_FlashSaveInt"_s, u"설정 저장"_s);
+    m_flashErase = form::button(flash, u"Btn_FlashErase"_s, u"All Flash Erase"_s, u"58"_s);
+    grid(flash)->addWidget(m_flashSave, 0, 1);
+    grid(flash)->addWidget(m_flashErase, 0, 2);
+    m_flashInterval = addNumber(flash, 1, u"Flash save Interval"_s, u"Edit_FlashSaveInt"_s, u"0"_s, *keys);
+    m_flashDelay = new QComboBox(flash);
+    m_flashDelay->setObjectName(u"Edit_FlashSaveDelay"_s);
+    m_flashDelay->setAccessibleName(u"Flash save Delay"_s);
+    m_flashDelay->setEditable(true);
     for (int seconds = 0; seconds <= 60; seconds += 5)
-        delay->addItem(QString::number(seconds));
-    delay->setCurrentText(u"0"_s);
-    addField(flash, 2, u"Flash save Delay"_s, delay);
+        m_flashDelay->addItem(QString::number(seconds));
+    m_flashDelay->setCurrentText(u"0"_s);
+    addField(flash, 2, u"Flash save Delay"_s, m_flashDelay);
 
     auto *http = form::panel(this, u"Panel_Info_FW_Http"_s, u" [F/W Update from HTTP Sever]"_s);
+    m_firmwarePanel = http;
     auto *download = form::button(http, u"Btn_FW_DL"_s, u"Start F/W Download"_s, kToolHint);
     grid(http)->addWidget(download, 0, 1, 1, 7);
-    addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}, *keys);
-    addNumber(http, 2, u"Download Port : "_s, u"Edit_DL_Port"_s, u"8070"_s, *keys);
-    addField(http, 3, u"Filename : "_s,
-             form::edit(http, u"Edit_DL_File"_s, u"/R5200TX_v1.0.bin"_s, 32, u"Filename"_s));
+    m_downloadIp =
+        addAddress(http, 1, u"Address :"_s, u"Edit_DL_IP"_s, {u"127"_s, u"0"_s, u"0"_s, u"1"_s}, *keys);
+    m_downloadPort = addNumber(http, 2, u"Download Port : "_s, u"Edit_DL_Port"_s, u"8070"_s, *keys);
+    m_downloadFile = form::edit(http, u"Edit_DL_File"_s, u"/R5200TX_v1.0.bin"_s, 32, u"Filename"_s);
+    addField(http, 3, u"Filename : "_s, m_downloadFile);
 
     // Kept for the settings it stores; its buttons have no action.
     auto *tcp = form::panel(this, u"Panel_Info_FW_Tcp"_s, u" [F/W Update - TCP]"_s);
     grid(tcp)->addWidget(form::button(tcp, u"Btn_FW_TCPDL"_s, u"Start F/W Download"_s), 0, 1, 1, 3);
     grid(tcp)->addWidget(form::button(tcp, u"Btn_FileOpen"_s, u"File Open"_s), 0, 4, 1, 2);
     grid(tcp)->addWidget(form::button(tcp, u"Btn_TCPConn"_s, u"Conn"_s), 0, 6, 1, 2);
-    addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s, {u"192"_s, u"168"_s, u"88"_s, u"101"_s},
-               *keys);
-    addNumber(tcp, 2, u"Server Port : "_s, u"Edit_DL_Tcp_Port"_s, u"8071"_s, *keys);
+    m_tcpIp = addAddress(tcp, 1, u"Server IP : "_s, u"Edit_DL_Tcp_IP"_s,
+                         {u"192"_s, u"168"_s, u"88"_s, u"101"_s}, *keys);
+    m_tcpPort = addNumber(tcp, 2, u"Server Port : "_s, u"Edit_DL_Tcp_Port"_s, u"8071"_s, *keys);
     addField(tcp, 3, u"Filename : "_s,
              form::edit(tcp, u"Edit_DL_FilePath"_s, u"d:\\file.bin"_s, 0, u"File path"_s));
 
@@ -136,19 +148,19 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     grid(test)->addWidget(test3, 1, 1);
 
     auto *simulator = form::panel(this, u"Panel_Info_Simulator"_s, u" [Test Program]"_s);
-    grid(simulator)->addWidget(
-        form::button(simulator, u"Btn_simulator"_s, u" DI Simulator 실행"_s, kToolHint), 0, 0);
+    m_simulator = form::button(simulator, u"Btn_simulator"_s, u" DI Simulator 실행"_s, kToolHint);
+    grid(simulator)->addWidget(m_simulator, 0, 0);
 
     auto *server = form::panel(this, u"Panel1"_s, u" [HTTP Server]"_s);
-    grid(server)->addWidget(form::button(server, u"Btn_StartSvr"_s, u"Start HTTP Server"_s, kToolHint), 0, 1,
-                            1, 3);
-    grid(server)->addWidget(form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint), 0,
-                            4, 1, 4);
-    addNumber(server, 1, u"HTTP Server Port : "_s, u"Edit_HttpSvr_Port"_s, u"8070"_s, *keys);
+    m_startServer = form::button(server, u"Btn_StartSvr"_s, u"Start HTTP Server"_s, kToolHint);
+    m_testServer = form::button(server, u"Btn_TestHttpServer"_s, u"Connection Test"_s, kToolHint);
+    grid(server)->addWidget(m_startServer, 0, 1, 1, 3);
+    grid(server)->addWidget(m_testServer, 0, 4, 1, 4);
+    m_httpPort = addNumber(server, 1, u"HTTP Server Port : "_s, u"Edit_HttpSvr_Port"_s, u"8070"_s, *keys);
     // Changed only through the configuration file.
-    auto *home = form::edit(server, u"Edit_HomeDir"_s, u"./KorviaFW"_s, 0, u"Home Dir"_s);
-    home->setEnabled(false);
-    addField(server, 2, u"Home Dir : "_s, home);
+    m_homeDir = form::edit(server, u"Edit_HomeDir"_s, u"./KorviaFW"_s, 0, u"Home Dir"_s);
+    m_homeDir->setEnabled(false);
+    addField(server, 2, u"Home Dir : "_s, m_homeDir);
 
     auto *adminPassword = form::edit(this, u"EditViewAdminPW"_s, u"8642"_s, 32, u"Admin password"_s);
     adminPassword->setEchoMode(QLineEdit::Password);
@@ -160,10 +172,10 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
         hidden->hide();
     new AdminPanel(adminPassword, viewAdmin, {flash, http, test, tcp}, this);
 
-    connect(factoryReset, &QPushButton::clicked, this, &MaintenancePage::Btn_FactoryResetClick);
-    connect(systemReboot, &QPushButton::clicked, this, &MaintenancePage::Btn_SystemRebootClick);
-    connect(flashSave, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashSaveIntClick);
-    connect(flashErase, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashEraseClick);
+    connect(m_factoryReset, &QPushButton::clicked, this, &MaintenancePage::Btn_FactoryResetClick);
+    connect(m_systemReboot, &QPushButton::clicked, this, &MaintenancePage::Btn_SystemRebootClick);
+    connect(m_flashSave, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashSaveIntClick);
+    connect(m_flashErase, &QPushButton::clicked, this, &MaintenancePage::Btn_FlashEraseClick);
     connect(download, &QPushButton::clicked, this, &MaintenancePage::Btn_FW_DLClick);
     // The test buttons ask for the current status, as "    현재 설정 확인" does.
     connect(jsonTest, &QPushButton::clicked, &window, &MainWindow::Btn_CurrentStatusClick);
@@ -192,24 +204,17 @@ QString MaintenancePage::caption()
     return u"    [Maintenance]    "_s;
 }
 
-QString MaintenancePage::hint(const QString &button) const
+QList<QWidget *> MaintenancePage::connectedControls() const
 {
-    const auto *b = findChild<QPushButton *>(button);
-    return b ? b->property("hint").toString() : QString();
-}
-
-QString MaintenancePage::text(const QString &edit) const
-{
-    const auto *e = findChild<QLineEdit *>(edit);
-    return e ? e->text() : QString();
+    return {m_flashPanel, m_firmwarePanel, m_factoryReset, m_systemReboot, m_flashSave, m_flashErase};
 }
 
 void MaintenancePage::Btn_FactoryResetClick()
 {
     if (!m_window.prompter().askYesNo(&m_window, {}, maint::text::factoryResetQuestion()))
         return;
-    const bool counters = findChild<QCheckBox *>(u"CB_CntReset"_s)->isChecked();
-    m_window.sendRequest(r5::protocol::factoryResetRequest(hint(u"Btn_FactoryReset"_s), counters));
+    m_window.sendRequest(
+        r5::protocol::factoryResetRequest(hint(m_factoryReset), m_counterReset->isChecked()));
 }
 
 void MaintenancePage::Btn_SystemRebootClick()
@@ -221,11 +226,10 @@ void MaintenancePage::Btn_SystemRebootClick()
 
 void MaintenancePage::Btn_FlashSaveIntClick()
 {
-    const auto *delay = findChild<QComboBox *>(u"Edit_FlashSaveDelay"_s);
     const maint::Checked<maint::FlashSave> checked =
-        maint::checkFlashSave(text(u"Edit_FlashSaveInt"_s), delay->currentText());
+        maint::checkFlashSave(m_flashInterval->text(), m_flashDelay->currentText());
     if (!checked) {
-        showRefusal(m_window.prompter(), &m_window, checked.refusal);
+        showRefusal(m_window.prompter(), &m_window, checked.refusal, {m_flashInterval, m_flashDelay});
         return;
     }
     m_window.sendRequest(r5::protocol::flashSaveRequest(checked.value->interval, checked.value->delay));
@@ -235,19 +239,19 @@ void MaintenancePage::Btn_FlashEraseClick()
 {
     if (!m_window.prompter().askYesNo(&m_window, {}, maint::text::flashEraseQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::flashEraseRequest(hint(u"Btn_FlashErase"_s)));
+    m_window.sendRequest(r5::protocol::flashEraseRequest(hint(m_flashErase)));
 }
 
 void MaintenancePage::Btn_FW_DLClick()
 {
     std::array<QString, 4> octets;
     for (std::size_t i = 0; i < octets.size(); ++i)
-        octets[i] = text(u"Edit_DL_IP"_s + QString::number(i + 1));
-    const QString fileName = text(u"Edit_DL_File"_s);
+        octets[i] = m_downloadIp[i]->text();
+    const QString fileName = m_downloadFile->text();
     const maint::Checked<maint::FirmwareOrder> checked =
-        maint::checkFirmwareDownload(octets, text(u"Edit_DL_Port"_s), fileName);
+        maint::checkFirmwareDownload(octets, m_downloadPort->text(), fileName);
     if (!checked) {
-        showRefusal(m_window.prompter(), &m_window, checked.refusal);
+        showRefusal(m_window.prompter(), &m_window, checked.refusal, {m_downloadFile});
         return;
     }
     m_window.sendRequest(

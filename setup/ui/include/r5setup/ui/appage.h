@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -62,6 +64,9 @@ public:
     QComboBox *intervalCombo() const { return m_interval; }
     QTimer *autoQueryTimer() const { return m_timer; }
 
+    // The page's controls that are enabled only while the port is open.
+    QList<QWidget *> connectedControls() const;
+
 public Q_SLOTS:
     // Six columns with their headings and widths; entries already in the grid stay.
     void Btn_InitGridClick();
@@ -69,6 +74,8 @@ public Q_SLOTS:
 private:
     void setCell(int row, int column, const QString &text);
 
+    QGroupBox *m_currentPanel = nullptr;
+    QGroupBox *m_availPanel = nullptr;
     QTableWidget *m_grid;
     QLineEdit *m_ssid = nullptr;
     QLineEdit *m_password = nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <array>
 
@@ -49,6 +50,12 @@ public:
     QPushButton *saveWanButton() const { return m_saveWan; }
     QPushButton *saveServerButton() const { return m_saveServer; }
     QPushButton *saveDiButton() const { return m_saveDi; }
+    // "    현재 설정 확인" and the WAN panel's "ping".
+    QPushButton *statusButton() const { return m_status; }
+    QPushButton *pingButton() const { return m_ping; }
+
+    // The page's controls that are enabled only while the port is open.
+    QList<QWidget *> connectedControls() const;
 
 private:
     QGroupBox *buildIdentity();
@@ -71,6 +78,8 @@ private:
     QPushButton *m_saveWan = nullptr;
     QPushButton *m_saveServer = nullptr;
     QPushButton *m_saveDi = nullptr;
+    QPushButton *m_status = nullptr;
+    QPushButton *m_ping = nullptr;
 };
 
 } // namespace r5setup

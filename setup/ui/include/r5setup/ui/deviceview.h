@@ -3,7 +3,6 @@
 #include "r5/protocol/receivepath.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QWidget>
 
 class QPushButton;
@@ -40,9 +39,6 @@ private:
 
     MainWindow &m_window;
     r5::protocol::ReceivePath m_receive;
-    // The maintenance page's flash fields, found once by name.
-    QPointer<QWidget> m_flashInterval;
-    QPointer<QWidget> m_flashDelay;
     // Status requests sent for unregistered answers since the last decoded status or the last
     // request of any other kind, and the window's request count after the latest of them.
     int m_automaticRequests = 0;

@@ -7,14 +7,17 @@
 #include "r5setup/linkstate.h"
 #include "r5setup/seriallink.h"
 
+#include <QList>
 #include <QWidget>
 #include <memory>
 
+class QLineEdit;
 class QPlainTextEdit;
 
 namespace r5setup {
 
 class ApPage;
+class InfoForm;
 class DefaultPage;
 class DeviceView;
 class LogPanel;
@@ -98,6 +101,8 @@ private:
     // The device went away while connected: reported once, then disconnected.
     void ComPortEnvBoardVanished();
     void setLinkState(LinkState state);
+    // The maintenance page's fields that SETUP.INI keeps, each with its row of configTable().
+    QList<std::pair<int, QLineEdit *>> configFields() const;
 
     Services m_services;
     SerialLink *m_link; // child of the window
@@ -109,6 +114,9 @@ private:
     DeviceView *m_deviceView = nullptr;
     QPlainTextEdit *m_memo = nullptr;
     LogPanel *m_log = nullptr;
+    InfoForm *m_info = nullptr; // made on first use
+    // The controls enabled only while connected.
+    QList<QWidget *> m_connectedSet;
     LinkState m_linkState = LinkState::Disconnected;
     bool m_statusQueried = false;
     quint64 m_requestCount = 0;

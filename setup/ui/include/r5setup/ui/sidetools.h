@@ -4,7 +4,11 @@
 #include "r5setup/ui/localaddress.h"
 
 #include <QObject>
+#include <array>
 #include <memory>
+
+class QLineEdit;
+class QPushButton;
 
 namespace r5setup {
 
@@ -17,8 +21,20 @@ class SideTools final : public QObject
 {
     Q_OBJECT
 public:
-    // Connects the buttons the window holds (found by their names), so it is made after the pages.
-    explicit SideTools(MainWindow &window);
+    // The controls the tools read and the buttons that start them.
+    struct Controls
+    {
+        QPushButton *startServer;
+        QPushButton *testServer;
+        QPushButton *ping;
+        QPushButton *simulator;
+        QLineEdit *serverPort;          // `Edit_HttpSvr_Port`
+        QLineEdit *homeDir;             // `Edit_HomeDir`
+        std::array<QLineEdit *, 4> wan; // `Edit_IP1`..4, the address ping is sent to
+    };
+
+    // Logs, boxes and starts go through `window`.
+    SideTools(MainWindow &window, const Controls &controls);
     ~SideTools() override;
 
     // Which platform's command lines to build (tests build the Windows ones on Linux too).
@@ -34,10 +50,13 @@ public Q_SLOTS:
     void Btn_simulatorClick();
 
 private:
-    QString text(const QString &control) const;
     bool start(const tools::Launch &launch);
+    tools::FindProgram findProgram() const;
+    // No terminal to show the tool in: says what was looked for, in a box and in the log.
+    void noTerminal();
 
     MainWindow &m_window;
+    Controls m_controls;
     tools::Platform m_platform = tools::hostPlatform();
     std::unique_ptr<LocalAddress> m_lookup;
     QString m_programFolder;

@@ -47,7 +47,9 @@ int signalQuality(int rssi);
 // The text of a text response: the payload up to its first zero byte, in raw bytes (a view
 // into `content`).
 QByteArrayView responseText(QByteArrayView content);
-// "res[" + length in characters + "] = [" + text + "]"
+// "res[" + length in characters + "] = [" + text + "]". The text is the device's and goes into
+// the log as one line: its control characters, line separators and bidirectional controls are
+// shown as \r, \n, \t, \xHH or \uHHHH (the length still counts them as one character each).
 QString resLine(QByteArrayView text);
 
 // One row of `APList_Grid`.
