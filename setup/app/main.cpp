@@ -1,6 +1,8 @@
+#include "r5/accessibility.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/workfolders.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
@@ -34,6 +36,9 @@ int main(int argc, char *argv[])
     r5setup::SingleInstance instance;
     if (!instance.acquire())
         return 0; // another copy is running: end silently
+
+    r5::a11y::install();
+    r5::settleFolders(u"devsetup"_s, {u"cfg"_s, u"Log"_s, u"KorviaFW"_s});
 
     QApplication::setFont(applicationFont());
 
