@@ -2,9 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QDialog>
 #include <QLabel>
-#include <QMainWindow>
 #include <QVariant>
 
 using namespace Qt::StringLiterals;
@@ -74,20 +72,29 @@ private:
     QString shown() const { return label()->text(); }
 };
 
+// Windows made of a plain widget: Qt exposes them as a client area (a "filler") even when they
+// are a program's only window. The role is read live, as the same class may be a page.
+class PlainWidget final : public QAccessibleWidget
+{
+public:
+    explicit PlainWidget(QWidget *widget) : QAccessibleWidget(widget) {}
+    QAccessible::Role role() const override
+    {
+        return widget()->windowType() == Qt::Window ? QAccessible::Window : QAccessible::Client;
+    }
+};
+
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
     if (!object || !object->isWidgetType())
         return nullptr;
     auto *widget = static_cast<QWidget *>(object);
-    // Asked once per class of the object, most derived first: answer only that first time.
-    if (className != QLatin1StringView(object->metaObject()->className()))
-        return nullptr;
-    if (auto *label = qobject_cast<QLabel *>(widget); label && label->property(kValueName).isValid())
-        return new ValueDisplay(label);
-    // Dialogs and main windows have interfaces of their own with the right roles.
-    if (widget->windowType() == Qt::Window && !qobject_cast<QDialog *>(widget) &&
-        !qobject_cast<QMainWindow *>(widget))
-        return new QAccessibleWidget(widget, QAccessible::Window);
+    if (className == "QLabel"_L1 && widget->property(kValueName).isValid())
+        return new ValueDisplay(static_cast<QLabel *>(widget));
+    // Asked class by class, most derived first: reaching QWidget itself means no interface
+    // of a Qt control fits, and the widget is a plain one (a window or a page).
+    if (className == "QWidget"_L1)
+        return new PlainWidget(widget);
     return nullptr;
 }
 
@@ -105,8 +112,13 @@ void install()
 void markValueDisplay(QLabel *label, const QString &name)
 {
     install();
-    label->setAccessibleName(name);
     label->setProperty(kValueName, name);
+    // Setting its text may already have made the label's plain interface: drop it, so the
+    // next question gets the display's.
+    if (QAccessibleInterface *plain = QAccessible::queryAccessibleInterface(label);
+        plain && !dynamic_cast<ValueDisplay *>(plain))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(plain));
+    label->setAccessibleName(name);
 }
 
 void showValue(QLabel *label, const QString &text)
@@ -115,10 +127,8 @@ void showValue(QLabel *label, const QString &text)
     if (old == text)
         return;
     label->setText(text);
-    if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent event(label, 0, old, text);
-        QAccessible::updateAccessibility(&event);
-    }
+    QAccessibleTextUpdateEvent event(label, 0, old, text);
+    QAccessible::updateAccessibility(&event);
 }
 
 } // namespace r5::a11y

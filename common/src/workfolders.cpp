@@ -34,7 +34,8 @@ Folders chooseFolders(const FolderFacts &facts)
     if (!installed)
         return {facts.currentDir, facts.programDir, false};
     const bool startedAside = sameFolder(facts.currentDir, facts.homeDir) ||
-                              sameFolder(facts.currentDir, QDir::rootPath()) || !facts.writable(facts.currentDir);
+                              sameFolder(facts.currentDir, QDir::rootPath()) ||
+                              !facts.writable(facts.currentDir);
     if (startedAside)
         return {facts.perUserDir, facts.perUserDir, true};
     return {facts.currentDir, facts.perUserDir, false};

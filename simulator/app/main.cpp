@@ -19,8 +19,7 @@ int main(int argc, char *argv[])
 
     r5::WidgetPrompter prompter;
     r5::SystemLauncher launcher;
-    r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher,
-                                 folders.application);
+    r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher, folders.application);
     window.show();
     return QApplication::exec();
 }

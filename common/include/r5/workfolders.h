@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 namespace r5 {
@@ -28,7 +27,7 @@ struct FolderFacts
     QString programDir; // the folder that holds the program file
     QString currentDir; // the working folder at start
     QString homeDir;
-    QString perUserDir;     // the program's per-user data folder
+    QString perUserDir;       // the program's per-user data folder
     bool fromInstall = false; // the program file sits in the bin folder of an installed suite
     std::function<bool(const QString &)> writable;
 };
