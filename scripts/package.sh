@@ -11,7 +11,7 @@ build=${1:-$root/build}
 seconds=${R5_SMOKE_SECONDS:-4}
 
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$build"
+R5_BUILD_TARGET=r5_package_files bash "$root/scripts/build.sh" "$build"
 rm -rf "$build/package"
 (cd "$build" && cpack -G DEB >/dev/null)
 debs=("$build"/package/*.deb)
