@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 using namespace Qt::StringLiterals;
 
@@ -17,13 +16,12 @@ bool sameFolder(const QString &a, const QString &b)
     return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-// Whether files can be created in `folder`: the permission bits alone miss read-only mounts.
+// Whether files can be created in `folder`, as the system answers for this user (a read-only
+// mount included); nothing is written to find out.
 bool canCreateIn(const QString &folder)
 {
-    if (!QFileInfo(folder).isDir())
-        return false;
-    QTemporaryFile probe(QDir(folder).filePath(u".r5probe-XXXXXX"_s));
-    return probe.open();
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
 }
 
 } // namespace
