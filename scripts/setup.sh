@@ -11,6 +11,7 @@ PACKAGES=(
   python3 socat
   clang libclang-rt-14-dev
   xvfb xauth
+  librsvg2-bin desktop-file-utils appstream lintian
 )
 
 missing=()

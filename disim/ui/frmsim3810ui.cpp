@@ -56,7 +56,9 @@ QGroupBox *fieldFrame(const QString &caption, std::array<QLineEdit *, N> &boxes,
     for (int i = 0; i < int(N); ++i) {
         const QString label = labelPrefix + QString::number(i).rightJustified(
                                   labelPrefix.startsWith(u"CH"_s) ? 2 : 1, u'0');
-        boxes[i] = named(new QLineEdit, indexed(name, i), caption.trimmed() + u' ' + label);
+        // "Counter 0" says it all; "CH00" needs its frame ("DI CH00").
+        const QString spoken = label.startsWith(caption.trimmed()) ? label : caption.trimmed() + u' ' + label;
+        boxes[i] = named(new QLineEdit, indexed(name, i), spoken);
         boxes[i]->setReadOnly(true);
         grid->addWidget(new QLabel(label), i, 0);
         grid->addWidget(boxes[i], i, 1);

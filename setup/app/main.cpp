@@ -1,7 +1,9 @@
 #include "r5/appendfile.h"
+#include "r5/accessibility.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/workfolders.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
@@ -40,6 +42,9 @@ int main(int argc, char *argv[])
     const auto single = instance.acquire();
     if (single == r5setup::SingleInstance::Result::AnotherRunning)
         return 0; // another copy is running: end silently
+
+    r5::a11y::install();
+    r5::settleFolders(u"devsetup"_s, {u"cfg"_s, u"Log"_s, u"KorviaFW"_s});
 
     QApplication::setFont(applicationFont());
 

@@ -1,5 +1,7 @@
 #include "r5setup/ui/formwidgets.h"
 
+#include "r5/accessibility.h"
+
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFrame>
@@ -53,7 +55,7 @@ QLabel *display(QWidget *parent, const QString &name, const QString &text, const
 {
     auto *l = new QLabel(text, parent);
     l->setObjectName(name);
-    l->setAccessibleName(accessibleName);
+    r5::a11y::markValueDisplay(l, accessibleName);
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     l->setAlignment(Qt::AlignCenter);
@@ -79,6 +81,11 @@ void showText(QLineEdit *edit, const QString &text)
 {
     if (edit->text() != text)
         edit->setText(text);
+}
+
+void showText(QLabel *display, const QString &text)
+{
+    r5::a11y::showValue(display, text);
 }
 
 void showText(QComboBox *combo, const QString &text)

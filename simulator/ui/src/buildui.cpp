@@ -1,4 +1,5 @@
 // Controls of frmSimulator, frame by frame, with their captions and design-time states.
+#include "r5/accessibility.h"
 #include "sim/frmsimulator.h"
 
 #include <QButtonGroup>
@@ -197,6 +198,7 @@ void frmSimulator::buildFrame8()
     txt_Data_Input = named(new QLineEdit(Frame8), u"txt_Data_Input"_s, u"Data input"_s);
     Cmd_Send = named(new QPushButton(u"Send OneTime"_s, Frame8), u"Cmd_Send"_s);
     Label9 = named(new QLabel(u"0"_s, Frame8), u"Label9"_s);
+    r5::a11y::markValueDisplay(Label9, u"Data input bytes"_s);
 
     auto *g = new QGridLayout(Frame8);
     g->addWidget(Opt_Cnn1, 0, 0);
@@ -226,6 +228,7 @@ void frmSimulator::buildProgramFrame()
         const QString caption = QString::number(i + 1) + u" Step"_s;
         auto *step = named(new QLineEdit(Frame10), u"txtStep_"_s + n, caption);
         auto *count = named(new QLabel(u"0"_s, Frame10), u"lvlcnt_Byte_"_s + n);
+        r5::a11y::markValueDisplay(count, caption + u" bytes"_s);
         txtStep.append(step);
         lvlcnt_Byte.append(count);
         g->addWidget(new QLabel(caption, Frame10), i, 0);

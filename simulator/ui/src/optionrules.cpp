@@ -1,4 +1,5 @@
 // What each option and button does to the other controls, and the handlers behind the buttons.
+#include "r5/accessibility.h"
 #include "r5/prompter.h"
 #include "sim/frmsimulator.h"
 #include "sim/textbytes.h"
@@ -49,11 +50,11 @@ void frmSimulator::connectRules()
 
     const auto format = [this] { return opt_HexA->isChecked() ? DataFormat::Hex : DataFormat::Ascii; };
     connect(txt_Data_Input, &QLineEdit::textChanged, this, [this, format](const QString &text) {
-        Label9->setText(QString::number(byteCount(text, format())));
+        r5::a11y::showValue(Label9, QString::number(byteCount(text, format())));
     });
     for (int i = 0; i < txtStep.size(); ++i) {
         connect(txtStep[i], &QLineEdit::textChanged, this, [this, i, format](const QString &text) {
-            lvlcnt_Byte[i]->setText(QString::number(byteCount(text, format())));
+            r5::a11y::showValue(lvlcnt_Byte[i], QString::number(byteCount(text, format())));
         });
     }
 

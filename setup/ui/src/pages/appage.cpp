@@ -249,7 +249,7 @@ void ApPage::showRssi(const r5::protocol::RssiReading &reading)
         break;
     case Signal::Quality:
         form::showText(m_quality, QString::number(reading.quality));
-        m_qualityPanel->setText(QString::number(reading.quality) + u'%');
+        form::showText(m_qualityPanel, QString::number(reading.quality) + u'%');
         m_signal->setValue(reading.quality);
         break;
     case Signal::Unreadable:

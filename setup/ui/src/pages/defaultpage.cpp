@@ -180,9 +180,9 @@ QGroupBox *DefaultPage::buildDi()
 
 void DefaultPage::showStatus(const r5::protocol::StatusView &view)
 {
-    m_devName->setText(view.deviceName);
-    m_version->setText(view.version);
-    m_mac->setText(view.mac);
+    form::showText(m_devName, view.deviceName);
+    form::showText(m_version, view.version);
+    form::showText(m_mac, view.mac);
     for (std::size_t i = 0; i < 4; ++i)
         form::showText(m_ip[i], view.ip[i]);
     for (std::size_t i = 0; i < 4; ++i)

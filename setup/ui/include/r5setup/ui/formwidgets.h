@@ -36,6 +36,8 @@ QComboBox *combo(QWidget *parent, const QString &name, const QStringList &items,
 // Writes a device's answer into a field only when the text differs: an unchanged field keeps
 // its cursor, and a device repeating itself many times a second costs no redraw.
 void showText(QLineEdit *edit, const QString &text);
+// A display's text; a screen reader hears of the change.
+void showText(QLabel *display, const QString &text);
 // The edit text of an editable combo box.
 void showText(QComboBox *combo, const QString &text);
 

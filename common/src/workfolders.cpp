@@ -1,0 +1,73 @@
+#include "r5/workfolders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace r5 {
+
+namespace {
+
+bool sameFolder(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
+}
+
+// Whether files can be created in `folder`, as the system answers for this user (a read-only
+// mount included); nothing is written to find out.
+bool canCreateIn(const QString &folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && info.isWritable();
+}
+
+} // namespace
+
+Folders chooseFolders(const FolderFacts &facts)
+{
+    const bool installed = facts.fromInstall || !facts.writable(facts.programDir);
+    if (!installed)
+        return {facts.currentDir, facts.programDir, false};
+    const bool startedAside = sameFolder(facts.currentDir, facts.homeDir) ||
+                              sameFolder(facts.currentDir, QDir::rootPath()) ||
+                              !facts.writable(facts.currentDir);
+    if (startedAside)
+        return {facts.perUserDir, facts.perUserDir, true};
+    return {facts.currentDir, facts.perUserDir, false};
+}
+
+QString suiteFolderName()
+{
+    return u"r5200txtools"_s;
+}
+
+Folders settleFolders(const QString &program, const QStringList &subfolders)
+{
+    FolderFacts facts;
+    facts.programDir = QCoreApplication::applicationDirPath();
+    facts.currentDir = QDir::currentPath();
+    facts.homeDir = QDir::homePath();
+    facts.perUserDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
+                       suiteFolderName() + u'/' + program;
+    // An installed suite carries its description in the data folder beside bin/.
+    facts.fromInstall = QFileInfo::exists(QDir(facts.programDir).filePath(QStringLiteral(R5_INSTALL_MARKER)));
+    facts.writable = canCreateIn;
+
+    const Folders folders = chooseFolders(facts);
+    if (folders.application == facts.perUserDir || folders.perUserWorking) {
+        QDir dir;
+        dir.mkpath(facts.perUserDir);
+        if (folders.perUserWorking) {
+            for (const QString &sub : subfolders)
+                dir.mkpath(QDir(facts.perUserDir).filePath(sub));
+        }
+    }
+    if (!sameFolder(folders.working, facts.currentDir))
+        QDir::setCurrent(folders.working);
+    return folders;
+}
+
+} // namespace r5
