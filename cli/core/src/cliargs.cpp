@@ -106,6 +106,9 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version)
         return usageError(u"--plan and --record go with apply and verify"_s);
     if (p.isSet(noVerify) && a.command != Command::Apply)
         return usageError(u"--no-verify goes with apply"_s);
+    // A record holds what was read back; without the read-back there is nothing true to write.
+    if (p.isSet(noVerify) && p.isSet(record))
+        return usageError(u"--record needs the read-back; it does not go with --no-verify"_s);
     a.json = p.isSet(json);
     a.plan = p.value(plan);
     a.record = p.value(record);

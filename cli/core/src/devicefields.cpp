@@ -29,7 +29,8 @@ QString countLetter(int item)
 
 QString masked(const QString &password)
 {
-    return password.isEmpty() ? QString() : QString(password.size(), u'*');
+    // A fixed mask: not even the length goes to the screen.
+    return password.isEmpty() ? QString() : u"********"_s;
 }
 
 } // namespace
