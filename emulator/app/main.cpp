@@ -120,6 +120,7 @@ int main(int argc, char *argv[])
     emu::DeviceModel model;
     QObject::connect(&model, &emu::DeviceModel::log, &app, [&console](const QString &l) { console.line(l); });
     model.setRssiDrift(options.rssiDrift, options.seed);
+    model.setIgnoredWrites(options.faults.ignoredWrites);
     // Firmware download orders are really fetched, from wherever devsetup points the device.
     emu::FirmwareFetcher fetcher;
     emu::FirmwareFetcher::serve(model, fetcher);
@@ -163,6 +164,7 @@ int main(int argc, char *argv[])
     emu::SerialSide serial(&model, std::move(transport));
     serial.setFaults(options.faults);
     serial.setPieceGap(options.pieceGapMs);
+    serial.setRebootTime(options.rebootMs);
     QObject::connect(&serial, &emu::SerialSide::log, &app, [&console](const QString &l) { console.line(l); });
 
     console.plain(u"Serial port: "_s + serial.portName());
@@ -177,6 +179,9 @@ int main(int argc, char *argv[])
         console.line(u"fault switches on for %1"_s.arg(
             options.faults.answers == 0 ? u"every answer"_s
                                         : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
+
+    for (const emu::WriteKind kind : options.faults.ignoredWrites)
+        console.line(u"fault switch on: %1 writes are answered but not kept"_s.arg(emu::writeKindName(kind)));
 
     if (options.tcp && !startTcpSide(options, model, console, &app))
         return 1;

@@ -51,6 +51,16 @@ ParsedOptions parseOptions(const QStringList &arguments)
         u"The fault switches spoil the first N answers (default 1; 0: every answer, but an "
         "unregistered answer to every request keeps devsetup asking)."_s,
         u"N"_s, u"1"_s);
+    const QCommandLineOption ignore(
+        u"fault-ignore"_s,
+        u"Answer writes of KIND (wan, server, di or ap) as usual but keep nothing of them; may be "
+        "given more than once."_s,
+        u"KIND"_s);
+    const QCommandLineOption reboot(
+        u"reboot-ms"_s,
+        u"A reboot (after the access point, WAN, server and factory reset saves, and on the reboot "
+        "command) keeps the device silent this long, in milliseconds (default 1500; 0: at once)."_s,
+        u"MS"_s, u"1500"_s);
     const QCommandLineOption drift(
         u"rssi-drift"_s, u"Most the RSSI moves per query, in dB (default 3; 0: steady)."_s, u"DB"_s, u"3"_s);
     const QCommandLineOption seed(u"seed"_s, u"Seed of the RSSI moves (default 5200)."_s, u"N"_s, u"5200"_s);
@@ -66,7 +76,7 @@ ParsedOptions parseOptions(const QStringList &arguments)
                                     u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s,
                                     u"1"_s);
     p.addOptions({help, link, port, state, pieces, gap, stray, payloadFe, unregistered, wrongCount, answers,
-                  drift, seed, tcpAddress, tcpPort, noTcp, checkByte, pulses});
+                  ignore, reboot, drift, seed, tcpAddress, tcpPort, noTcp, checkByte, pulses});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {
@@ -107,6 +117,19 @@ ParsedOptions parseOptions(const QStringList &arguments)
     o.faults.payloadFe = p.isSet(payloadFe);
     o.faults.unregistered = p.isSet(unregistered);
     o.faults.wrongCount = p.isSet(wrongCount);
+    for (const QString &names : p.values(ignore)) {
+        for (const QString &name : names.split(u',')) {
+            const std::optional<WriteKind> kind = writeKindFromName(name.trimmed());
+            if (!kind)
+                return fail(u"bad --fault-ignore: "_s + names + u" (wan, server, di or ap)"_s);
+            if (!o.faults.ignoredWrites.contains(*kind))
+                o.faults.ignoredWrites.append(*kind);
+        }
+    }
+    const std::optional<int> rebootMs = number(p.value(reboot), 0, 600'000);
+    if (!rebootMs)
+        return fail(u"bad --reboot-ms: "_s + p.value(reboot));
+    o.rebootMs = *rebootMs;
     const std::optional<int> answerCount = number(p.value(answers), 0, 1'000'000);
     const std::optional<int> gapMs = number(p.value(gap), 0, 60'000);
     const std::optional<int> driftDb = number(p.value(drift), 0, 40);

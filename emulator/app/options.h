@@ -16,6 +16,7 @@ struct Options
     QString stateFile; // settings kept here across restarts
     Faults faults;
     int pieceGapMs = 20;
+    int rebootMs = 1500; // how long a reboot keeps the serial line silent
     int rssiDrift = 3;
     std::uint32_t seed = 5200;
     // The TCP side (status reports).

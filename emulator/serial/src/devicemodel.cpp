@@ -302,6 +302,14 @@ void DeviceModel::firmwareFailed(const QUrl &url, const QString &why)
     changed();
 }
 
+bool DeviceModel::ignores(WriteKind kind)
+{
+    if (!m_ignoredWrites.contains(kind))
+        return false;
+    Q_EMIT log(u"fault: %1 write answered but not kept"_s.arg(writeKindName(kind)));
+    return true;
+}
+
 void DeviceModel::changed()
 {
     if (!m_stateFile.isEmpty()) {
@@ -334,6 +342,11 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         Q_EMIT log(u"status query"_s);
         return statusAnswer();
     case proto::id::SetAp: {
+        if (ignores(WriteKind::Ap)) {
+            const QByteArray reply = shortReply(id);
+            reboot();
+            return reply;
+        }
         m_state.apSsid = paddedField(payload, 0, 32);
         m_state.apPassword = paddedField(payload, 32, 16);
         Q_EMIT log(u"access point set: \"%1\" (password of %2 characters)%3"_s.arg(m_state.apSsid)
@@ -345,6 +358,10 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         return reply;
     }
     case proto::id::Wan:
+        if (ignores(WriteKind::Wan)) {
+            reboot();
+            return shortReply(id);
+        }
         std::copy_n(payload.begin(), 4, m_state.ip.begin());
         std::copy_n(payload.begin() + 4, 4, m_state.gateway.begin());
         std::copy_n(payload.begin() + 8, 4, m_state.mask.begin());
@@ -354,6 +371,10 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         reboot();
         return shortReply(id);
     case proto::id::Server:
+        if (ignores(WriteKind::Server)) {
+            reboot();
+            return shortReply(id);
+        }
         m_state.serverPort = std::uint16_t(word(payload, 0));
         m_state.expirySeconds = std::uint8_t(payload[2]);
         m_state.protocolMode = payload[3];
@@ -364,6 +385,8 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         reboot();
         return shortReply(id);
     case proto::id::Di: {
+        if (ignores(WriteKind::Di))
+            return shortReply(id);
         QStringList channels;
         for (int i = 0; i < 5; ++i) {
             m_state.throughput[std::size_t(i)] = std::uint16_t(word(payload, 2 * i));

@@ -8,6 +8,29 @@ namespace emu {
 
 using namespace r5::protocol;
 
+namespace {
+constexpr std::pair<WriteKind, QStringView> kWriteKindNames[] = {
+    {WriteKind::Wan, u"wan"}, {WriteKind::Server, u"server"}, {WriteKind::Di, u"di"}, {WriteKind::Ap, u"ap"}};
+} // namespace
+
+std::optional<WriteKind> writeKindFromName(QStringView name)
+{
+    for (const auto &[kind, text] : kWriteKindNames) {
+        if (name.compare(text, Qt::CaseInsensitive) == 0)
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString writeKindName(WriteKind kind)
+{
+    for (const auto &[k, text] : kWriteKindNames) {
+        if (k == kind)
+            return text.toString();
+    }
+    return {};
+}
+
 QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *notes)
 {
     if (!m_faults.any() || (m_faults.answers > 0 && m_spoiled >= m_faults.answers) ||

@@ -136,6 +136,22 @@ std::optional<QString> IniDocument::value(QAnyStringView section, QAnyStringView
     return std::nullopt;
 }
 
+QList<std::pair<QString, QString>> IniDocument::keys() const
+{
+    QList<std::pair<QString, QString>> out;
+    for (const Line &line : m_preamble) {
+        if (!line.key.isEmpty())
+            out.append({QString(), QString::fromLocal8Bit(line.key)});
+    }
+    for (const Section &sec : m_sections) {
+        for (const Line &line : sec.lines) {
+            if (!line.key.isEmpty())
+                out.append({QString::fromLocal8Bit(sec.name), QString::fromLocal8Bit(line.key)});
+        }
+    }
+    return out;
+}
+
 void IniDocument::setValue(QAnyStringView section, QAnyStringView key, const QString &value)
 {
     const QByteArray s = section.toString().toLatin1();

@@ -1,6 +1,6 @@
 #include "r5setup/ui/mainwindow.h"
 
-#include "r5setup/comsetupdialog.h"
+#include "r5setup/ui/comsetupdialog.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"

@@ -50,6 +50,9 @@ private Q_SLOTS:
     void setCommandsShowInTheNextAnswers();
     void koreanAccessPointRoundTrip();
     void rebootsAndWhatTheyReport();
+    void ignoredWrites_data();
+    void ignoredWrites();
+    void rebootKeepsTheLineSilent();
     void factoryReset_data();
     void factoryReset();
     void rssiDriftsWithinBounds();
@@ -206,6 +209,85 @@ void TstEmuDevice::rebootsAndWhatTheyReport()
     model.handle(proto::diRequest({10, 10, 10, 10, 10}, {0, 0, 0, 0, 0}).frame);
     model.handle(proto::flashSaveRequest(1, 1).frame);
     QCOMPARE(rebooted.size(), 3);
+}
+
+void TstEmuDevice::ignoredWrites_data()
+{
+    QTest::addColumn<WriteKind>("kind");
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<bool>("reboots");
+    QTest::newRow("wan") << WriteKind::Wan
+                         << QByteArray::fromHex("7E114350C0A8016EC0A80101FFFFFF00FE") << true;
+    QTest::newRow("server") << WriteKind::Server << QByteArray::fromHex("7E0944500FA01E47FE") << true;
+    QTest::newRow("di") << WriteKind::Di
+                        << QByteArray::fromHex("7E17455009F600010064038400140000524652464646FE")
+                        << false;
+    QTest::newRow("ap") << WriteKind::Ap
+                        << QByteArray("\x7E\x35\x42\x50" + QByteArray(24, ' ') + "GuestNet" +
+                                      QByteArray(14, ' ') + "pw\xFE")
+                        << true;
+}
+
+void TstEmuDevice::ignoredWrites()
+{
+    QFETCH(WriteKind, kind);
+    QFETCH(QByteArray, request);
+    QFETCH(bool, reboots);
+    const QByteArray reply = QByteArray::fromHex("7E05") + request[2] + QByteArray::fromHex("44FE");
+
+    DeviceModel keeping;
+    QCOMPARE(keeping.handle(request).toHex(' '), reply.toHex(' '));
+    QVERIFY(keeping.state() != DeviceState::firstStart());
+
+    // Answered and rebooted as usual, and nothing kept: a read-back shows the old settings.
+    DeviceModel ignoring;
+    ignoring.setIgnoredWrites({kind});
+    QSignalSpy rebooted(&ignoring, &DeviceModel::rebooted);
+    QSignalSpy logged(&ignoring, &DeviceModel::log);
+    QCOMPARE(ignoring.handle(request).toHex(' '), reply.toHex(' '));
+    QCOMPARE(rebooted.size(), reboots ? 1 : 0);
+    QCOMPARE(ignoring.state(), DeviceState::firstStart());
+    QCOMPARE(ignoring.statusAnswer(), DeviceModel().statusAnswer());
+    QCOMPARE(ignoring.currentApAnswer(), DeviceModel().currentApAnswer());
+    bool said = false;
+    for (const QList<QVariant> &args : std::as_const(logged))
+        said = said || args.value(0).toString() == u"fault: "_s + writeKindName(kind) +
+                           u" write answered but not kept"_s;
+    QVERIFY(said);
+}
+
+void TstEmuDevice::rebootKeepsTheLineSilent()
+{
+    DeviceModel model;
+    auto owned = std::make_unique<FakeTransport>();
+    FakeTransport *line = owned.get();
+    SerialSide side(&model, std::move(owned));
+    side.setRebootTime(50);
+    const QByteArray status = QByteArray::fromHex("7E054150FE");
+
+    // The save is answered; what comes with it or after it, until the device is up, is lost.
+    line->peerSends(QByteArray::fromHex("7E0944500FA01E47FE") + status);
+    QCOMPARE(line->writes, QList<QByteArray>{QByteArray::fromHex("7E054444FE")});
+    QVERIFY(side.rebooting());
+    line->peerSends(status);
+    line->peerSends(QByteArray::fromHex("7E0541")); // half a request, forgotten with the reboot
+    QCOMPARE(line->writes.size(), 1);
+
+    QTRY_VERIFY(!side.rebooting());
+    line->peerSends(QByteArray::fromHex("50FE") + status);
+    QCOMPARE(line->writes.size(), 2);
+    const QByteArray answer = line->writes[1];
+    QCOMPARE(answer.size(), 51);
+    QCOMPARE(answer.mid(25, 4).toHex(' '), QByteArray("0f a0 1e 47")); // port 4000, 30 s, 'G'
+
+    // The reboot command goes the same way; with no reboot time the line never falls silent.
+    line->peerSends(QByteArray::fromHex("7E054750FE"));
+    QVERIFY(side.rebooting());
+    QTRY_VERIFY(!side.rebooting());
+    side.setRebootTime(0);
+    line->peerSends(QByteArray::fromHex("7E054750FE") + status);
+    QCOMPARE(line->writes.size(), 5);
+    QCOMPARE(line->writes[4].size(), 51);
 }
 
 void TstEmuDevice::factoryReset_data()

@@ -57,11 +57,11 @@ public:
         return ::write(m_fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
     }
 
-    // Reads until `count` bytes came or five seconds passed.
-    QByteArray read(qsizetype count) const
+    // Reads until `count` bytes came or `ms` passed.
+    QByteArray read(qsizetype count, int ms = 5000) const
     {
         QByteArray out;
-        QDeadlineTimer deadline(5000);
+        QDeadlineTimer deadline(ms);
         while (out.size() < count && !deadline.hasExpired()) {
             pollfd p{m_fd, POLLIN, 0};
             if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
@@ -74,9 +74,9 @@ public:
         return out;
     }
 
-    QByteArray ask(const QByteArray &request, qsizetype answerSize) const
+    QByteArray ask(const QByteArray &request, qsizetype answerSize, int ms = 5000) const
     {
-        return write(request) ? read(answerSize) : QByteArray();
+        return write(request) ? read(answerSize, ms) : QByteArray();
     }
 
 private:
@@ -147,6 +147,7 @@ private Q_SLOTS:
     void statusRoundTripOverThePty();
     void faultSwitches_data();
     void faultSwitches();
+    void rebootTakesTime();
     void settingsSurviveARestart();
     void linkFollowsTheRun();
     void namedSerialPort();
@@ -162,7 +163,8 @@ void TstEmuProcess::helpNamesEveryOption()
     for (const char *option :
          {"--link", "--port", "--state", "--fault-pieces", "--piece-gap", "--fault-stray",
           "--fault-payload-fe", "--fault-unregistered", "--fault-wrong-count", "--fault-answers",
-          "--rssi-drift", "--seed", "--tcp-address", "--tcp-port", "--no-tcp"})
+          "--fault-ignore", "--reboot-ms", "--rssi-drift", "--seed", "--tcp-address", "--tcp-port",
+          "--no-tcp"})
         QVERIFY2(help.contains(QLatin1StringView(option)), option);
 }
 
@@ -172,6 +174,8 @@ void TstEmuProcess::badOptionsAreRefused_data()
     QTest::newRow("unknown") << QStringList{u"--frobnicate"_s};
     QTest::newRow("pieces") << QStringList{u"--fault-pieces"_s, u"10,x"_s};
     QTest::newRow("stray") << QStringList{u"--fault-stray"_s, u"3G"_s};
+    QTest::newRow("ignored write") << QStringList{u"--fault-ignore"_s, u"dns"_s};
+    QTest::newRow("reboot time") << QStringList{u"--reboot-ms"_s, u"-1"_s};
     QTest::newRow("port number") << QStringList{u"--tcp-port"_s, u"70000"_s};
     QTest::newRow("link and port") << QStringList{u"--link"_s, u"x"_s, u"--port"_s, u"y"_s};
     QTest::newRow("positional") << QStringList{u"extra"_s};
@@ -241,6 +245,26 @@ void TstEmuProcess::faultSwitches()
     // Only the first answer is spoiled, and nothing else followed it.
     QCOMPARE(line.ask(proto::statusRequest().frame, 51).size(), 51);
     QVERIFY(proto::decodeCurrentAp(content(line.ask(proto::hintQuery(u"49").frame, 53))));
+}
+
+void TstEmuProcess::rebootTakesTime()
+{
+    Device device({u"--no-tcp"_s, u"--reboot-ms"_s, u"1500"_s, u"--fault-ignore"_s, u"wan"_s});
+    Line line(device.path());
+    const QByteArray status = QByteArray::fromHex("7E054150FE");
+    // The WAN save is answered but not kept; the server save is kept, and both reboot.
+    QCOMPARE(line.ask(QByteArray::fromHex("7E114350C0A8016EC0A80101FFFFFF00FE"), 5),
+             QByteArray::fromHex("7E054344FE"));
+    QVERIFY(!device.waitFor(u"fault: wan write answered but not kept"_s).isNull());
+    QVERIFY(!device.waitFor(u"up again"_s).isNull());
+    QCOMPARE(line.ask(QByteArray::fromHex("7E0944500FA11E47FE"), 5), QByteArray::fromHex("7E054444FE"));
+    QVERIFY(!device.waitFor(u"silent for 1500 ms while rebooting"_s).isNull());
+    QCOMPARE(line.ask(status, 51, 300), QByteArray());
+    QVERIFY(device.waitFor(u"up again"_s).contains(u"5 byte(s) lost"_s));
+    const QByteArray answer = line.ask(status, 51);
+    QCOMPARE(answer.size(), 51);
+    QCOMPARE(answer.mid(13, 4).toHex('.'), QByteArray("7f.00.00.01"));
+    QCOMPARE(answer.mid(25, 4).toHex('.'), QByteArray("0f.a1.1e.47"));
 }
 
 void TstEmuProcess::settingsSurviveARestart()

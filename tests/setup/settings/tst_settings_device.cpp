@@ -97,7 +97,8 @@ void TstSettingsDevice::answeredYes(const QString &button, const QString &reply)
 
 void TstSettingsDevice::writtenSettingsComeBack()
 {
-    VirtualDevice device({u"--tcp-port"_s, u"0"_s});
+    // One save after another, as fast as the window allows: the device is back at once.
+    VirtualDevice device({u"--tcp-port"_s, u"0"_s, u"--reboot-ms"_s, u"0"_s});
     QVERIFY(start(device));
     f.click(u"Btn_CurrentStatus"_s);
     QTRY_VERIFY_WITH_TIMEOUT(f.window->statusQueried(), 10000);

@@ -1,7 +1,7 @@
 #include "fakes.h"
 #include "linksupport.h"
 #include "ptypair.h"
-#include "r5setup/comsetupdialog.h"
+#include "r5setup/ui/comsetupdialog.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/ui/appage.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "emu/devicestate.h"
+#include "emu/faults.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -36,6 +37,9 @@ public:
     void setRssiDrift(int maxStep, std::uint32_t seed = 5200);
     // The current AP's RSSI as last reported, or nullopt while not joined to a visible AP.
     std::optional<int> currentRssi() const;
+
+    // Writes of these kinds are answered (and reboot the device) as usual but change nothing.
+    void setIgnoredWrites(const QList<WriteKind> &kinds) { m_ignoredWrites = kinds; }
 
     // Answers one request frame (7E LEN id 50 payload FE). Empty when the device gives no
     // answer (unknown id, payload of the wrong size).
@@ -86,9 +90,11 @@ private:
     void keepIdentity(DeviceState &fresh) const;
     bool joined() const;
     const VisibleAp *currentAp() const;
+    bool ignores(WriteKind kind);
 
     DeviceState m_state;
     QString m_stateFile;
+    QList<WriteKind> m_ignoredWrites;
     int m_rssiDrift = 3;
     QRandomGenerator m_random{5200};
     int m_rssiOffset = 0;

@@ -3,8 +3,16 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
+#include <optional>
 
 namespace emu {
+
+// The settings writes the device can be told to answer as usual but not keep.
+enum class WriteKind { Wan, Server, Di, Ap };
+
+// "wan", "server", "di" or "ap", as the command line names them.
+std::optional<WriteKind> writeKindFromName(QStringView name);
+QString writeKindName(WriteKind kind);
 
 // Fault switches for tests: how the device spoils its answers.
 struct Faults
@@ -15,6 +23,9 @@ struct Faults
     bool unregistered = false; // answer with the unregistered id 0x5A instead
     bool wrongCount = false;   // one byte more in the answer's content
     int answers = 1;           // how many answers are spoiled; 0: every answer
+    // Writes answered but not kept, so that a read-back after the save shows the old value.
+    // They spoil no answer, so any() leaves them out.
+    QList<WriteKind> ignoredWrites;
 
     bool any() const
     {

@@ -25,6 +25,10 @@ public:
 
     void setFaults(const Faults &faults);
     void setPieceGap(int milliseconds) { m_gap.setInterval(milliseconds); }
+    // How long a reboot keeps the line silent: what arrives meanwhile is lost, as on the
+    // device, whose serial port is down while it starts again. 0: back at once.
+    void setRebootTime(int milliseconds) { m_reboot.setInterval(milliseconds); }
+    bool rebooting() const { return m_reboot.isActive(); }
 
     QString portName() const { return m_transport->name(); }
     // Pieces written so far (for tests and the console).
@@ -43,6 +47,7 @@ private:
 
     void received(const QByteArray &bytes);
     void pump();
+    void startReboot();
 
     DeviceModel *m_model;
     std::unique_ptr<Transport> m_transport;
@@ -50,6 +55,8 @@ private:
     FaultInjector m_faults;
     QQueue<Piece> m_queue;
     QTimer m_gap;
+    QTimer m_reboot;
+    qint64 m_lostWhileRebooting = 0;
     bool m_paused = false;
     int m_written = 0;
 };

@@ -24,6 +24,10 @@ public:
     // The first value of `key` in any section named `section`, trimmed of spaces.
     std::optional<QString> value(QAnyStringView section, QAnyStringView key) const;
 
+    // Every "key=value" line as its section's name and its key, in file order (an empty section
+    // name for lines before the first section), so a reader can refuse names it does not know.
+    QList<std::pair<QString, QString>> keys() const;
+
     // Replaces the first occurrence of the key, or adds it at the end of the section (the
     // section is created at the end of the file when missing). Line breaks in `value` become
     // spaces so a value can never add lines of its own.

@@ -1,4 +1,4 @@
-#include "r5setup/comsetupdialog.h"
+#include "r5setup/ui/comsetupdialog.h"
 
 #include <QComboBox>
 #include <QFormLayout>

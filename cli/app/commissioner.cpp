@@ -1,0 +1,408 @@
+#include "commissioner.h"
+
+#include "r5/protocol/receivepath.h"
+#include "r5cli/csv.h"
+#include "r5setup/setuplog.h"
+#include "r5setup/shelltexts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+namespace proto = r5::protocol;
+
+namespace r5cli {
+
+namespace {
+
+// While the device reboots a status request goes out this often; any answer ends the wait.
+constexpr int kPollMs = 250;
+
+std::optional<QByteArray> readFile(const QString &path, QString &error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = path + u": "_s + file.errorString();
+        return std::nullopt;
+    }
+    // Profiles and plans are a few hundred bytes; a large file is a wrong argument.
+    constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
+    if (file.size() > kMaxBytes) {
+        error = path + u": larger than 4 MiB, not a profile or plan"_s;
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+QString what(std::uint8_t id)
+{
+    switch (id) {
+    case proto::id::Status:
+        return u"status (0x41)"_s;
+    case proto::id::CurrentAp:
+        return u"current access point (0x49)"_s;
+    case proto::id::Rssi:
+        return u"signal (0x4A)"_s;
+    default:
+        return u"0x"_s + QString::number(id, 16).toUpper();
+    }
+}
+
+} // namespace
+
+Commissioner::Commissioner(const Args &args, r5setup::SerialLink &link, r5::Clock &clock, QTextStream &out,
+                           QTextStream &err, QObject *parent)
+    : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err)
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &Commissioner::onTimeout);
+    connect(&m_link, &r5setup::SerialLink::rxChar, this, &Commissioner::onRx);
+    connect(&m_link, &r5setup::SerialLink::lineError, this, [this] { log(r5setup::text::lineError()); });
+}
+
+void Commissioner::start()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (loadFiles())
+            openAndRead();
+    });
+}
+
+bool Commissioner::loadFiles()
+{
+    if (m_args.command == Command::Status || m_args.command == Command::Save)
+        return true;
+    QString error;
+    const auto profileBytes = readFile(m_args.profile, error);
+    if (!profileBytes) {
+        m_err << error << Qt::endl;
+        finish(exitcode::Usage);
+        return false;
+    }
+    auto profile = parseProfile(*profileBytes);
+    if (!profile.value) {
+        m_err << m_args.profile << u": "_s << profile.error << Qt::endl;
+        finish(exitcode::Usage);
+        return false;
+    }
+    m_profile = *profile.value;
+    if (!m_args.plan.isEmpty()) {
+        const auto planBytes = readFile(m_args.plan, error);
+        auto plan = planBytes ? parsePlan(*planBytes) : Parsed<Plan>{{}, error};
+        if (!plan.value) {
+            m_err << (planBytes ? m_args.plan + u": "_s : QString()) << plan.error << Qt::endl;
+            finish(exitcode::Usage);
+            return false;
+        }
+        m_plan = std::move(*plan.value);
+    }
+    if (m_profile.isEmpty() && (!m_plan || m_plan->macs.isEmpty())) {
+        m_err << m_args.profile << u": names no setting ([WAN], [Server], [DI] or [AP])"_s << Qt::endl;
+        finish(exitcode::Usage);
+        return false;
+    }
+    // Every row is checked before anything goes out, so a bad row stops the run at the first
+    // device rather than in the middle of a batch. The profile alone is checked here too when
+    // there is no plan; with one, only once a device without a row shows up.
+    const auto refuse = [this](const QString &where, const r5setup::maint::Refusal &r) {
+        m_err << where << u": "_s << r.message << Qt::endl;
+        finish(exitcode::Usage);
+        return false;
+    };
+    if (m_plan) {
+        for (const QString &mac : std::as_const(m_plan->macs)) {
+            const auto checked = checkFields(merged(m_profile, m_plan->rows.value(mac)));
+            if (!checked)
+                return refuse(m_args.plan + u" (MAC "_s + mac + u')', checked.refusal);
+        }
+    } else if (const auto checked = checkFields(m_profile); !checked) {
+        return refuse(m_args.profile, checked.refusal);
+    }
+    return true;
+}
+
+void Commissioner::openAndRead()
+{
+    QDir().mkpath(u"Log"_s);
+    r5setup::SerialSettings settings = m_link.settings();
+    settings.portName = m_args.port;
+    settings.baudRate = m_args.baud;
+    m_link.setSettings(settings);
+    log(r5setup::text::tryingOpen());
+    if (!m_link.open()) {
+        m_err << u"Cannot open "_s << m_args.port << u": "_s << m_link.errorString() << Qt::endl;
+        log(proto::texts::portNotConnected());
+        if (m_args.command == Command::Apply || m_args.command == Command::Verify)
+            writeRecord(Verdict::NoAnswer);
+        finish(exitcode::NoAnswer);
+        return;
+    }
+    log(r5setup::text::connectionSuccess(m_args.port));
+    const bool withSignal = m_args.command == Command::Status || !m_args.record.isEmpty();
+    read(withSignal, [this] { afterFirstRead(); });
+}
+
+void Commissioner::read(bool withSignal, const std::function<void()> &then)
+{
+    ask(proto::statusRequest(), proto::id::Status, m_args.timeoutMs, m_args.tries, [=, this](bool ok) {
+        if (!ok)
+            return finishNoAnswer(what(proto::id::Status));
+        ask(proto::hintQuery(u"49"), proto::id::CurrentAp, m_args.timeoutMs, m_args.tries,
+            [=, this](bool apOk) {
+                if (!apOk)
+                    return finishNoAnswer(what(proto::id::CurrentAp));
+                if (!withSignal)
+                    return then();
+                ask(proto::hintQuery(u"4A"), proto::id::Rssi, m_args.timeoutMs, m_args.tries,
+                    [=, this](bool rssiOk) {
+                        if (!rssiOk)
+                            return finishNoAnswer(what(proto::id::Rssi));
+                        then();
+                    });
+            });
+    });
+}
+
+void Commissioner::afterFirstRead()
+{
+    switch (m_args.command) {
+    case Command::Status:
+        if (m_args.json)
+            m_out << QString::fromUtf8(statusJson(m_reading));
+        else
+            m_out << statusLines(m_reading).join(u'\n') << Qt::endl;
+        return finish(exitcode::Ok);
+    case Command::Save: {
+        Fields fields = deviceFields(m_reading);
+        fields.remove(u"AP.Password"_s);
+        QSaveFile file(m_args.profile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(profileText(fields)) < 0 || !file.commit()) {
+            m_err << m_args.profile << u": "_s << file.errorString() << Qt::endl;
+            return finish(exitcode::Usage);
+        }
+        m_out << u"Saved the settings of "_s << m_reading.status->mac << u" to "_s << m_args.profile
+              << u" (without the access point password)."_s << Qt::endl;
+        return finish(exitcode::Ok);
+    }
+    case Command::Apply:
+    case Command::Verify:
+        break;
+    }
+    const QString mac = normalMac(m_reading.status->mac);
+    Fields effective = m_profile;
+    if (m_plan) {
+        if (m_plan->rows.contains(mac)) {
+            effective = merged(m_profile, m_plan->rows.value(mac));
+            m_out << u"Plan row for "_s << mac << u" applies."_s << Qt::endl;
+        } else {
+            m_out << u"No plan row for "_s << mac << u": the profile alone."_s << Qt::endl;
+        }
+    }
+    // The window's password field holds what the device reported; a profile without one (as
+    // save writes them) keeps the device's password instead of sending an empty one.
+    if (effective.contains(u"AP.SSID"_s) && !effective.contains(u"AP.Password"_s) && m_reading.ap)
+        effective.insert(u"AP.Password"_s, m_reading.ap->password.trimmed());
+    const auto checked = checkFields(effective);
+    if (!checked) {
+        m_err << m_args.profile << u": "_s << checked.refusal.message << Qt::endl;
+        writeRecord(Verdict::Refused);
+        return finish(exitcode::Usage);
+    }
+    if (effective.isEmpty()) {
+        m_err << m_args.profile << u": names no setting for "_s << mac << Qt::endl;
+        writeRecord(Verdict::Refused);
+        return finish(exitcode::Usage);
+    }
+    m_wantedFields = wantedFields(*checked.value);
+    if (m_args.command == Command::Verify)
+        return verifyNow();
+    m_steps = setCommands(*checked.value);
+    applyNext();
+}
+
+void Commissioner::applyNext()
+{
+    if (m_steps.isEmpty()) {
+        if (!m_args.verify) {
+            m_out << u"Applied; not verified."_s << Qt::endl;
+            return finish(exitcode::Ok);
+        }
+        m_reading = {};
+        return read(!m_args.record.isEmpty(), [this] { verifyNow(); });
+    }
+    const Step step = m_steps.takeFirst();
+    const auto id = std::uint8_t(step.request.frame.at(2));
+    m_out << u"Writing 0x"_s << QString::number(id, 16).toUpper()
+          << (step.reboots ? u", then waiting for the device to reboot"_s : QString()) << Qt::endl;
+    // The reply comes before a reboot; without one the status polls find out all the same.
+    ask(step.request, id, m_args.timeoutMs, 1, [this, step](bool) {
+        if (!step.reboots) {
+            ask(proto::statusRequest(), proto::id::Status, m_args.timeoutMs, m_args.tries, [this](bool ok) {
+                if (!ok)
+                    return finishNoAnswer(what(proto::id::Status));
+                applyNext();
+            });
+            return;
+        }
+        pollStatus(m_clock.utcNow().toMSecsSinceEpoch() + m_args.rebootTimeoutMs, [this](bool ok) {
+            if (!ok)
+                return finishNoAnswer(u"status after the reboot"_s);
+            applyNext();
+        });
+    });
+}
+
+void Commissioner::pollStatus(qint64 deadline, Then then)
+{
+    const qint64 left = deadline - m_clock.utcNow().toMSecsSinceEpoch();
+    if (left <= 0)
+        return then(false);
+    const int wait = int(std::min<qint64>({kPollMs, left, m_args.timeoutMs}));
+    ask(proto::statusRequest(), proto::id::Status, wait, 1, [this, deadline, then](bool ok) {
+        if (ok)
+            return then(true);
+        pollStatus(deadline, then);
+    });
+}
+
+void Commissioner::verifyNow()
+{
+    const QList<Comparison> rows = compare(m_wantedFields, deviceFields(m_reading));
+    m_out << comparisonTable(rows).join(u'\n') << Qt::endl;
+    const bool ok = allMatch(rows);
+    writeRecord(ok ? Verdict::Ok : Verdict::Differs);
+    finish(ok ? exitcode::Ok : exitcode::Differs);
+}
+
+void Commissioner::ask(const proto::Request &request, std::uint8_t answerId, int waitMs, int tries, Then then)
+{
+    m_request = request;
+    m_waitId = answerId;
+    m_triesLeft = tries;
+    m_then = std::move(then);
+    m_timer.setInterval(waitMs);
+    send(m_request);
+    m_timer.start();
+}
+
+void Commissioner::send(const proto::Request &request)
+{
+    for (const QString &line : request.announce)
+        log(line);
+    log(request.txLine());
+    if (!m_link.write(request.frame))
+        log(proto::texts::serialPortError());
+}
+
+void Commissioner::onTimeout()
+{
+    if (m_done || m_waitId == 0)
+        return;
+    if (--m_triesLeft > 0) {
+        send(m_request);
+        m_timer.start();
+        return;
+    }
+    m_waitId = 0;
+    Then then = std::move(m_then);
+    then(false);
+}
+
+void Commissioner::onRx()
+{
+    QList<proto::RxEvent> events;
+    while (!m_done && m_link.bytesAvailable() > 0) {
+        events.clear();
+        m_receiver.feed(m_link.read(proto::ReceivePath::kReadBufferSize), events);
+        for (const proto::RxEvent &ev : std::as_const(events)) {
+            if (ev.kind == proto::RxEvent::Kind::Overflow) {
+                log(proto::ReceivePath::overflowLine(ev.discarded));
+                continue;
+            }
+            QList<proto::RxAction> actions;
+            proto::ReceivePath::dispatch(ev.frame, actions);
+            bool decoded = ev.frame.frameClass() == proto::FrameClass::ReplyOnly;
+            for (const proto::RxAction &action : std::as_const(actions)) {
+                if (const auto *l = std::get_if<proto::rx::Log>(&action)) {
+                    log(l->text);
+                } else if (const auto *s = std::get_if<proto::rx::ShowStatus>(&action)) {
+                    m_reading.status = *s->view;
+                    decoded = true;
+                } else if (const auto *a = std::get_if<proto::rx::ShowCurrentAp>(&action)) {
+                    m_reading.ap = a->ap;
+                    decoded = true;
+                } else if (const auto *r = std::get_if<proto::rx::ShowRssi>(&action)) {
+                    m_reading.rssi = r->reading;
+                    decoded = true;
+                }
+                // An unregistered id makes the window ask for the status again; here the ask
+                // in progress repeats on its own timer.
+            }
+            if (!m_done && decoded && m_waitId != 0 && ev.frame.id() == m_waitId) {
+                m_timer.stop();
+                m_waitId = 0;
+                Then then = std::move(m_then);
+                then(true);
+            }
+        }
+    }
+}
+
+void Commissioner::log(const QString &message)
+{
+    const QDateTime now = m_clock.localNow();
+    const QString path = r5setup::setuplog::filePath(now.date());
+    if (m_log.append(path,
+                     r5setup::setuplog::fileLine(r5setup::setuplog::composeLine(now.time(), message)))) {
+        m_logFailed = false;
+        return;
+    }
+    if (!m_logFailed)
+        m_err << r5setup::setuplog::fileWriteFailed(path) << Qt::endl;
+    m_logFailed = true;
+}
+
+void Commissioner::finishNoAnswer(const QString &query)
+{
+    m_err << u"No answer to the "_s << query << u" query on "_s << m_args.port << u'.' << Qt::endl;
+    if (m_args.command == Command::Apply || m_args.command == Command::Verify)
+        writeRecord(Verdict::NoAnswer);
+    finish(exitcode::NoAnswer);
+}
+
+void Commissioner::writeRecord(Verdict verdict)
+{
+    if (m_args.record.isEmpty())
+        return;
+    // Only ever appended to: a header goes in when the file is new or empty.
+    const bool fresh = QFileInfo(m_args.record).size() == 0;
+    QByteArray bytes;
+    if (fresh)
+        bytes += csv::line(recordHeader());
+    bytes +=
+        csv::line(recordRow(m_clock.localNow(), m_reading, verdict, QFileInfo(m_args.profile).fileName()));
+    r5::AppendFile file;
+    if (!file.append(m_args.record, bytes))
+        m_err << m_args.record << u": the record row could not be written"_s << Qt::endl;
+}
+
+void Commissioner::finish(int code)
+{
+    if (m_done)
+        return;
+    m_done = true;
+    m_timer.stop();
+    m_waitId = 0;
+    if (m_link.isOpen()) {
+        m_link.close();
+        log(r5setup::text::connectionClose());
+    }
+    m_out.flush();
+    m_err.flush();
+    Q_EMIT finished(code);
+}
+
+} // namespace r5cli

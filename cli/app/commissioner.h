@@ -1,0 +1,78 @@
+#pragma once
+
+#include "r5/appendfile.h"
+#include "r5/clock.h"
+#include "r5/protocol/receiver.h"
+#include "r5/protocol/requests.h"
+#include "r5cli/cliargs.h"
+#include "r5cli/devicefields.h"
+#include "r5cli/profile.h"
+#include "r5setup/seriallink.h"
+
+#include <QObject>
+#include <QTextStream>
+#include <QTimer>
+#include <functional>
+
+namespace r5cli {
+
+// One run of the program against one device: each command is a chain of asks (a request and
+// the answer it waits for, with a timer), so the event loop runs throughout. finished() carries
+// the exit code.
+class Commissioner final : public QObject
+{
+    Q_OBJECT
+public:
+    Commissioner(const Args &args, r5setup::SerialLink &link, r5::Clock &clock, QTextStream &out,
+                 QTextStream &err, QObject *parent = nullptr);
+
+    // Starts the command; finished() follows, never from inside start().
+    void start();
+
+Q_SIGNALS:
+    void finished(int exitCode);
+
+private:
+    using Then = std::function<void(bool answered)>;
+
+    bool loadFiles();
+    void openAndRead();
+    void read(bool withSignal, const std::function<void()> &then);
+    void afterFirstRead();
+    void applyNext();
+    void verifyNow();
+    void ask(const r5::protocol::Request &request, std::uint8_t answerId, int waitMs, int tries, Then then);
+    void pollStatus(qint64 deadline, Then then);
+    void send(const r5::protocol::Request &request);
+    void onRx();
+    void onTimeout();
+    void log(const QString &message);
+    void finish(int code);
+    void finishNoAnswer(const QString &what);
+    void writeRecord(Verdict verdict);
+
+    Args m_args;
+    r5setup::SerialLink &m_link;
+    r5::Clock &m_clock;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    r5::AppendFile m_log;
+    bool m_logFailed = false;
+    r5::protocol::FrameReceiver m_receiver;
+    QTimer m_timer;
+
+    // The ask in progress.
+    r5::protocol::Request m_request;
+    std::uint8_t m_waitId = 0;
+    int m_triesLeft = 0;
+    Then m_then;
+
+    Fields m_profile;
+    std::optional<Plan> m_plan;
+    Fields m_wantedFields;
+    QList<Step> m_steps;
+    DeviceReading m_reading;
+    bool m_done = false;
+};
+
+} // namespace r5cli

@@ -1,0 +1,32 @@
+#include "commissioner.h"
+#include "r5cli/cliargs.h"
+#include "r5setup/qtseriallink.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"r5200tx-cli"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(R5CLI_VERSION));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const r5cli::ParsedArgs parsed =
+        r5cli::parseArgs(QCoreApplication::arguments(), QStringLiteral(R5CLI_VERSION));
+    if (!parsed.args) {
+        (parsed.exitCode == r5cli::exitcode::Ok ? out : err) << parsed.text << Qt::endl;
+        return parsed.exitCode;
+    }
+
+    r5setup::QtSerialLink link;
+    r5cli::Commissioner commissioner(*parsed.args, link, r5::SystemClock::instance(), out, err);
+    QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
+                     [](int code) { QCoreApplication::exit(code); });
+    commissioner.start();
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,335 @@
+#include "ptypair.h"
+#include "virtualdevice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// r5200tx-cli as installers run it, against r5200tx-virtual on a pseudo-terminal (or a bare
+// pseudo-terminal where nobody answers).
+class TstCliE2e : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // apply writes all four sections through the reboots and verifies them; status, save and
+    // verify read the same settings back.
+    void applyThenVerify();
+    // A write the device takes but does not apply: verify names the field and ends with 3.
+    void ignoredWriteIsCaught_data();
+    void ignoredWriteIsCaught();
+    // A profile the window would refuse: its text, exit 1, and not one byte on the port.
+    void refusedProfileSendsNothing_data();
+    void refusedProfileSendsNothing();
+    // Nobody on the line: three status tries, exit 2, a NO ANSWER record.
+    void noDevice();
+    // The plan's row for this device's MAC wins over the profile.
+    void planRowByMac();
+    // Records are appended to, never rewritten, and never hold the password.
+    void recordAppends();
+
+private:
+    struct Run
+    {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+    Run cli(const QStringList &arguments);
+    void startDevice(const QStringList &extra = {});
+    void write(const QString &name, const QByteArray &bytes);
+    QByteArray readFile(const QString &name) const;
+
+    std::optional<QTemporaryDir> m_dir;
+    std::unique_ptr<VirtualDevice> m_device;
+    QString m_port;
+    bool m_rebootDelay = false;
+    bool m_faultIgnore = false;
+};
+
+namespace {
+
+const QByteArray kFullProfile = "[WAN]\nIP=127.0.10.30\nGateway=127.0.0.1\nMask=255.255.255.0\n"
+                                "[Server]\nPort=4100\nExpire=40\nMode=N\n"
+                                "[DI]\nTime1=11\nTime2=22\nTime3=33\nTime4=44\nTime5=55\n"
+                                "Mode1=R\nMode2=F\nMode3=R\nMode4=F\nMode5=R\n"
+                                "[AP]\nSSID=Lab, \"east\"\nPassword=pw,1\n";
+
+// Loopback addresses only; what is not named keeps the virtual device's defaults.
+QJsonObject deviceState()
+{
+    return QJsonObject{
+        {u"mac"_s, u"02:52:00:AB:CD:EF"_s}, {u"firmwareMajor"_s, 2},        {u"firmwareMinor"_s, 7},
+        {u"ip"_s, u"127.0.10.20"_s},        {u"gateway"_s, u"127.0.0.1"_s}, {u"mask"_s, u"255.255.252.0"_s},
+        {u"apSsid"_s, u"R5200TX_LAB"_s},    {u"apPassword"_s, u"pw 2층!"_s}};
+}
+
+QString programHelp(const QString &program)
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("R5_BIN_DIR") + u'/' + program, {u"--help"_s});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+}
+
+// The table line of `field`.
+QString tableLine(const QString &out, const QString &field)
+{
+    for (const QString &line : out.split(u'\n')) {
+        if (line.startsWith(field + u' '))
+            return line;
+    }
+    return {};
+}
+
+} // namespace
+
+void TstCliE2e::initTestCase()
+{
+    const QString help = programHelp(u"r5200tx-virtual"_s);
+    m_rebootDelay = help.contains(u"--reboot-ms"_s);
+    m_faultIgnore = help.contains(u"--fault-ignore"_s);
+}
+
+void TstCliE2e::init()
+{
+    m_dir.emplace();
+    QVERIFY(m_dir->isValid());
+    write(u"device.json"_s, QJsonDocument(deviceState()).toJson());
+}
+
+void TstCliE2e::cleanup()
+{
+    m_device.reset();
+    m_dir.reset();
+}
+
+void TstCliE2e::startDevice(const QStringList &extra)
+{
+    QStringList args{
+        u"--state"_s, m_dir->filePath(u"device.json"_s), u"--tcp-port"_s, u"0"_s, u"--rssi-drift"_s, u"0"_s};
+    // A short reboot, so polls are really lost while the device is silent.
+    if (m_rebootDelay)
+        args << u"--reboot-ms"_s << u"300"_s;
+    m_device = std::make_unique<VirtualDevice>(args + extra);
+    m_port = m_device->waitForPort();
+    QVERIFY2(!m_port.isEmpty(), qPrintable(m_device->console().join(u'\n')));
+}
+
+TstCliE2e::Run TstCliE2e::cli(const QStringList &arguments)
+{
+    QProcess p;
+    p.setWorkingDirectory(m_dir->path());
+    p.start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-cli"_s, arguments);
+    Run run;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return run;
+    }
+    run.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    run.out = QString::fromUtf8(p.readAllStandardOutput());
+    run.err = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+void TstCliE2e::write(const QString &name, const QByteArray &bytes)
+{
+    QFile f(m_dir->filePath(name));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray TstCliE2e::readFile(const QString &name) const
+{
+    QFile f(m_dir->filePath(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void TstCliE2e::applyThenVerify()
+{
+    startDevice();
+    if (QTest::currentTestFailed())
+        return;
+    write(u"full.ini"_s, kFullProfile);
+    const Run apply = cli({u"--port"_s, m_port, u"apply"_s, u"full.ini"_s});
+    QVERIFY2(apply.code == 0, qPrintable(apply.out + apply.err));
+    for (const QString &field : {u"WAN.IP"_s, u"Server.Mode"_s, u"DI.Time5"_s, u"DI.Mode1"_s, u"AP.SSID"_s})
+        QVERIFY2(tableLine(apply.out, field).endsWith(u"| ok"_s), qPrintable(apply.out));
+    QVERIFY2(tableLine(apply.out, u"AP.Password"_s)
+                 .startsWith(u"AP.Password   | ********      | ********      | ok"_s),
+             qPrintable(apply.out));
+    QVERIFY(!apply.out.contains(u"pw,1"_s));
+    QTRY_COMPARE(m_device->count(u"WAN set: address 127.0.10.30, gateway 127.0.0.1, mask 255.255.255.0"_s),
+                 1);
+    QTRY_COMPARE(m_device->count(u"server set: port 4100, expiry 40 s, mode 'N'"_s), 1);
+    QTRY_COMPARE(m_device->count(u"access point set: \"Lab, \"east\"\""_s), 1);
+
+    // Every exchange is in the day's log, in the window's format.
+    const QDir logs(m_dir->filePath(u"Log"_s));
+    const QStringList files = logs.entryList({u"R5200Setup_*.log"_s}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    const QString log = QString::fromUtf8(readFile(u"Log/"_s + files.first()));
+    for (const QString &tx :
+         {u"]  TX 0x43 : [17][7E.11.43.50.7F.00.0A.1E."_s, u"]  TX 0x44 : [9][7E.09.44.50.10.04.28.4E.FE.]"_s,
+          u"]  TX 0x45 : [23][7E.17.45.50.00.0B."_s, u"]  TX 0x42 : [53][7E.35.42.50."_s,
+          u"]  RX MSG ID:[0x41] LEN:[51]:[7E.33.41."_s})
+        QVERIFY2(log.contains(tx), qPrintable(tx));
+
+    const Run status = cli({u"--port"_s, m_port, u"status"_s, u"--json"_s});
+    QCOMPARE(status.code, 0);
+    const QJsonObject o = QJsonDocument::fromJson(status.out.toUtf8()).object();
+    QCOMPARE(o.value(u"mac"_s).toString(), u"02:52:00:AB:CD:EF"_s);
+    QCOMPARE(o.value(u"wan"_s).toObject().value(u"ip"_s).toString(), u"127.0.10.30"_s);
+    QCOMPARE(o.value(u"server"_s).toObject().value(u"port"_s).toInt(), 4100);
+    QCOMPARE(o.value(u"server"_s).toObject().value(u"mode"_s).toString(), u"N"_s);
+    QCOMPARE(o.value(u"di"_s).toArray().at(4).toObject().value(u"time"_s).toInt(), 55);
+    QCOMPARE(o.value(u"di"_s).toArray().at(4).toObject().value(u"mode"_s).toString(), u"R"_s);
+    QCOMPARE(o.value(u"ap"_s).toObject().value(u"ssid"_s).toString(), u"Lab, \"east\""_s);
+
+    // save writes a profile that verifies against the same device, without the password.
+    const Run save = cli({u"--port"_s, m_port, u"save"_s, u"saved.ini"_s});
+    QCOMPARE(save.code, 0);
+    QVERIFY(!readFile(u"saved.ini"_s).contains("pw,1"));
+    const Run verify = cli({u"--port"_s, m_port, u"verify"_s, u"saved.ini"_s});
+    QVERIFY2(verify.code == 0, qPrintable(verify.out + verify.err));
+    QVERIFY(!tableLine(verify.out, u"WAN.Mask"_s).isEmpty());
+}
+
+void TstCliE2e::ignoredWriteIsCaught_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("wan") << u"wan"_s << u"WAN.IP"_s;
+    QTest::newRow("server") << u"server"_s << u"Server.Port"_s;
+    QTest::newRow("di") << u"di"_s << u"DI.Time1"_s;
+    QTest::newRow("ap") << u"ap"_s << u"AP.SSID"_s;
+}
+
+void TstCliE2e::ignoredWriteIsCaught()
+{
+    if (!m_faultIgnore)
+        QSKIP("this virtual device has no --fault-ignore");
+    QFETCH(QString, kind);
+    QFETCH(QString, field);
+    startDevice({u"--fault-ignore"_s, kind});
+    if (QTest::currentTestFailed())
+        return;
+    write(u"full.ini"_s, kFullProfile);
+    const Run apply = cli({u"--port"_s, m_port, u"apply"_s, u"full.ini"_s});
+    QVERIFY2(apply.code == 3, qPrintable(apply.out + apply.err));
+    QVERIFY2(tableLine(apply.out, field).endsWith(u"| DIFFERS"_s), qPrintable(apply.out));
+    // The other sections went through.
+    const QString other = kind == u"wan"_s ? u"Server.Port"_s : u"WAN.IP"_s;
+    QVERIFY2(tableLine(apply.out, other).endsWith(u"| ok"_s), qPrintable(apply.out));
+    const Run verify = cli({u"--port"_s, m_port, u"verify"_s, u"full.ini"_s});
+    QCOMPARE(verify.code, 3);
+}
+
+void TstCliE2e::refusedProfileSendsNothing_data()
+{
+    QTest::addColumn<QByteArray>("profile");
+    QTest::addColumn<QByteArray>("plan");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("octet") << QByteArray("[WAN]\nIP=127.0.0.256\nGateway=127.0.0.1\nMask=255.0.0.0\n")
+                           << QByteArray() << u"0 ~ 255 정수만 입력 가능합니다."_s;
+    QTest::newRow("throughput") << QByteArray(kFullProfile).replace("Time2=22", "Time2=0") << QByteArray()
+                                << u"ThrouputTime2 값을 확인하세요. 1 ~ 2550 정수만 가능합니다."_s;
+    QTest::newRow("ssid") << QByteArray("[AP]\nSSID=x\nPassword=abc\n") << QByteArray()
+                          << u"SSID를 확인하세요."_s;
+    QTest::newRow("plan row") << QByteArray("[Server]\nPort=4000\nExpire=10\nMode=G\n")
+                              << QByteArray(
+                                     "MAC,Server.Port\n00:11:22:33:44:55,4001\n02:52:00:AB:CD:EF,65536\n")
+                              << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s;
+}
+
+void TstCliE2e::refusedProfileSendsNothing()
+{
+    QFETCH(QByteArray, profile);
+    QFETCH(QByteArray, plan);
+    QFETCH(QString, text);
+    r5::test::Pty pty;
+    QVERIFY(pty.isValid());
+    write(u"bad.ini"_s, profile);
+    QStringList args{u"--port"_s, pty.slavePath(), u"apply"_s, u"bad.ini"_s};
+    if (!plan.isEmpty()) {
+        write(u"plan.csv"_s, plan);
+        args << u"--plan"_s << u"plan.csv"_s;
+    }
+    const Run run = cli(args);
+    QCOMPARE(run.code, 1);
+    QVERIFY2(run.err.contains(text), qPrintable(run.err));
+    QCOMPARE(pty.read(200), QByteArray());
+}
+
+void TstCliE2e::noDevice()
+{
+    r5::test::Pty pty;
+    QVERIFY(pty.isValid());
+    write(u"full.ini"_s, kFullProfile);
+    const Run run = cli({u"--port"_s, pty.slavePath(), u"--timeout"_s, u"200"_s, u"verify"_s, u"full.ini"_s,
+                         u"--record"_s, u"rec.csv"_s});
+    QCOMPARE(run.code, 2);
+    QVERIFY2(run.err.contains(u"No answer to the status (0x41) query"_s), qPrintable(run.err));
+    QCOMPARE(pty.read(200), QByteArray::fromHex("7E054150FE7E054150FE7E054150FE"));
+    const QList<QByteArray> rows = readFile(u"rec.csv"_s).split('\n');
+    QCOMPARE(rows.size(), 3); // header, row, the empty rest after the last line end
+    QVERIFY2(rows[1].contains(",NO ANSWER,full.ini"), rows[1].constData());
+}
+
+void TstCliE2e::planRowByMac()
+{
+    startDevice();
+    if (QTest::currentTestFailed())
+        return;
+    write(u"wan.ini"_s, "[WAN]\nIP=127.0.0.9\nGateway=127.0.0.1\nMask=255.0.0.0\n");
+    write(u"plan.csv"_s,
+          "MAC,WAN.IP,WAN.Mask\r\n00:11:22:33:44:55,127.0.0.7,\r\n02-52-00-ab-cd-ef,127.0.0.8,\r\n");
+    const Run apply = cli({u"--port"_s, m_port, u"apply"_s, u"wan.ini"_s, u"--plan"_s, u"plan.csv"_s});
+    QVERIFY2(apply.code == 0, qPrintable(apply.out + apply.err));
+    QVERIFY(apply.out.contains(u"Plan row for 02:52:00:AB:CD:EF applies."_s));
+    QTRY_COMPARE(m_device->count(u"WAN set: address 127.0.0.8, gateway 127.0.0.1, mask 255.0.0.0"_s), 1);
+
+    write(u"plan.csv"_s, "MAC,WAN.IP\n00:11:22:33:44:55,127.0.0.7\n");
+    const Run verify = cli({u"--port"_s, m_port, u"verify"_s, u"wan.ini"_s, u"--plan"_s, u"plan.csv"_s});
+    QCOMPARE(verify.code, 3);
+    QVERIFY(verify.out.contains(u"No plan row for 02:52:00:AB:CD:EF: the profile alone."_s));
+    QVERIFY2(tableLine(verify.out, u"WAN.IP"_s).contains(u"127.0.0.9 | 127.0.0.8 | DIFFERS"_s),
+             qPrintable(verify.out));
+}
+
+void TstCliE2e::recordAppends()
+{
+    startDevice();
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray earlier = "Time,MAC\r\nan earlier run,kept as it stands\r\n";
+    write(u"rec.csv"_s, earlier);
+    write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\nPassword=pw 2층!\n");
+    QCOMPARE(cli({u"--port"_s, m_port, u"verify"_s, u"ap.ini"_s, u"--record"_s, u"rec.csv"_s}).code, 0);
+    write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\nPassword=other\n");
+    QCOMPARE(cli({u"--port"_s, m_port, u"verify"_s, u"ap.ini"_s, u"--record"_s, u"rec.csv"_s}).code, 3);
+
+    const QByteArray record = readFile(u"rec.csv"_s);
+    QVERIFY(record.startsWith(earlier));
+    QVERIFY(!record.contains("pw 2") && !record.contains("other"));
+    const QList<QByteArray> rows = record.mid(earlier.size()).split('\n');
+    QCOMPARE(rows.size(), 3);
+    QVERIFY2(rows[0].contains(",02:52:00:AB:CD:EF,R5200TX,2.07,127.0.10.20,") &&
+                 rows[0].contains(",R5200TX_LAB,") && rows[0].endsWith(",OK,ap.ini\r"),
+             rows[0].constData());
+    QVERIFY2(rows[1].endsWith(",DIFFERS,ap.ini\r"), rows[1].constData());
+}
+
+QTEST_GUILESS_MAIN(TstCliE2e)
+#include "tst_cli_e2e.moc"
