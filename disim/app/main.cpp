@@ -2,6 +2,7 @@
 #include "net/icmpecho.h"
 #include "ui/frmsim3810.h"
 
+#include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
@@ -14,6 +15,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    r5::ignoreFileSizeSignal(); // a write past the file-size limit fails instead of ending the program
     QApplication::setApplicationName(u"Simulator_3810"_s);
 
     // The log folder sits beside the program file; if it cannot be made the program still

@@ -1,3 +1,4 @@
+#include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
@@ -10,6 +11,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    r5::ignoreFileSizeSignal(); // a write past the file-size limit fails instead of ending the program
     // Boxes without a title of their own show the program's name.
     QApplication::setApplicationName(u"Simulator"_s);
 

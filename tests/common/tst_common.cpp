@@ -2,8 +2,12 @@
 #include "r5/appendfile.h"
 #include "r5/hextext.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -17,6 +21,8 @@ private Q_SLOTS:
     void parseByte();
     void appendFileKeepsOldContentAndFollowsRename();
     void appendFileReportsUnwritableFolder();
+    void appendFileFollowsItsPath_data();
+    void appendFileFollowsItsPath();
     void fakePrompterRefusesUnscriptedQuestion();
 };
 
@@ -94,6 +100,92 @@ void TstCommon::appendFileReportsUnwritableFolder()
     r5::AppendFile file;
     QVERIFY(!file.append(dir.filePath(u"missing/x.log"_s), "line\r\n"));
     QVERIFY(file.append(dir.filePath(u"x.log"_s), "line\r\n"));
+}
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// Holds the process's file-size limit at `bytes` while it lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit lower = m_saved;
+        lower.rlim_cur = bytes;
+        m_ok = ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
+    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_saved{};
+    bool m_ok = false;
+};
+
+} // namespace
+
+// What happens to the day's file while it is open, as other programs and people do it.
+void TstCommon::appendFileFollowsItsPath_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QByteArray>("atPath");    // the path's file after the second line
+    QTest::addColumn<QByteArray>("elsewhere"); // Log.old/day.log, where moved files go
+    QTest::newRow("left alone") << u"none"_s << true << QByteArray("one\r\ntwo\r\n")
+                                << QByteArray("<missing>");
+    QTest::newRow("file renamed") << u"rename"_s << true << QByteArray("two\r\n") << QByteArray("one\r\n");
+    QTest::newRow("file deleted") << u"delete"_s << true << QByteArray("two\r\n") << QByteArray("<missing>");
+    QTest::newRow("folder replaced") << u"replace folder"_s << true << QByteArray("two\r\n")
+                                     << QByteArray("one\r\n");
+    QTest::newRow("folder removed") << u"remove folder"_s << false << QByteArray("<missing>")
+                                    << QByteArray("<missing>");
+    QTest::newRow("file-size limit") << u"size limit"_s << false << QByteArray("one\r\n")
+                                     << QByteArray("<missing>");
+}
+
+void TstCommon::appendFileFollowsItsPath()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, written);
+    QFETCH(QByteArray, atPath);
+    QFETCH(QByteArray, elsewhere);
+    r5::ignoreFileSizeSignal();
+
+    QTemporaryDir dir;
+    QDir root(dir.path());
+    QVERIFY(root.mkdir(u"Log"_s) && root.mkdir(u"Log.old"_s));
+    const QString path = root.filePath(u"Log/day.log"_s);
+    const QString moved = root.filePath(u"Log.old/day.log"_s);
+
+    r5::AppendFile file;
+    QVERIFY(file.append(path, "one\r\n"));
+    std::optional<FileSizeLimit> limit;
+    if (fault == u"rename") {
+        QVERIFY(QFile::rename(path, moved));
+    } else if (fault == u"delete") {
+        QVERIFY(QFile::remove(path));
+    } else if (fault == u"replace folder") {
+        QVERIFY(root.rmdir(u"Log.old"_s));
+        QVERIFY(root.rename(u"Log"_s, u"Log.old"_s));
+        QVERIFY(root.mkdir(u"Log"_s));
+    } else if (fault == u"remove folder") {
+        QVERIFY(QDir(root.filePath(u"Log"_s)).removeRecursively());
+    } else if (fault == u"size limit") {
+        limit.emplace(rlim_t(QFileInfo(path).size()));
+        QVERIFY(limit->ok());
+    }
+    // The process survives a write that the limit refuses.
+    QCOMPARE(file.append(path, "two\r\n"), written);
+    limit.reset();
+    QCOMPARE(contents(path), atPath);
+    QCOMPARE(contents(moved), elsewhere);
 }
 
 void TstCommon::fakePrompterRefusesUnscriptedQuestion()
