@@ -78,6 +78,8 @@ private Q_SLOTS:
     void listKeepsNewest2001AndClears();
     void logFilePreparation();
     void unwritableLogSaysSoOnceAndTrafficGoesOn();
+    void logFilesFollowTheirPaths_data();
+    void logFilesFollowTheirPaths();
 
 private:
     QStringList rows() const { return m_log->model()->allRows(); }
@@ -683,6 +685,42 @@ void TstSimEngine::unwritableLogSaysSoOnceAndTrafficGoesOn()
     QVERIFY(rows().contains(kStamp + u"] : Send [1 byte] :  2"_s));
     m_log->waitWritten();
     QVERIFY(readAll(statPath()).contains("Send [1 byte] : 2\r\n"));
+}
+
+void TstSimEngine::logFilesFollowTheirPaths_data()
+{
+    QTest::addColumn<bool>("statistics");
+    QTest::addColumn<QString>("change");
+    for (const bool stat : {false, true}) {
+        const char *file = stat ? "statistics file" : "user log";
+        QTest::addRow("%s renamed", file) << stat << u"rename"_s;
+        QTest::addRow("%s deleted", file) << stat << u"delete"_s;
+        QTest::addRow("%s folder replaced", file) << stat << u"folder"_s;
+    }
+}
+
+// A log file moved, deleted or with its folder replaced while lines go to it: the next line
+// is in a file at the same path again.
+void TstSimEngine::logFilesFollowTheirPaths()
+{
+    QFETCH(bool, statistics);
+    QFETCH(QString, change);
+    PeerServer peer;
+    m_opts.level = LogLevel::File;
+    connectTo(peer);
+    const QString path = statistics ? statPath() : m_opts.logPath;
+    peer.sendToLast("1");
+    QTRY_VERIFY((m_log->waitWritten(), readAll(path).contains("Recv [1 byte] : 1\r\n")));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (change == u"rename")
+        QVERIFY(QFile::rename(path, path + u".old"_s));
+    else if (change == u"delete")
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QDir().rename(folder, folder + u".old"_s) && QDir().mkpath(folder));
+    peer.sendToLast("2");
+    QTRY_VERIFY((m_log->waitWritten(), readAll(path).contains("Recv [1 byte] : 2\r\n")));
+    QVERIFY(!readAll(path).contains("Recv [1 byte] : 1\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstSimEngine)
