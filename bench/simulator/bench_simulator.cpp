@@ -1,10 +1,15 @@
-// Simulator under load. The real window runs offscreen as the server side with "Receive && Send
-// Receive Data" (echo) and a loopback client drives it from threads of its own; a plain socat echo
-// server is measured in the same run for comparison. Reports echo throughput per log level, the
-// longest stall of the window's event loop, peak resident memory, and whether every data line of
-// a paced small-message run reached the log file.
+// Simulator under load. First the gaps: the window as client sends a four-step program and a
+// repeat run to a loopback peer that notes when each message arrives (set and measured gaps).
+// Then the real window runs offscreen as the server side with "Receive && Send Receive Data"
+// (echo) and a loopback client drives it from threads of its own; a plain socat echo server is
+// measured in the same run for comparison. Reports echo throughput per log level, the longest
+// stall of the window's event loop, peak resident memory, the bytes the log files took per
+// second under a flood beside a plain sequential write of as many bytes, and whether every data
+// line of a paced small-message run reached the log file.
 //
-// Usage: bench_simulator [--mib N] [--seconds S] [--rate R]   (defaults 1024, 60, 10000)
+// Usage: bench_simulator [--mib N] [--file-mib N] [--seconds S] [--rate R] [--long]
+//        (defaults 1024, 32, 60, 10000; --long adds program gaps of 5, 10 and 30 s)
+#include "consoleprompter.h"
 #include "loadclient.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
@@ -15,12 +20,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -32,22 +40,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Boxes are counted, never shown: a benchmark has nobody to press OK.
-class CountingPrompter final : public r5::Prompter
-{
-public:
-    void message(QWidget *, Icon, const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "box: %s\n", qPrintable(text));
-    }
-    bool askYesNo(QWidget *, const QString &, const QString &, Icon) override { return false; }
-    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override
-    {
-        return {};
-    }
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
 
 // Longest gap between ticks of a 5 ms timer on the window's thread, beyond the 5 ms.
 class StallProbe : public QObject
@@ -117,6 +109,30 @@ struct Phase
     long peakKb = 0;
 };
 
+struct Gap
+{
+    QString what;
+    int setMs;
+    double measuredMs;
+};
+
+// Seconds to write `bytes` to a new file in `dir` in 1 MiB pieces, as plainly as it gets.
+double plainWriteSeconds(const QString &dir, qint64 bytes)
+{
+    QFile f(dir + u"/plain.bin"_s);
+    if (!f.open(QIODevice::WriteOnly))
+        return 0;
+    const QByteArray piece(1024 * 1024, 'x');
+    QElapsedTimer t;
+    t.start();
+    for (qint64 left = bytes; left > 0; left -= piece.size())
+        f.write(piece.constData(), std::min<qint64>(left, piece.size()));
+    f.close();
+    const double seconds = double(t.nsecsElapsed()) / 1e9;
+    QFile::remove(f.fileName());
+    return seconds;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -130,6 +146,8 @@ int main(int argc, char *argv[])
         return i >= 0 && i + 1 < args.size() ? args[i + 1].toInt() : fallback;
     };
     const std::uint64_t bulk = std::uint64_t(arg(u"--mib"_s, 1024)) << 20;
+    const std::uint64_t fileBulk = std::uint64_t(arg(u"--file-mib"_s, 32)) << 20;
+    const bool longGaps = args.contains(u"--long"_s);
     const int seconds = arg(u"--seconds"_s, 60);
     const int rate = arg(u"--rate"_s, 10000);
     constexpr int kMessageSize = 16;
@@ -137,7 +155,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     QDir::setCurrent(dir.path()); // the statistics file goes to ./log
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-    CountingPrompter prompter;
+    bench::ConsolePrompter prompter;
     r5::SystemLauncher launcher;
     r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher, dir.path());
     window.show();
@@ -178,11 +196,78 @@ int main(int argc, char *argv[])
     Phase socat{"socat EXEC:cat echo", {}};
     Phase none{"Simulator, None", {}};
     Phase list{"Simulator, List, HexA", {}};
+    Phase flood{"Simulator, List + File, HexA", {}};
+    qint64 diskBytes = 0;
+    double diskSeconds = 0, plainSeconds = 0;
+    std::vector<Gap> gaps;
     bench::PacedResult paced;
     Phase pacedPhase{"Simulator, List + File, HexA, paced", {}};
     QString logCheck;
 
+    const auto text = [&](const QString &name, const QString &value) {
+        window.findChild<QLineEdit *>(name)->setText(value);
+    };
+    const auto clientOf = [&](quint16 peerPort) {
+        const QStringList octets{u"127"_s, u"0"_s, u"0"_s, u"1"_s};
+        for (int i = 0; i < 4; ++i)
+            text(u"txt_Destination_IP_"_s + QString::number(i), octets[i]);
+        text(u"txt_Destination_Port"_s, QString::number(peerPort));
+        click("opt_Server");
+        click("opt_Send_Only");
+        click("opt_Ascii");
+        click("opt_None");
+    };
+    // A four-step program with the given gaps; the first step goes one second after connecting.
+    const auto program = [&](const std::vector<int> &stepGaps) {
+        bench::ArrivalClock peer;
+        onWindow([&] {
+            clientOf(peer.port());
+            if (!window.findChild<QCheckBox *>(u"chkMode"_s)->isChecked())
+                click("chkMode");
+            for (int i = 0; i < 4; ++i)
+                text(u"txtStep_"_s + QString::number(i), u"step "_s + QString::number(i + 1));
+            for (int i = 0; i < 3; ++i)
+                window.findChild<QComboBox *>(u"txtTimeGap_"_s + QString::number(i))
+                    ->setEditText(QString::number(stepGaps[size_t(i)]));
+            click("cmdSendStart");
+        });
+        const auto at = peer.arrivals(4, 40000);
+        onWindow([&] {
+            click("cmdSendStart");
+            click("chkMode");
+        });
+        if (at.size() < 4)
+            return;
+        gaps.push_back({u"program, first step after connecting"_s, 1000, at[0]});
+        for (int i = 0; i < 3; ++i)
+            gaps.push_back({u"program, step %1 to %2"_s.arg(i + 1).arg(i + 2), stepGaps[size_t(i)],
+                            at[size_t(i + 1)] - at[size_t(i)]});
+    };
+
     std::thread driver([&] {
+        program({100, 500, 1000});
+        program({200, 900, 3000});
+        if (longGaps)
+            program({5000, 10000, 30000});
+        {
+            // Repeat sending, a 1-second gap: the first send one gap after connecting.
+            bench::ArrivalClock peer;
+            onWindow([&] {
+                clientOf(peer.port());
+                click("opt_Repeat");
+                window.findChild<QComboBox *>(u"com_Timegap"_s)->setEditText(u"1"_s);
+                window.findChild<QComboBox *>(u"com_Count"_s)->setEditText(u"5"_s);
+                text(u"txt_Data_Input"_s, u"R"_s);
+                click("Cmd_Start");
+            });
+            const auto at = peer.arrivals(5, 5000);
+            onWindow([&] { click("cmd_End"); });
+            for (size_t i = 0; i < at.size(); ++i)
+                gaps.push_back({i == 0 ? u"repeat, first send after connecting"_s
+                                       : u"repeat, send %1 to %2"_s.arg(i).arg(i + 1),
+                                1000, i == 0 ? at[0] : at[i] - at[i - 1]});
+        }
+
         const quint16 socatPort = freePort();
         const pid_t socatPid = startSocat(socatPort);
         socat.echo = bench::echoBulk(socatPort, bulk);
@@ -193,6 +278,19 @@ int main(int argc, char *argv[])
         measure(none, [&] { none.echo = bench::echoBulk(port, bulk); });
         listen("opt_List", "opt_HexA");
         measure(list, [&] { list.echo = bench::echoBulk(port, bulk); });
+        // A flood with every byte written to two files as hex: the disk's share, in the same
+        // run, beside a plain sequential write of as many bytes.
+        listen("Opt_List_File", "opt_HexA");
+        qint64 before = 0;
+        QElapsedTimer floodClock;
+        onWindow([&] { before = window.activityLog().bytesWritten(); });
+        floodClock.start();
+        measure(flood, [&] { flood.echo = bench::echoBulk(port, fileBulk); });
+        onWindow([&] { window.activityLog().waitWritten(); });
+        diskSeconds = double(floodClock.nsecsElapsed()) / 1e9;
+        onWindow([&] { diskBytes = window.activityLog().bytesWritten() - before; });
+        plainSeconds = plainWriteSeconds(dir.path(), diskBytes);
+
         listen("Opt_List_File", "opt_HexA");
         measure(pacedPhase, [&] { paced = bench::echoPaced(port, rate, seconds, kMessageSize); });
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -220,10 +318,11 @@ int main(int argc, char *argv[])
             (m.captured(1) == u"Recv" ? recvBytes : sendBytes) += n;
             ++(m.captured(1) == u"Recv" ? recvLines : sendLines);
         }
-        const quint64 want = paced.messages * kMessageSize;
+        // The flood before wrote to the same file.
+        const quint64 want = paced.messages * kMessageSize + flood.echo.bytes;
         logCheck = QString::asprintf(
             "%llu Recv lines (%llu bytes), %llu Send lines (%llu bytes), %llu malformed; "
-            "client sent %llu bytes: %s",
+            "the flood's and the paced client's bytes: %llu: %s",
             recvLines, recvBytes, sendLines, sendBytes, bad, want,
             recvBytes == want && sendBytes == want && bad == 0 ? "all present" : "LINES LOST");
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
@@ -233,10 +332,18 @@ int main(int argc, char *argv[])
 
     const double ratio =
         socat.echo.mbPerSecond() > 0 ? none.echo.mbPerSecond() / socat.echo.mbPerSecond() : 0;
+    std::printf("gaps at a loopback peer (set, measured, difference)\n");
+    double worstGap = 0;
+    for (const Gap &g : gaps) {
+        std::printf("  %-40s %6d ms %9.1f ms %+6.1f ms\n", qPrintable(g.what), g.setMs, g.measuredMs,
+                    g.measuredMs - g.setMs);
+        worstGap = std::max(worstGap, std::abs(g.measuredMs - g.setMs));
+    }
+    std::printf("  largest difference: %.1f ms over %zu gaps\n", worstGap, gaps.size());
     std::printf("echo of %llu MiB over 127.0.0.1 (client writes and reads concurrently)\n",
                 static_cast<unsigned long long>(bulk >> 20));
     std::printf("%-40s %10s %8s %12s %12s\n", "server", "MB/s", "intact", "stall ms", "peak RSS MB");
-    for (const Phase *p : {&socat, &none, &list}) {
+    for (const Phase *p : {&socat, &none, &list, &flood}) {
         std::printf("%-40s %10.1f %8s", p->name, p->echo.mbPerSecond(), p->echo.intact ? "yes" : "NO");
         if (p == &socat)
             std::printf(" %12s %12s\n", "-", "-");
@@ -244,6 +351,16 @@ int main(int argc, char *argv[])
             std::printf(" %12lld %12.1f\n", static_cast<long long>(p->stallMs), double(p->peakKb) / 1024);
     }
     std::printf("None / socat throughput ratio: %.2f\n", ratio);
+    std::printf("flood of %llu MiB, List + File, HexA: echo %.1f MB/s (%s), stall %lld ms, peak RSS %.1f MB\n",
+                static_cast<unsigned long long>(fileBulk >> 20), flood.echo.mbPerSecond(),
+                flood.echo.intact ? "intact" : "NOT INTACT", static_cast<long long>(flood.stallMs),
+                double(flood.peakKb) / 1024);
+    const double diskRate = diskSeconds > 0 ? double(diskBytes) / diskSeconds / 1e6 : 0;
+    const double plainRate = plainSeconds > 0 ? double(diskBytes) / plainSeconds / 1e6 : 0;
+    std::printf("log files took %.1f MB in %.2f s: %.1f MB/s; plain sequential write of as many bytes: "
+                "%.1f MB/s; ratio %.2f\n",
+                double(diskBytes) / 1e6, diskSeconds, diskRate, plainRate,
+                plainRate > 0 ? diskRate / plainRate : 0.0);
     std::printf(
         "paced: %llu messages of %d bytes in %.1f s (%.0f/s), echo %s; stall %lld ms, peak RSS %.1f MB\n",
         static_cast<unsigned long long>(paced.messages), kMessageSize, paced.seconds,

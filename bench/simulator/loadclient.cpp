@@ -137,4 +137,41 @@ PacedResult echoPaced(std::uint16_t port, int rate, int seconds, int size)
     return r;
 }
 
+ArrivalClock::ArrivalClock()
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(m_listener, reinterpret_cast<const sockaddr *>(&a), sizeof a);
+    ::listen(m_listener, 1);
+    socklen_t len = sizeof a;
+    ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &len);
+    m_port = ntohs(a.sin_port);
+}
+
+ArrivalClock::~ArrivalClock()
+{
+    ::close(m_listener);
+}
+
+std::vector<double> ArrivalClock::arrivals(int count, int waitMs)
+{
+    std::vector<double> at;
+    const int fd = ::accept(m_listener, nullptr, nullptr);
+    if (fd < 0)
+        return at;
+    const auto start = Clock::now();
+    timeval limit{waitMs / 1000, (waitMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    char buf[4096];
+    while (int(at.size()) < count) {
+        if (::recv(fd, buf, sizeof buf, 0) <= 0)
+            break;
+        at.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    ::close(fd);
+    return at;
+}
+
 } // namespace bench

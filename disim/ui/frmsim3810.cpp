@@ -58,7 +58,8 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     auto *keys = new EntryKeyFilter(this);
     m_ui.txtDestIP->installEventFilter(keys);
     m_ui.txtDestPort->installEventFilter(keys);
-    m_ui.cboTime->lineEdit()->installEventFilter(keys);
+    // Keys reach the combo box, which hands them to its editor without the editor's filters.
+    m_ui.cboTime->installEventFilter(keys);
     auto *link = new ClickFilter([this] { Label1_Click(); }, this);
     for (QLabel *l : m_ui.Label1)
         l->installEventFilter(link);

@@ -94,6 +94,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     lblTime[1] = named(new QLabel(u"(Second)"_s), indexed(u"lblTime"_s, 1), u"(Second)"_s);
     cboTime = named(new QComboBox, u"cboTime"_s, u"Time Interval in seconds"_s);
     cboTime->setEditable(true);
+    // Enter keeps the typed interval; the list stays "1" to "15".
+    cboTime->setInsertPolicy(QComboBox::NoInsert);
     for (int s = 1; s <= 15; ++s)
         cboTime->addItem(QString::number(s));
     cboTime->setEditText(u"1"_s);

@@ -5,6 +5,7 @@
 #include "pingfakes.h"
 #include "ui/frmsim3810.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -64,17 +65,24 @@ struct SimFixture
     {
         QTest::mouseClick(this->option(option), Qt::LeftButton, {}, QPoint(4, 4));
     }
-    // Types into an address, port or interval box as a person would.
+    // Types into an address, port or interval box as a person would: the keys go to the
+    // widget that has the focus (for a combo box, the box itself, not its inner editor).
     void type(const QString &name, const QString &text) const
     {
         QWidget *w = child(name);
         QLineEdit *e = qobject_cast<QLineEdit *>(w);
         if (!e)
             e = qobject_cast<QComboBox *>(w)->lineEdit();
-        e->setFocus();
+        w->setFocus();
         e->selectAll();
-        QTest::keyClick(e, Qt::Key_Backspace);
-        QTest::keyClicks(e, text);
+        key(name, Qt::Key_Backspace);
+        QTest::keyClicks(focused(w), text);
+    }
+    void key(const QString &name, Qt::Key k) const { QTest::keyClick(focused(child(name)), k); }
+    static QWidget *focused(QWidget *fallback)
+    {
+        QWidget *f = QApplication::focusWidget();
+        return f ? f : fallback;
     }
 
     QStringList lines() const

@@ -5,6 +5,7 @@
 #include "simfixture.h"
 #include "tcpside.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void sendWithoutDeviceSendsNothing();
     void peerCloseDuringRepeat();
     void listPlusFileWritesRecord();
+    void dayFileFollowsItsPath_data();
+    void dayFileFollowsItsPath();
     void arrivalsOfWrongLength();
     void pingLoopback();
 
@@ -299,6 +302,40 @@ void TstDisimE2e::listPlusFileWritesRecord()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), "\r\n" + recv.toLatin1() + "\r\n\r\n");
+}
+
+void TstDisimE2e::dayFileFollowsItsPath_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::newRow("file renamed") << u"rename"_s;
+    QTest::newRow("file deleted") << u"delete"_s;
+    QTest::newRow("folder replaced") << u"folder"_s;
+}
+
+// The day's file is moved, deleted or its folder replaced while the program runs: the next
+// record goes to a file at the day's path again, not into the file that went away.
+void TstDisimE2e::dayFileFollowsItsPath()
+{
+    QFETCH(QString, change);
+    start({});
+    connectWindow();
+    const QString folder = f->logDir.path();
+    const QString path = folder + u'/' + logFileName(f->clock.localDate());
+    f->choose(u"optLog(1)"_s);
+    sendAndWaitForReport();
+    QVERIFY(QFile::exists(path));
+    if (change == u"rename")
+        QVERIFY(QFile::rename(path, path + u".old"_s));
+    else if (change == u"delete")
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QDir().rename(folder, folder + u".old"_s) && QDir().mkpath(folder));
+    const QString recv = sendAndWaitForReport();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "\r\n" + recv.toLatin1() + "\r\n\r\n");
+    if (change == u"folder")
+        QDir(folder + u".old"_s).removeRecursively();
 }
 
 void TstDisimE2e::arrivalsOfWrongLength()

@@ -136,6 +136,8 @@ void TstFrmSim3810::keyFilter_data()
         QTest::addRow("%s letter", name.constData()) << c << u"1a2"_s << u"12"_s;
         QTest::addRow("%s minus", name.constData()) << c << u"-3"_s << u"3"_s;
         QTest::addRow("%s space and colon", name.constData()) << c << u"4 :5"_s << u"45"_s;
+        QTest::addRow("%s letters only", name.constData()) << c << u"abc7"_s << u"7"_s;
+        QTest::addRow("%s digit minus letter", name.constData()) << c << u"3-q9"_s << u"39"_s;
     }
 }
 
@@ -153,8 +155,13 @@ void TstFrmSim3810::keyFilter()
     // Backspace is one of the keys let through.
     QLineEdit *e = qobject_cast<QLineEdit *>(w) ? qobject_cast<QLineEdit *>(w)
                                                  : qobject_cast<QComboBox *>(w)->lineEdit();
-    QTest::keyClick(e, Qt::Key_Backspace);
+    f->key(control, Qt::Key_Backspace);
     QCOMPARE(e->text(), result.chopped(1));
+    // Enter keeps the text and adds nothing to a list.
+    f->key(control, Qt::Key_Return);
+    QCOMPARE(e->text(), result.chopped(1));
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        QCOMPARE(combo->count(), 15);
 }
 
 void TstFrmSim3810::commandOptionsEnableArguments()

@@ -3,6 +3,7 @@
 #include "simpeer.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -13,6 +14,7 @@ using namespace r5::sim;
 using simtest::PeerServer;
 
 Q_DECLARE_METATYPE(r5::sim::LogLevel)
+Q_DECLARE_METATYPE(r5::sim::Role)
 
 namespace {
 const QString kStamp = u"[09:15:02.125"_s;
@@ -26,6 +28,22 @@ QByteArray readAll(const QString &path)
 int countOf(const QStringList &rows, const QString &text)
 {
     return int(std::count(rows.begin(), rows.end(), text));
+}
+
+// The byte counts of the Recv and of the Send lines of a log file, each added up.
+std::pair<qint64, qint64> recvSendBytes(const QString &path)
+{
+    static const QRegularExpression form(u"^\\[ ?[\\d:.]+ ?\\] : (Recv|Send) \\[ ?(\\d+) byte ?\\] : "_s);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {-1, -1};
+    qint64 recv = 0, send = 0;
+    while (!f.atEnd()) {
+        const auto m = form.match(QString::fromLatin1(f.readLine()));
+        if (m.hasMatch())
+            (m.captured(1) == u"Recv" ? recv : send) += m.captured(2).toLongLong();
+    }
+    return {recv, send};
 }
 } // namespace
 
@@ -45,6 +63,10 @@ private Q_SLOTS:
     void listenRetriesWhilePortIsTaken();
     void echoReturnsExactlyWhatArrived_data();
     void echoReturnsExactlyWhatArrived();
+    void halfClosingPeerGetsEveryReply_data();
+    void halfClosingPeerGetsEveryReply();
+    void peerResetIsAnError_data();
+    void peerResetIsAnError();
     void replyWithInput();
     void sendRefusesPastedJunkAndWarnsOddHex();
     void repeatSendsCountTimesThenStaysConnected();
@@ -56,6 +78,8 @@ private Q_SLOTS:
     void listKeepsNewest2001AndClears();
     void logFilePreparation();
     void unwritableLogSaysSoOnceAndTrafficGoesOn();
+    void logFilesFollowTheirPaths_data();
+    void logFilesFollowTheirPaths();
 
 private:
     QStringList rows() const { return m_log->model()->allRows(); }
@@ -104,7 +128,7 @@ void TstSimEngine::cleanup()
 void TstSimEngine::connectTo(const PeerServer &peer)
 {
     m_opts.destinationPort = peer.portText();
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTRY_COMPARE(m_engine->clientState(), SocketState::Connected);
     QTRY_COMPARE(peer.connections, 1);
 }
@@ -115,7 +139,7 @@ void TstSimEngine::clientConnectsAndCloses()
     connectTo(peer);
     QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Success"_s));
     QCOMPARE(m_layouts, (QList{SimEngine::Layout::Connecting, SimEngine::Layout::Connected}));
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
     QCOMPARE(m_engine->clientState(), SocketState::Closed);
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
     QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
@@ -126,7 +150,7 @@ void TstSimEngine::clientConnectsAndCloses()
 void TstSimEngine::closedPortFailsWithErrorRecord()
 {
     m_opts.destinationPort = QString::number(simtest::freePort());
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     // The refusal is a socket error at once; the wait still ends at its first tick.
     QTRY_VERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
     QVERIFY(!rows().contains(kStamp + u"] : Connection Fail"_s));
@@ -135,6 +159,7 @@ void TstSimEngine::closedPortFailsWithErrorRecord()
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
     QCOMPARE(m_engine->clientState(), SocketState::Closed);
 
+    m_log->waitWritten();
     const QByteArray record = readAll(m_dir->filePath(u"Err_Log/20261207.txt"_s));
     QVERIFY2(record.startsWith("Err Title : Client Socket Error\r\nErr Time : 2026/12/07 09:15:02\r\n"
                                "Err Number : 10061\r\nErr Desc : "),
@@ -176,7 +201,7 @@ void TstSimEngine::emptyInputsAreRefused()
         m_opts.count.clear();
     else if (which == u"input")
         m_opts.input.clear();
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QCOMPARE(m_notices.size(), 1);
     QCOMPARE(m_notices[0].text, box);
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
@@ -200,7 +225,7 @@ void TstSimEngine::serverServesOnePeerAtATime()
     const quint16 port = simtest::freePort();
     m_opts.role = Role::Listen;
     m_opts.listenPort = QString::number(port);
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QCOMPARE(m_engine->serverState(), SocketState::Listening);
     QTRY_COMPARE(rows(), QStringList{kStamp + u"] : Listen.."_s});
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Listening);
@@ -225,7 +250,7 @@ void TstSimEngine::serverServesOnePeerAtATime()
     third.connectToHost(QHostAddress::LocalHost, port);
     QTRY_COMPARE(countOf(rows(), kStamp + u"] : Client Connected"_s), 2);
 
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
     QCOMPARE(m_engine->serverState(), SocketState::Closed);
     QVERIFY(rows().contains(kStamp + u"] : Server Closed"_s));
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Idle);
@@ -244,14 +269,14 @@ void TstSimEngine::listenRetriesWhilePortIsTaken()
     QVERIFY(blocker->listen(QHostAddress::Any, 0));
     m_opts.role = Role::Listen;
     m_opts.listenPort = QString::number(blocker->serverPort());
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTRY_COMPARE(rows(), QStringList{kStamp + u"] : Listen Fail"_s});
     QVERIFY(m_notices.isEmpty());
     blocker.reset(); // the next attempt, a tick later, gets the port
     QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
     QCOMPARE(rows().last(), kStamp + u"] : Listen.."_s);
     QCOMPARE(m_layouts.last(), SimEngine::Layout::Listening);
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
 }
 
 void TstSimEngine::echoReturnsExactlyWhatArrived_data()
@@ -273,7 +298,7 @@ void TstSimEngine::echoReturnsExactlyWhatArrived()
     m_opts.action = Action::SendReceived;
     m_opts.format = DataFormat::Hex;
     m_opts.listenPort = QString::number(simtest::freePort());
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTcpSocket peer;
     if (lateReader) {
         peer.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
@@ -302,6 +327,123 @@ void TstSimEngine::echoReturnsExactlyWhatArrived()
     }
 }
 
+void TstSimEngine::halfClosingPeerGetsEveryReply_data()
+{
+    QTest::addColumn<int>("n");
+    QTest::addColumn<Role>("role");
+    QTest::addColumn<LogLevel>("level");
+    QTest::newRow("1000 bytes, List + File") << 1000 << Role::Listen << LogLevel::ListFile;
+    QTest::newRow("100000 bytes, List + File") << 100000 << Role::Listen << LogLevel::ListFile;
+    QTest::newRow("1 MiB, File") << 1024 * 1024 << Role::Listen << LogLevel::File;
+    QTest::newRow("8 MiB, None") << 8 * 1024 * 1024 << Role::Listen << LogLevel::None;
+    QTest::newRow("client role, 100000 bytes, File") << 100000 << Role::Connect << LogLevel::File;
+}
+
+// A peer that sends, half-closes and keeps reading gets the echo of every byte before the link
+// closes, and the log holds one Send byte for each byte that left.
+void TstSimEngine::halfClosingPeerGetsEveryReply()
+{
+    QFETCH(int, n);
+    QFETCH(Role, role);
+    QFETCH(LogLevel, level);
+    QByteArray data(n, '\0');
+    for (int i = 0; i < n; ++i)
+        data[i] = char('a' + i % 26);
+    simtest::HalfClosingPeer peer(data);
+    m_opts.role = role;
+    m_opts.action = Action::SendReceived;
+    m_opts.level = level;
+    if (role == Role::Listen) {
+        m_opts.listenPort = QString::number(simtest::freePort());
+        m_engine->startRun();
+        QCOMPARE(m_engine->serverState(), SocketState::Listening);
+        peer.connectTo(quint16(m_opts.listenPort.toUInt()));
+    } else {
+        m_opts.destinationPort = QString::number(peer.listen());
+        m_engine->startRun();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(peer.finished.load(), 30000);
+    QCOMPARE(peer.received.size(), n);
+    QVERIFY(peer.received == data);
+    if (role == Role::Listen) {
+        QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
+        QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
+        m_engine->endRun();
+    } else {
+        QTRY_COMPARE(m_engine->clientState(), SocketState::Closed);
+    }
+    if (levelHasFile(level)) {
+        m_log->waitWritten();
+        QCOMPARE(recvSendBytes(m_opts.logPath), std::make_pair(qint64(n), qint64(n)));
+    }
+    QVERIFY(m_notices.isEmpty());
+}
+
+void TstSimEngine::peerResetIsAnError_data()
+{
+    QTest::addColumn<Role>("role");
+    QTest::addColumn<int>("unread");
+    QTest::newRow("server role") << Role::Listen << 0;
+    QTest::newRow("client role") << Role::Connect << 0;
+    // Replies still waiting when the peer resets never left: no Send line for them.
+    QTest::newRow("server role, replies waiting") << Role::Listen << 24 * 1024 * 1024;
+}
+
+// A reset by the peer is a socket error (10054) with its record, then the link is closed as
+// a lost one: a server run says its peer left and listens again.
+void TstSimEngine::peerResetIsAnError()
+{
+    QFETCH(Role, role);
+    QFETCH(int, unread);
+    m_opts.role = role;
+    m_opts.action = Action::SendReceived;
+    m_opts.level = LogLevel::File;
+    PeerServer server;
+    QTcpSocket client;
+    QTcpSocket *peer = &client;
+    if (role == Role::Listen) {
+        m_opts.listenPort = QString::number(simtest::freePort());
+        m_engine->startRun();
+        client.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        client.setReadBufferSize(64 * 1024); // and then it stops reading
+        client.connectToHost(QHostAddress::LocalHost, quint16(m_opts.listenPort.toUInt()));
+        QVERIFY(client.waitForConnected(2000));
+    } else {
+        connectTo(server);
+        peer = server.last();
+    }
+    QTRY_COMPARE(role == Role::Listen ? m_engine->serverState() : m_engine->clientState(),
+                 SocketState::Connected);
+    if (unread > 0) {
+        peer->write(QByteArray(unread, 'x'));
+        QTest::qWait(500);
+    }
+    simtest::resetOnClose(peer->socketDescriptor());
+    peer->abort();
+
+    const QString side = role == Role::Listen ? u"Server"_s : u"Client"_s;
+    QTRY_VERIFY(rows().contains(u"09:15:02"_s + side + u" Socket Error : Referance Err_Log File ....... "_s));
+    QCOMPARE(m_notices, QList{notices::socketError()});
+    m_log->waitWritten();
+    const QByteArray record = readAll(m_dir->filePath(u"Err_Log/20261207.txt"_s));
+    QVERIFY2(record.startsWith(QByteArray("Err Title : " + side.toLatin1() +
+                                          " Socket Error\r\nErr Time : 2026/12/07 09:15:02\r\n"
+                                          "Err Number : 10054\r\nErr Desc : ")),
+             record.constData());
+    if (role == Role::Listen) {
+        QVERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
+        QTRY_COMPARE(m_engine->serverState(), SocketState::Listening);
+        m_engine->endRun();
+    } else {
+        QCOMPARE(m_engine->clientState(), SocketState::Closed);
+    }
+    const auto [recv, send] = recvSendBytes(m_opts.logPath);
+    if (unread > 0) {
+        QVERIFY(recv > 0);
+        QVERIFY2(send < recv, qPrintable(QString::asprintf("%lld of %lld", send, recv)));
+    }
+}
+
 void TstSimEngine::replyWithInput()
 {
     PeerServer peer;
@@ -320,14 +462,14 @@ void TstSimEngine::sendRefusesPastedJunkAndWarnsOddHex()
     m_opts.format = DataFormat::Hex;
     connectTo(peer);
     m_opts.input = u"ZZ"_s;
-    m_engine->Cmd_SendClick();
+    m_engine->sendOnce();
     QCOMPARE(m_notices, QList{notices::invalidData()});
     m_opts.input = u"ABC"_s;
-    m_engine->Cmd_SendClick();
+    m_engine->sendOnce();
     QCOMPARE(m_notices.size(), 2);
     QTRY_COMPARE(peer.received, QByteArray("\xAB"));
     m_opts.input.clear();
-    m_engine->Cmd_SendClick();
+    m_engine->sendOnce();
     QCOMPARE(m_notices.last(), notices::pleaseInputData());
     QTest::qWait(50);
     QCOMPARE(peer.received, QByteArray("\xAB"));
@@ -365,8 +507,8 @@ void TstSimEngine::repeatReconnectsAfterLostLink()
     QCOMPARE(peer.connections, 1);
 
     m_opts.count = u"Endless"_s;
-    m_engine->cmd_EndClick();
-    m_engine->Cmd_StartClick();
+    m_engine->endRun();
+    m_engine->startRun();
     QTRY_COMPARE(peer.connections, 2);
     QTRY_VERIFY(peer.received.size() >= 5);
     peer.closeAll();
@@ -387,7 +529,7 @@ void TstSimEngine::programSendsFilledStepsOnly()
     m_opts.stepGaps = {u"100"_s, QString(), QString()};
     QSignalSpy started(m_engine.get(), &SimEngine::programStartedChanged);
     QSignalSpy filled(m_engine.get(), &SimEngine::stepGapFilled);
-    m_engine->cmdSendStartClick();
+    m_engine->toggleProgram();
     QTRY_COMPARE(started.size(), 1);
     QCOMPARE(started[0][0].toBool(), true);
     QVERIFY(rows().contains(kStamp + u"] : Client Connected"_s));
@@ -399,7 +541,7 @@ void TstSimEngine::programSendsFilledStepsOnly()
     QCOMPARE(peer.received, QByteArray("\x01\x02\x03"));
     QCOMPARE(countOf(rows(), u"[ 09:15:02.125 ] : Send [ 2 byte ] :  01 02"_s), 1);
 
-    m_engine->cmdSendStartClick(); // "End"
+    m_engine->toggleProgram(); // "End"
     QCOMPARE(started.size(), 2);
     QCOMPARE(m_engine->clientState(), SocketState::Closed);
     QVERIFY(rows().contains(kStamp + u"] : Client Closed"_s));
@@ -412,7 +554,7 @@ void TstSimEngine::connectSendReceiveClose()
     m_opts.closeAfter = true;
     m_opts.input = u"hello"_s;
     m_opts.destinationPort = peer.portText();
-    m_engine->cmd_CSendClick();
+    m_engine->connectSendClose();
     QTRY_VERIFY(rows().contains(kStamp + u"] : Client Disconnected"_s));
     QCOMPARE(rows(),
              (QStringList{kStamp + u"] : Connection Success"_s, kStamp + u"] : Send [5 byte] :  hello"_s,
@@ -447,7 +589,7 @@ void TstSimEngine::logLevelsRouteLines()
     connectTo(peer);
     peer.sendToLast("abc");
     QTRY_COMPARE(peer.received, QByteArray("abc")); // echoed, so the arrival has been handled
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
 
     const QString success = kStamp + u"] : Connection Success"_s;
     const QString closed = kStamp + u"] : Client Disconnected"_s;
@@ -468,6 +610,7 @@ void TstSimEngine::logLevelsRouteLines()
     }
     if (fileStatus)
         file += closed.toLatin1() + "\r\n";
+    m_log->waitWritten();
     QCOMPARE(readAll(m_opts.logPath), file);
     QCOMPARE(readAll(statPath()), file);
     QCOMPARE(QFileInfo::exists(m_opts.logPath), levelHasFile(level));
@@ -497,29 +640,30 @@ void TstSimEngine::logFilePreparation()
     m_opts.level = LogLevel::File;
     m_opts.destinationPort = peer.portText();
     m_opts.logPath = u"/r5-no-such-folder/a/b.log"_s;
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QCOMPARE(m_notices, QList{notices::invalidPass()});
     QTest::qWait(50);
     QCOMPARE(peer.connections, 0);
 
     // Missing folders after the first are made; an existing log keeps its lines.
     m_opts.logPath = m_dir->filePath(u"x/y/z.log"_s);
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTRY_COMPARE(peer.connections, 1);
     QVERIFY(QFileInfo::exists(m_opts.logPath));
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
     {
         QFile f(m_opts.logPath);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
         f.write("kept\r\n");
     }
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTRY_COMPARE(peer.connections, 2);
+    m_log->waitWritten();
     QCOMPARE(readAll(m_opts.logPath), QByteArray("kept\r\n"));
     // A relative path is taken from the working folder.
-    m_engine->cmd_EndClick();
+    m_engine->endRun();
     m_opts.logPath = u"rel/u.log"_s;
-    m_engine->Cmd_StartClick();
+    m_engine->startRun();
     QTRY_COMPARE(peer.connections, 3);
     QVERIFY(QFileInfo::exists(m_dir->filePath(u"rel/u.log"_s)));
     QCOMPARE(m_notices.size(), 1);
@@ -539,7 +683,44 @@ void TstSimEngine::unwritableLogSaysSoOnceAndTrafficGoesOn()
     const QString failure = kStamp + u"] : File Write Fail : "_s + m_opts.logPath;
     QTRY_COMPARE(countOf(rows(), failure), 1);
     QVERIFY(rows().contains(kStamp + u"] : Send [1 byte] :  2"_s));
+    m_log->waitWritten();
     QVERIFY(readAll(statPath()).contains("Send [1 byte] : 2\r\n"));
+}
+
+void TstSimEngine::logFilesFollowTheirPaths_data()
+{
+    QTest::addColumn<bool>("statistics");
+    QTest::addColumn<QString>("change");
+    for (const bool stat : {false, true}) {
+        const char *file = stat ? "statistics file" : "user log";
+        QTest::addRow("%s renamed", file) << stat << u"rename"_s;
+        QTest::addRow("%s deleted", file) << stat << u"delete"_s;
+        QTest::addRow("%s folder replaced", file) << stat << u"folder"_s;
+    }
+}
+
+// A log file moved, deleted or with its folder replaced while lines go to it: the next line
+// is in a file at the same path again.
+void TstSimEngine::logFilesFollowTheirPaths()
+{
+    QFETCH(bool, statistics);
+    QFETCH(QString, change);
+    PeerServer peer;
+    m_opts.level = LogLevel::File;
+    connectTo(peer);
+    const QString path = statistics ? statPath() : m_opts.logPath;
+    peer.sendToLast("1");
+    QTRY_VERIFY((m_log->waitWritten(), readAll(path).contains("Recv [1 byte] : 1\r\n")));
+    const QString folder = QFileInfo(path).absolutePath();
+    if (change == u"rename")
+        QVERIFY(QFile::rename(path, path + u".old"_s));
+    else if (change == u"delete")
+        QVERIFY(QFile::remove(path));
+    else
+        QVERIFY(QDir().rename(folder, folder + u".old"_s) && QDir().mkpath(folder));
+    peer.sendToLast("2");
+    QTRY_VERIFY((m_log->waitWritten(), readAll(path).contains("Recv [1 byte] : 2\r\n")));
+    QVERIFY(!readAll(path).contains("Recv [1 byte] : 1\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TstSimEngine)

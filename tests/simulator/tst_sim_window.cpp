@@ -3,7 +3,10 @@
 #include "simpeer.h"
 
 #include <QApplication>
+#include <QLayout>
+#include <cmath>
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -26,6 +29,17 @@ using simtest::PeerServer;
 namespace {
 const QString kStamp = u"[09:15:02.125"_s;
 
+// Contrast ratio of two colours (relative luminance, as for text on screen).
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -42,6 +56,8 @@ private Q_SLOTS:
     void cleanup();
 
     void startupState();
+    void readableLayout_data();
+    void readableLayout();
     void optionRules_data();
     void optionRules();
     void addressBoxesMoveFocus();
@@ -107,6 +123,8 @@ void TstSimWindow::init()
 {
     QFile::remove(m_settings.filePath(u"KV3700_SIMUL.conf"_s));
     m_appDir = std::make_unique<QTemporaryDir>();
+    // The statistics file goes to ./log: each test writes into a folder of its own.
+    QVERIFY(QDir::setCurrent(m_appDir->path()));
     m_prompter.reset();
     m_launcher.urls.clear();
     newWindow();
@@ -116,6 +134,7 @@ void TstSimWindow::cleanup()
 {
     QVERIFY2(m_prompter.unexpected().isEmpty(), qPrintable(m_prompter.unexpected().join(u", "_s)));
     m_window.reset();
+    QDir::setCurrent(QDir::tempPath());
     m_appDir.reset();
 }
 
@@ -186,6 +205,52 @@ void TstSimWindow::startupState()
             QVERIFY2(!w->accessibleName().isEmpty() || w->parentWidget()->inherits("QComboBox"),
                      qPrintable(w->objectName()));
     }
+}
+
+void TstSimWindow::readableLayout_data()
+{
+    QTest::addColumn<QStringList>("clicks");
+    QTest::newRow("start-up") << QStringList();
+    QTest::newRow("client role, grey boxes") << QStringList{u"opt_Client"_s};
+    QTest::newRow("receive only, button-face boxes") << QStringList{u"opt_Receive_Only"_s, u"opt_None"_s};
+    QTest::newRow("program mode") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s};
+}
+
+// Inside the fixed window every frame gets the room it needs, the activity list shows at least
+// 20 rows, and the text of every disabled control stays readable (contrast of 4.5 : 1 or more).
+void TstSimWindow::readableLayout()
+{
+    QFETCH(QStringList, clicks);
+    for (const QString &name : clicks)
+        click(name);
+    QCOMPARE(m_window->size(), QSize(731, 722));
+    QVERIFY(m_window->minimumSizeHint().width() <= m_window->width());
+    QVERIFY2(m_window->minimumSizeHint().height() <= m_window->height(),
+             qPrintable(QString::number(m_window->minimumSizeHint().height())));
+    m_window->activityLog().model()->addText(u"row"_s);
+    m_window->activityLog().model()->flush();
+    const auto *list = child<QListView>(u"List1"_s);
+    const int rows = list->viewport()->height() / list->sizeHintForRow(0);
+    QVERIFY2(rows >= 20, qPrintable(QString::number(rows)));
+
+    int disabled = 0;
+    for (const QWidget *w : m_window->findChildren<QWidget *>()) {
+        if (w->isEnabled() || !w->isVisibleTo(m_window.get()) || qobject_cast<const QListView *>(w))
+            continue;
+        const QPalette &p = w->palette();
+        QPalette::ColorRole fg = QPalette::WindowText, bg = QPalette::Window;
+        if (qobject_cast<const QLineEdit *>(w) || qobject_cast<const QComboBox *>(w)) {
+            fg = QPalette::Text;
+            bg = QPalette::Base;
+        } else if (qobject_cast<const QPushButton *>(w)) {
+            fg = QPalette::ButtonText;
+            bg = QPalette::Button;
+        }
+        const double ratio = contrast(p.color(QPalette::Disabled, fg), p.color(QPalette::Disabled, bg));
+        QVERIFY2(ratio >= 4.5, qPrintable(w->objectName() + u" "_s + QString::number(ratio)));
+        ++disabled;
+    }
+    QVERIFY(disabled > 5);
 }
 
 void TstSimWindow::optionRules_data()
@@ -399,6 +464,7 @@ void TstSimWindow::logFileChooser()
     QCOMPARE(shown[0].text, u"Text Files (*.log)"_s);
     QCOMPARE(child<QLineEdit>(u"txt_Logfile"_s)->text(), path);
     QCOMPARE(readAll(path), QByteArray("old\r\n")); // never truncated
+    QCOMPARE(m_prompter.replaceQuestions, 0); // so nobody is asked whether to replace it
 
     const QString fresh = m_appDir->filePath(u"fresh.log"_s);
     m_prompter.answerFile(fresh);
@@ -466,7 +532,11 @@ void TstSimWindow::socketErrorBoxRecordAndListLine()
     QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
     QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
     QVERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
+    m_window->activityLog().waitWritten();
     QVERIFY(readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s))
+                .startsWith("Err Title : Client Socket Error\r\n"));
+    // The statistics file is relative to the working folder: the test's own.
+    QVERIFY(readAll(m_appDir->filePath(u"log/STAT_20261207.log"_s))
                 .startsWith("Err Title : Client Socket Error\r\n"));
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
     QVERIFY(child(u"Frame1"_s)->isEnabled());

@@ -1,5 +1,7 @@
 #include "fakes.h"
 
+#include <QFileInfo>
+
 namespace r5::test {
 
 void FakePrompter::message(QWidget *, Icon icon, const QString &title, const QString &text)
@@ -18,14 +20,17 @@ bool FakePrompter::askYesNo(QWidget *, const QString &title, const QString &text
 }
 
 QString FakePrompter::saveFileName(QWidget *, const QString &caption, const QString &, const QString &filter,
-                                   bool)
+                                   bool confirmOverwrite)
 {
     m_boxes.append({Box::SaveDialog, Icon::None, caption, filter});
     if (m_files.isEmpty()) {
         m_unexpected.append(caption);
         return {};
     }
-    return m_files.dequeue();
+    const QString chosen = m_files.dequeue();
+    if (confirmOverwrite && QFileInfo::exists(chosen))
+        ++replaceQuestions;
+    return chosen;
 }
 
 QString FakePrompter::openFileName(QWidget *, const QString &caption, const QString &, const QString &filter)
@@ -60,6 +65,7 @@ void FakePrompter::reset()
     m_answers.clear();
     m_files.clear();
     m_unexpected.clear();
+    replaceQuestions = 0;
 }
 
 bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments, const QString &workingDir)

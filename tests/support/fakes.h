@@ -49,6 +49,9 @@ public:
     // Clears everything (between test functions).
     void reset();
 
+    // Save dialogs that asked whether to replace the existing file that was chosen.
+    int replaceQuestions = 0;
+
 private:
     QList<Box> m_boxes;
     QQueue<bool> m_answers;

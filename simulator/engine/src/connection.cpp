@@ -16,6 +16,9 @@ SimEngine::SimEngine(OptionsSource options, ActivityLog &log, QObject *parent)
     : QObject(parent), m_options(std::move(options)), m_log(log)
 {
     m_tmrConnect.setInterval(kWaitMs);
+    // The gaps are the test: to the millisecond, not within the coarse timers' 5 %.
+    m_timer1.setTimerType(Qt::PreciseTimer);
+    m_timer2.setTimerType(Qt::PreciseTimer);
     m_clientStatus.setInterval(kStatusMs);
     connect(&m_tmrConnect, &QTimer::timeout, this, &SimEngine::TmrConnectTimer);
     connect(&m_clientStatus, &QTimer::timeout, this, &SimEngine::client_statusTimer);
@@ -24,8 +27,11 @@ SimEngine::SimEngine(OptionsSource options, ActivityLog &log, QObject *parent)
 
     connect(&m_client, &ClientSocket::connected, this, [this] {
         if (m_wait == Wait::Connect)
-            endWait(1);
+            endWait(true);
     });
+    connect(&m_client, &ClientSocket::sent, this, &SimEngine::logSent);
+    connect(&m_server, &ServerSocket::sent, this, &SimEngine::logSent);
+    connect(&m_log, &ActivityLog::backlogged, this, &SimEngine::holdReading);
     connect(&m_client, &ClientSocket::dataArrival, this,
             [this](const QByteArray &b) { dataArrival(SocketSide::Client, b); });
     connect(&m_client, &ClientSocket::socketError, this,
@@ -46,7 +52,7 @@ void SimEngine::logStatus(QStringView eventText)
 
 // A connection run from scratch: both sockets closed, the log file made ready, then connect or
 // listen; `done` follows StartConnection.
-void SimEngine::startRun(Done done)
+void SimEngine::freshRun(Done done)
 {
     closeBoth();
     m_stopRequested = false;
@@ -54,25 +60,25 @@ void SimEngine::startRun(Done done)
         StartConnection(std::move(done));
 }
 
-void SimEngine::Cmd_StartClick()
+void SimEngine::startRun()
 {
-    startRun([this](int result) {
-        if (result == 0)
+    freshRun([this](bool ok) {
+        if (!ok)
             ResetIdleState();
-        armStatusWatch(result);
+        armStatusWatch(ok);
     });
 }
 
 // The status watch reports a client link lost without a close event. It only watches a link
 // that was made: a failed attempt has already said "Connection Fail", and a server run has no
 // client link to watch.
-void SimEngine::armStatusWatch(int result)
+void SimEngine::armStatusWatch(bool connected)
 {
     const Options o = m_options();
     if (o.closeAfter) {
         m_failReported = true;
         m_clientStatus.stop();
-    } else if (result == 1 && o.role == Role::Connect && m_client.state() == SocketState::Connected) {
+    } else if (connected && o.role == Role::Connect && m_client.state() == SocketState::Connected) {
         m_failReported = false;
         m_clientStatus.start();
     }
@@ -85,7 +91,7 @@ void SimEngine::StartConnection(Done done)
     if (o.role == Role::Listen) {
         if (o.listenPort.isEmpty()) {
             Q_EMIT notice(notices::inputPortNo());
-            done(0);
+            done(false);
             return;
         }
         m_serverRun = true;
@@ -95,21 +101,21 @@ void SimEngine::StartConnection(Done done)
     }
     if (addressEmpty(o.destination)) {
         Q_EMIT notice(notices::inputDestinationIp());
-        done(0);
+        done(false);
         return;
     }
     if (o.destinationPort.isEmpty()) {
         Q_EMIT notice(notices::inputDestinationPort());
-        done(0);
+        done(false);
         return;
     }
     if ((o.action == Action::SendOnly || o.action == Action::SendInput) && !CheckRepeatInputs(o)) {
-        done(0);
+        done(false);
         return;
     }
-    ConnectClient([this, done = std::move(done)](int result) {
+    ConnectClient([this, done = std::move(done)](bool connected) {
         const Options now = m_options();
-        if (result == 1) {
+        if (connected) {
             if (now.repeat && now.action == Action::SendOnly) {
                 m_sendCount = 0;
                 const qint64 gap = repeatIntervalMs(now.timeGap);
@@ -124,7 +130,7 @@ void SimEngine::StartConnection(Done done)
             m_client.close();
             ResetIdleState();
         }
-        done(1);
+        done(true);
     });
 }
 
@@ -144,7 +150,7 @@ void SimEngine::StartListen(Done done)
 {
     const auto port = portNumber(m_options().listenPort);
     if (port && m_server.listen(*port)) {
-        done(1);
+        done(true);
         return;
     }
     startWait(Wait::Listen, std::move(done));
@@ -159,7 +165,7 @@ void SimEngine::startWait(Wait wait, Done done)
     m_tmrConnect.start();
 }
 
-void SimEngine::endWait(int result)
+void SimEngine::endWait(bool ok)
 {
     m_tmrConnect.stop();
     m_connectTicks = 0;
@@ -167,22 +173,22 @@ void SimEngine::endWait(int result)
     std::vector<Done> waiters;
     waiters.swap(m_waiters);
     for (Done &d : waiters)
-        d(result);
+        d(ok);
 }
 
 void SimEngine::TmrConnectTimer()
 {
     m_connectTicks = m_connectTicks < kTickWrap ? m_connectTicks + 1 : 0;
     if (m_wait != Wait::None && m_connectTicks >= 1)
-        endWait(0);
+        endWait(false);
 }
 
 void SimEngine::ListenAndAnnounce()
 {
-    StartListen([this](int result) {
+    StartListen([this](bool listening) {
         if (!m_serverRun)
             return;
-        if (result == 1) {
+        if (listening) {
             logStatus(status::Listen);
             Q_EMIT layoutChanged(Layout::Listening);
         } else {
@@ -220,7 +226,7 @@ void SimEngine::client_statusTimer()
     }
 }
 
-void SimEngine::cmd_EndClick()
+void SimEngine::endRun()
 {
     m_clientStatus.stop();
     m_failReported = true;
@@ -238,7 +244,7 @@ void SimEngine::cmd_EndClick()
     m_timer1.stop();
     ResetIdleState();
     if (runDone)
-        runDone(0);
+        runDone(false);
 }
 
 // Drops any wait or server run under way; their continuations never run.
@@ -282,18 +288,24 @@ void SimEngine::Server_SocketClose()
     queueServerLoop();
 }
 
+// The record first; then the link that failed is closed as a lost link is: a server run says
+// its peer left and listens again.
 void SimEngine::socketError(SocketSide side, int number, const QString &description)
 {
     m_log.socketError(side, number, description,
                       side == SocketSide::Client ? QStringLiteral("Client_Socket")
                                                  : QStringLiteral("Server_Socket"));
-    if (side == SocketSide::Client) {
+    if (side == SocketSide::Client)
         m_client.close();
-    } else {
-        m_server.close();
-        queueServerLoop();
-    }
+    else
+        Server_SocketClose();
     Q_EMIT notice(notices::socketError());
+}
+
+void SimEngine::holdReading(bool hold)
+{
+    m_client.holdReading(hold);
+    m_server.holdReading(hold);
 }
 
 } // namespace r5::sim

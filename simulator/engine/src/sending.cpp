@@ -28,7 +28,7 @@ bool SimEngine::CheckRepeatInputs(const Options &o)
     return false;
 }
 
-void SimEngine::Cmd_SendClick()
+void SimEngine::sendOnce()
 {
     const Options o = m_options();
     if (o.input.isEmpty()) {
@@ -41,8 +41,8 @@ void SimEngine::Cmd_SendClick()
     if (!converted)
         return; // pasted text with no byte form: nothing is sent
     if (o.role == Role::Connect && m_client.state() != SocketState::Connected) {
-        StartConnection([this](int result) {
-            if (result == 0) {
+        StartConnection([this](bool ok) {
+            if (!ok) {
                 ResetIdleState();
                 return;
             }
@@ -50,13 +50,13 @@ void SimEngine::Cmd_SendClick()
         });
         return;
     }
-    sendBuffer(converted->bytes, o);
+    sendBuffer(converted->bytes);
 }
 
-void SimEngine::cmd_CSendClick()
+void SimEngine::connectSendClose()
 {
-    startRun([this](int result) {
-        if (result == 0) {
+    freshRun([this](bool ok) {
+        if (!ok) {
             ResetIdleState();
             return;
         }
@@ -80,26 +80,29 @@ void SimEngine::sendInput(bool warn)
         if (!converted)
             return;
     }
-    sendBuffer(converted->bytes, o);
+    sendBuffer(converted->bytes);
 }
 
 // One buffer goes to the server side's peer if there is one, else to the client link.
-void SimEngine::sendBuffer(const QByteArray &bytes, const Options &o)
+void SimEngine::sendBuffer(const QByteArray &bytes)
 {
     if (m_server.state() == SocketState::Connected)
-        sendOn(SocketSide::Server, bytes, o);
+        sendOn(SocketSide::Server, bytes);
     else if (m_client.state() == SocketState::Connected)
-        sendOn(SocketSide::Client, bytes, o);
+        sendOn(SocketSide::Client, bytes);
 }
 
-bool SimEngine::sendOn(SocketSide side, const QByteArray &bytes, const Options &o)
+// The Send line is written when the socket has taken the bytes (logSent), not when they are
+// queued, so a link that ends first leaves no line for bytes that never left.
+bool SimEngine::sendOn(SocketSide side, const QByteArray &bytes)
 {
-    if (bytes.isEmpty())
-        return false;
-    const bool sent = side == SocketSide::Server ? m_server.send(bytes) : m_client.send(bytes);
-    if (sent)
-        m_log.data(bytes, Direction::Sent, o.format, o.level, o.logPath);
-    return sent;
+    return side == SocketSide::Server ? m_server.send(bytes) : m_client.send(bytes);
+}
+
+void SimEngine::logSent(const QByteArray &bytes)
+{
+    const Options o = m_options();
+    m_log.data(bytes, Direction::Sent, o.format, o.level, o.logPath);
 }
 
 void SimEngine::dataArrival(SocketSide side, const QByteArray &bytes)
@@ -109,10 +112,10 @@ void SimEngine::dataArrival(SocketSide side, const QByteArray &bytes)
     const bool roleSocket = (side == SocketSide::Client) == (o.role == Role::Connect);
     if (roleSocket) {
         if (o.action == Action::SendReceived) {
-            sendOn(side, bytes, o);
+            sendOn(side, bytes);
         } else if (o.action == Action::SendInput) {
             if (const auto reply = textToBytes(o.input, o.format))
-                sendOn(side, reply->bytes, o);
+                sendOn(side, reply->bytes);
         }
     }
     if (side == SocketSide::Client && o.closeAfter) {
@@ -131,17 +134,17 @@ void SimEngine::Timer1Timer()
     }
     if (m_client.state() == SocketState::Connected) {
         if (const auto converted = textToBytes(o.input, o.format))
-            sendOn(SocketSide::Client, converted->bytes, o);
+            sendOn(SocketSide::Client, converted->bytes);
         return;
     }
     // The link was lost: a new connection run restarts the timer and the count. No tick may
     // start another run while this one waits.
     m_timer1.stop();
     m_client.close();
-    StartConnection([](int) {});
+    StartConnection([](bool) {});
 }
 
-void SimEngine::cmdSendStartClick()
+void SimEngine::toggleProgram()
 {
     if (m_programStarted) {
         closeBoth();
@@ -166,8 +169,8 @@ void SimEngine::cmdSendStartClick()
     m_client.close();
     if (!o.programMode)
         return;
-    ConnectClient([this](int result) {
-        if (result != 1) {
+    ConnectClient([this](bool connected) {
+        if (!connected) {
             logStatus(status::ConnectionFail);
             return;
         }
@@ -193,7 +196,7 @@ void SimEngine::Timer2Timer()
     if (state != SocketState::Connected)
         return;
     if (const auto converted = textToBytes(step, o.format))
-        sendOn(side, converted->bytes, o);
+        sendOn(side, converted->bytes);
     if (m_stepIndex < kSteps - 1) {
         QString gap = o.stepGaps.value(m_stepIndex).trimmed();
         if (gap.isEmpty()) {

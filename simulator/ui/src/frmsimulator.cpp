@@ -202,6 +202,11 @@ QColor frmSimulator::grey()
     return QColor(0xC0, 0xC0, 0xC0);
 }
 
+QColor frmSimulator::disabledText()
+{
+    return QColor(0x48, 0x48, 0x48);
+}
+
 QColor frmSimulator::buttonFace() const
 {
     return palette().color(QPalette::Button);

@@ -58,11 +58,11 @@ void frmSimulator::connectRules()
         });
     }
 
-    connect(Cmd_Start, &QPushButton::clicked, m_engine, &SimEngine::Cmd_StartClick);
-    connect(cmd_End, &QPushButton::clicked, m_engine, &SimEngine::cmd_EndClick);
-    connect(Cmd_Send, &QPushButton::clicked, m_engine, &SimEngine::Cmd_SendClick);
-    connect(cmd_CSend, &QPushButton::clicked, m_engine, &SimEngine::cmd_CSendClick);
-    connect(cmdSendStart, &QPushButton::clicked, m_engine, &SimEngine::cmdSendStartClick);
+    connect(Cmd_Start, &QPushButton::clicked, m_engine, &SimEngine::startRun);
+    connect(cmd_End, &QPushButton::clicked, m_engine, &SimEngine::endRun);
+    connect(Cmd_Send, &QPushButton::clicked, m_engine, &SimEngine::sendOnce);
+    connect(cmd_CSend, &QPushButton::clicked, m_engine, &SimEngine::connectSendClose);
+    connect(cmdSendStart, &QPushButton::clicked, m_engine, &SimEngine::toggleProgram);
     connect(cmd_Log, &QPushButton::clicked, m_log, &ActivityLog::clearList);
     connect(cmd_browser, &QPushButton::clicked, this, &frmSimulator::cmd_browserClick);
 }
@@ -154,7 +154,8 @@ void frmSimulator::chkModeClick(bool checked)
 void frmSimulator::cmd_browserClick()
 {
     const QString dir = QFileInfo(txt_Logfile->text()).absolutePath();
-    const QString path = m_prompter.saveFileName(this, QString(), dir, u"Text Files (*.log)"_s, true);
+    // No question about replacing an existing file: the file is appended to, never replaced.
+    const QString path = m_prompter.saveFileName(this, QString(), dir, u"Text Files (*.log)"_s, false);
     if (path.isEmpty())
         return;
     txt_Logfile->setText(path);

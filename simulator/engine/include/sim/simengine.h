@@ -12,7 +12,8 @@
 namespace r5::sim {
 
 // The connection runs and the sending of the socket test tool. The window hands it a way to
-// read its current choices and applies the layouts and boxes the engine asks for. Everything is
+// read its current choices, maps its buttons to the operations below and applies the layouts
+// and boxes the engine asks for. Everything is
 // event-driven: a connect or listen wait ends with the socket's signal or the first tick of
 // TmrConnect, a server run listens again whenever its listener was closed, until "Close".
 class SimEngine : public QObject
@@ -25,12 +26,16 @@ public:
 
     SimEngine(OptionsSource options, ActivityLog &log, QObject *parent = nullptr);
 
-    // The buttons.
-    void Cmd_StartClick();
-    void cmd_EndClick();
-    void Cmd_SendClick();
-    void cmd_CSendClick();
-    void cmdSendStartClick();
+    // A connection run from scratch: connect, or listen until endRun().
+    void startRun();
+    // Ends the run: closes the link (and the listener) and stops repeat sending.
+    void endRun();
+    // Sends the input once, connecting first in the client role.
+    void sendOnce();
+    // A fresh run that sends the input once and closes after the first reply.
+    void connectSendClose();
+    // Starts the four-step program, or ends the one that runs.
+    void toggleProgram();
 
     SocketState clientState() const { return m_client.state(); }
     SocketState serverState() const { return m_server.state(); }
@@ -47,11 +52,12 @@ Q_SIGNALS:
     void stepGapFilled(int index, const QString &text);
 
 private:
-    using Done = std::function<void(int)>;
+    // Continues a run once it is known whether it got under way.
+    using Done = std::function<void(bool)>;
     enum class Wait { None, Connect, Listen };
 
     // Connection runs.
-    void startRun(Done done);
+    void freshRun(Done done);
     void StartConnection(Done done);
     void ConnectClient(Done done);
     void StartListen(Done done);
@@ -62,10 +68,10 @@ private:
     void serverLoop();
     void queueServerLoop();
     void startWait(Wait wait, Done done);
-    void endWait(int result);
+    void endWait(bool ok);
     void abandonRuns();
     void closeBoth();
-    void armStatusWatch(int result);
+    void armStatusWatch(bool connected);
 
     // Timers and socket events.
     void TmrConnectTimer();
@@ -79,8 +85,10 @@ private:
 
     // Sending.
     void sendInput(bool warn);
-    void sendBuffer(const QByteArray &bytes, const Options &o);
-    bool sendOn(SocketSide side, const QByteArray &bytes, const Options &o);
+    void sendBuffer(const QByteArray &bytes);
+    bool sendOn(SocketSide side, const QByteArray &bytes);
+    void logSent(const QByteArray &bytes);
+    void holdReading(bool hold);
     void logStatus(QStringView eventText);
 
     OptionsSource m_options;

@@ -62,6 +62,7 @@ private:
     static void enableAll(std::initializer_list<QWidget *> widgets, bool enabled);
     static void setBackground(std::initializer_list<QWidget *> widgets, const QColor &color);
     static QColor grey();
+    static QColor disabledText();
     QColor buttonFace() const;
 
     // Option rules.
