@@ -52,7 +52,7 @@ void SideTools::Btn_StartSvrClick()
         showRefusal(m_window.prompter(), &m_window, checked.refusal);
         return;
     }
-    // The command line takes the number read, never the field's text.
+    // The number read, not the text in the field, goes into the command line and the log.
     const QString port = QString::number(*checked.value);
     const std::optional<tools::Launch> launch =
         tools::httpServer(m_platform, *checked.value, m_controls.homeDir->text(), findProgram());

@@ -235,9 +235,14 @@ void SocketLink::fail(int err)
 // in part is reported for that part.
 void SocketLink::dropLink()
 {
-    delete m_readNotifier;
+    // This may run inside a notifier's own signal: it goes once that has returned.
+    for (QSocketNotifier *n : {m_readNotifier, m_writeNotifier}) {
+        if (n) {
+            n->setEnabled(false);
+            n->deleteLater();
+        }
+    }
     m_readNotifier = nullptr;
-    delete m_writeNotifier;
     m_writeNotifier = nullptr;
     QByteArray partial;
     if (!m_out.empty() && m_out.front().taken > 0)

@@ -105,24 +105,27 @@ void TstFirmwareDay::firmwareDay()
                   "IP2=0\r\nIP3=0\r\nIP4=1\r\nPort=" +
                   httpPort.toLatin1() + "\r\nFile=/R5200TX_v1.0.bin\r\n");
     }
-    f.launcher.executables.insert(u"python3"_s, python3); // no "python", no terminal on this PATH
+    // No "python" on this PATH, and xterm as the terminal (the fake launcher's lookup).
+    f.launcher.executables.insert(u"python3"_s, python3);
+    f.launcher.executables.insert(u"xterm"_s, u"/usr/bin/xterm"_s);
     f.makeWindow();
     auto *side = f.window->findChild<SideTools *>();
     side->setPlatform(tools::Platform::Linux);
     side->setAddressLookup(std::make_unique<Loopback>());
     f.window->pageControl().setCurrentIndex(2);
 
-    // "Start HTTP Server": the command line the Launcher is handed is the one run here, kept on
-    // the loopback interface.
+    // "Start HTTP Server": the server's command line that the Launcher is handed, inside the
+    // terminal's, is the one run here (without the terminal), kept on the loopback interface.
     f.click(u"Btn_StartSvr"_s);
     QCOMPARE(f.panel().last(), u"[10:20:30]  Starting HTTP Server on[http://127.0.0.1:"_s + httpPort + u']');
     QCOMPARE(f.launcher.starts.size(), 1);
     const auto &start = f.launcher.starts[0];
-    QCOMPARE(start.program, python3);
-    QCOMPARE(start.arguments, (QStringList{u"-m"_s, u"http.server"_s, httpPort}));
+    QCOMPARE(start.program, u"/usr/bin/xterm"_s);
+    const QStringList serverCommand{python3, u"-m"_s, u"http.server"_s, httpPort};
+    QCOMPARE(start.arguments.mid(start.arguments.size() - serverCommand.size()), serverCommand);
     QCOMPARE(start.workingDir, u"./KorviaFW"_s);
     Child server;
-    server.start(start.program, start.arguments + QStringList{u"--bind"_s, u"127.0.0.1"_s}, start.workingDir);
+    server.start(python3, serverCommand.mid(1) + QStringList{u"--bind"_s, u"127.0.0.1"_s}, start.workingDir);
     QTRY_VERIFY_WITH_TIMEOUT(server.out.contains("Serving HTTP"), 15000);
 
     f.click(u"Btn_TestHttpServer"_s);
