@@ -2,6 +2,7 @@
 #include "emu/devicemodel.h"
 #include "emu/firmwarefetcher.h"
 #include "emu/serialside.h"
+#include "emu/statefile.h"
 #include "emu/transport.h"
 #include "options.h"
 #include "r5/clock.h"
@@ -124,9 +125,13 @@ int main(int argc, char *argv[])
     // Firmware download orders are really fetched, from wherever devsetup points the device.
     emu::FirmwareFetcher fetcher;
     emu::FirmwareFetcher::serve(model, fetcher);
+    std::unique_ptr<emu::StateFile> stateFile;
     if (!options.stateFile.isEmpty()) {
+        stateFile = std::make_unique<emu::StateFile>(options.stateFile);
+        QObject::connect(stateFile.get(), &emu::StateFile::log, &app,
+                         [&console](const QString &l) { console.line(l); });
         QString error;
-        if (!model.useStateFile(options.stateFile, &error)) {
+        if (!stateFile->keep(model, &error)) {
             console.error(error);
             return 1;
         }

@@ -1,12 +1,12 @@
 #include "emu/faults.h"
 
-#include "r5/protocol/frame.h"
+#include "emu/codec.h"
 
 using namespace Qt::StringLiterals;
 
 namespace emu {
 
-using namespace r5::protocol;
+using namespace wire;
 
 namespace {
 constexpr std::pair<WriteKind, QStringView> kWriteKindNames[] = {
@@ -34,7 +34,7 @@ QString writeKindName(WriteKind kind)
 QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *notes)
 {
     if (!m_faults.any() || (m_faults.answers > 0 && m_spoiled >= m_faults.answers) ||
-        answer.size() < kMinFrameSize)
+        answer.size() < kMinFrame)
         return {answer};
     ++m_spoiled;
     const auto note = [notes](const QString &text) {
@@ -44,9 +44,7 @@ QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *no
 
     QByteArray out = answer;
     if (m_faults.unregistered) {
-        out = QByteArray::fromHex("7E0500"
-                                  "44FE");
-        out[2] = kUnregisteredId;
+        out = answerFrame(id::Unregistered);
         note(u"fault: answered with the unregistered id 0x5A"_s);
     }
     if (m_faults.wrongCount) {
@@ -55,12 +53,12 @@ QList<QByteArray> FaultInjector::apply(const QByteArray &answer, QStringList *no
         note(u"fault: one byte added to the content"_s);
     }
     if (m_faults.payloadFe) {
-        if (out.size() > kMinFrameSize) {
-            const qsizetype at = 4 + (out.size() - kMinFrameSize) / 2;
-            out[at] = char(kEndByte);
+        if (out.size() > kMinFrame) {
+            const qsizetype at = 4 + (out.size() - kMinFrame) / 2;
+            out[at] = char(kEnd);
             note(u"fault: payload byte %1 set to FE"_s.arg(at));
         } else {
-            out.insert(out.size() - 1, char(kEndByte));
+            out.insert(out.size() - 1, char(kEnd));
             out[1] = char(std::uint8_t(out[1]) + 1);
             note(u"fault: payload byte FE added"_s);
         }

@@ -1,10 +1,10 @@
 #include "emu/requestreceiver.h"
 
-#include "r5/protocol/frame.h"
+#include "emu/codec.h"
 
 namespace emu {
 
-using namespace r5::protocol;
+using namespace wire;
 
 QList<QByteArray> RequestReceiver::feed(QByteArrayView bytes)
 {
@@ -12,7 +12,7 @@ QList<QByteArray> RequestReceiver::feed(QByteArrayView bytes)
     m_buffer.append(bytes);
     qsizetype at = 0;
     while (at < m_buffer.size()) {
-        const qsizetype start = m_buffer.indexOf(char(kStartByte), at);
+        const qsizetype start = m_buffer.indexOf(char(kStart), at);
         if (start < 0) {
             m_skipped += int(m_buffer.size() - at);
             at = m_buffer.size();
@@ -23,14 +23,14 @@ QList<QByteArray> RequestReceiver::feed(QByteArrayView bytes)
         if (m_buffer.size() - at < 2)
             break;
         const int length = std::uint8_t(m_buffer[at + 1]);
-        if (length < kMinFrameSize) {
+        if (length < kMinFrame) {
             ++m_skipped;
             ++at;
             continue;
         }
         if (m_buffer.size() - at < length)
             break;
-        if (std::uint8_t(m_buffer[at + length - 1]) != kEndByte) {
+        if (std::uint8_t(m_buffer[at + length - 1]) != kEnd) {
             ++m_skipped;
             ++at;
             continue;

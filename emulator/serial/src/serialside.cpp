@@ -1,7 +1,7 @@
 #include "emu/serialside.h"
 
 #include "emu/devicemodel.h"
-#include "r5/protocol/frame.h"
+#include "emu/codec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -87,7 +87,7 @@ void SerialSide::pump()
         }
         m_paused = false;
         const Piece piece = m_queue.dequeue();
-        Q_EMIT log(piece.label + r5::protocol::frameDump(piece.bytes) + u']');
+        Q_EMIT log(piece.label + wire::dump(piece.bytes) + u']');
         m_transport->write(piece.bytes);
         ++m_written;
     }

@@ -1,9 +1,9 @@
 // The virtual device's maintenance handling: flash erase, the firmware download order and its
 // real fetch over HTTP from a server on 127.0.0.1, and what it keeps of both.
+#include "emu/answers.h"
 #include "emu/devicemodel.h"
 #include "emu/firmwarefetcher.h"
-#include "r5/protocol/decoders.h"
-#include "r5/protocol/requests.h"
+#include "emu/statefile.h"
 
 #include <QCryptographicHash>
 #include <QJsonDocument>
@@ -15,7 +15,6 @@
 
 using namespace Qt::StringLiterals;
 using namespace emu;
-namespace proto = r5::protocol;
 using Result = FirmwareDownload::Result;
 
 namespace {
@@ -65,9 +64,17 @@ private:
     QHash<QTcpSocket *, QByteArray> m_pending;
 };
 
+// 7E 2B 55 50, the server's address and port, the file path padded on the left to 32 bytes, FE.
+QByteArray order(const QByteArray &address, std::uint16_t port, QStringView file)
+{
+    const QByteArray path = file.toUtf8();
+    return QByteArray::fromHex("7E2B5550") + address + char(port >> 8) + char(port & 0xFF) +
+           QByteArray(32 - path.size(), ' ') + path + QByteArray::fromHex("FE");
+}
+
 QByteArray order(std::uint16_t port, QStringView file)
 {
-    return proto::firmwareDownloadRequest({127, 0, 0, 1}, port, file).frame;
+    return order(QByteArray::fromHex("7F000001"), port, file);
 }
 
 QByteArray payloadOf(const QByteArray &frame)
@@ -119,11 +126,11 @@ void TstEmuMaint::firmwareUrl()
 {
     QFETCH(QString, file);
     QFETCH(QString, url);
-    const QUrl got = DeviceModel::firmwareUrl(payloadOf(order(8070, file)));
+    const QUrl got = answers::firmwareUrl(payloadOf(order(8070, file)));
     QVERIFY(got.isValid());
     QCOMPARE(got.toString(QUrl::FullyEncoded), url);
     QCOMPARE(
-        DeviceModel::firmwareUrl(payloadOf(proto::firmwareDownloadRequest({10, 1, 2, 3}, 0, u"/x").frame))
+        answers::firmwareUrl(payloadOf(order(QByteArray::fromHex("0A010203"), 0, u"/x")))
             .toString(),
         u"http://10.1.2.3:0/x"_s);
 }
@@ -135,7 +142,8 @@ void TstEmuMaint::fetchesWhatItIsTold()
     http.answer("/R5200TX_v1.0.bin", HttpStub::ok(image));
     QTemporaryDir dir;
     DeviceModel model;
-    QVERIFY(model.useStateFile(dir.filePath(u"state.json"_s)));
+    StateFile stateFile(dir.filePath(u"state.json"_s));
+    QVERIFY(stateFile.keep(model));
     FirmwareFetcher fetcher;
     FirmwareFetcher::serve(model, fetcher);
     QSignalSpy log(&model, &DeviceModel::log);
@@ -256,24 +264,25 @@ void TstEmuMaint::flashEraseAndRecovery()
     DeviceModel model;
     FirmwareFetcher fetcher;
     FirmwareFetcher::serve(model, fetcher);
-    model.handle(proto::serverRequest(4100, 15, 1).frame);
-    model.handle(proto::flashSaveRequest(600, 60).frame);
+    model.handle(QByteArray::fromHex("7E09445010040F47FE")); // port 4100, 15 s, 'G'
+    model.handle(QByteArray::fromHex("7E08535002583CFE"));   // flash 600 and 60
     QSignalSpy counters(&model, &DeviceModel::counterResetRequested);
     QSignalSpy rebooted(&model, &DeviceModel::rebooted);
 
-    QCOMPARE(model.handle(proto::flashEraseRequest(u"58").frame), QByteArray::fromHex("7E055844FE"));
+    QCOMPARE(model.handle(QByteArray::fromHex("7E055850FE")), QByteArray::fromHex("7E055844FE"));
     QCOMPARE(counters.size(), 1);
     QCOMPARE(rebooted.size(), 0);
     QVERIFY(model.state().flashErased);
     QCOMPARE(model.state().serverPort, 4000);
     QCOMPARE(model.state().flashInterval, DeviceState::factoryDefaults().flashInterval);
     QCOMPARE(model.state().mac, DeviceState::firstStart().mac); // identity stays
-    const auto status = proto::decodeStatus(model.statusAnswer().mid(1, model.statusAnswer().size() - 2));
-    QVERIFY(status);
-    QCOMPARE(status->serverPort, u"4000"_s);
+    const QByteArray status = model.handle(QByteArray::fromHex("7E054150FE"));
+    QCOMPARE(status.size(), 51);
+    QCOMPARE(status.mid(25, 4), QByteArray::fromHex("0FA0004E")); // port 4000, 0 s, 'N'
+    QCOMPARE(status.mid(47, 3), QByteArray::fromHex("001E05"));   // flash 30 and 5
 
     // A factory reset does not bring the firmware back; a download does.
-    model.handle(proto::factoryResetRequest(u"46", false).frame);
+    model.handle(QByteArray::fromHex("7E0646504EFE"));
     QVERIFY(model.state().flashErased);
     model.handle(order(http.port(), u"/missing.bin"));
     QTRY_COMPARE(model.state().firmwareDownload.result, Result::Failed);
@@ -289,13 +298,15 @@ void TstEmuMaint::firmwareRecordSurvivesRestart()
     const QString path = dir.filePath(u"state.json"_s);
     {
         DeviceModel model;
-        QVERIFY(model.useStateFile(path));
-        model.handle(proto::flashEraseRequest(u"58").frame);
+        StateFile stateFile(path);
+        QVERIFY(stateFile.keep(model));
+        model.handle(QByteArray::fromHex("7E055850FE"));
         // Ordered, and the device stops before the file came.
         model.handle(order(1, u"/fw.bin"));
     }
     DeviceModel again;
-    QVERIFY(again.useStateFile(path));
+    StateFile stateFile(path);
+    QVERIFY(stateFile.keep(again));
     QVERIFY(again.state().flashErased);
     QCOMPARE(again.state().firmwareDownload.result, Result::Failed);
     QCOMPARE(again.state().firmwareDownload.error, u"interrupted by a restart"_s);

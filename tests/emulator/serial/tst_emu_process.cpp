@@ -2,8 +2,6 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "ptypair.h"
-#include "r5/protocol/decoders.h"
-#include "r5/protocol/requests.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -17,18 +15,15 @@
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
-namespace proto = r5::protocol;
 
 namespace {
+
+const QByteArray kStatusRequest = QByteArray::fromHex("7E054150FE");
+const QByteArray kCurrentApQuery = QByteArray::fromHex("7E054950FE");
 
 QString program()
 {
     return qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-virtual"_s;
-}
-
-QByteArray content(const QByteArray &frame)
-{
-    return frame.mid(1, frame.size() - 2);
 }
 
 // The peer's end of the device's serial line, opened the way a serial program opens it.
@@ -196,12 +191,10 @@ void TstEmuProcess::statusRoundTripOverThePty()
     Device device({u"--no-tcp"_s});
     Line line(device.path());
     QVERIFY(line.isOpen());
-    const QByteArray answer = line.ask(proto::statusRequest().frame, 51);
+    const QByteArray answer = line.ask(kStatusRequest, 51);
     QCOMPARE(answer.size(), 51);
-    const auto view = proto::decodeStatus(content(answer));
-    QVERIFY(view);
-    QCOMPARE(view->deviceName, u"R5200TX"_s);
-    QCOMPARE(view->serverPort, u"4000"_s);
+    QVERIFY(answer.startsWith(QByteArray::fromHex("7E33414401"))); // device type 1: R5200TX
+    QCOMPARE(answer.mid(25, 2), QByteArray::fromHex("0FA0"));   // port 4000
     QVERIFY(!device.waitFor(u"RX [7E.05.41.50.FE.]"_s).isNull());
     QVERIFY(!device.waitFor(u"status query"_s).isNull());
     QVERIFY(device.waitFor(u"TX ["_s).startsWith(u"7E.33.41.44."_s));
@@ -238,13 +231,13 @@ void TstEmuProcess::faultSwitches()
     Device device(options + QStringList{u"--no-tcp"_s});
     Line line(device.path());
     QVERIFY(line.isOpen());
-    const QByteArray spoiled = line.ask(proto::statusRequest().frame, size);
+    const QByteArray spoiled = line.ask(kStatusRequest, size);
     QCOMPARE(spoiled.size(), size);
     QVERIFY(spoiled.startsWith(head));
     QVERIFY(!device.waitFor(console).isNull());
     // Only the first answer is spoiled, and nothing else followed it.
-    QCOMPARE(line.ask(proto::statusRequest().frame, 51).size(), 51);
-    QVERIFY(proto::decodeCurrentAp(content(line.ask(proto::hintQuery(u"49").frame, 53))));
+    QCOMPARE(line.ask(kStatusRequest, 51).size(), 51);
+    QVERIFY(line.ask(kCurrentApQuery, 53).startsWith(QByteArray::fromHex("7E354944") + "R5200TX_LAB "));
 }
 
 void TstEmuProcess::rebootTakesTime()
@@ -274,17 +267,15 @@ void TstEmuProcess::settingsSurviveARestart()
     {
         Device device({u"--no-tcp"_s, u"--state"_s, state});
         Line line(device.path());
-        QCOMPARE(line.ask(proto::serverRequest(4101, 20, 1).frame, 5), QByteArray::fromHex("7E054444FE"));
+        // Port 4101, expiry 20 s, mode 'G'.
+        QCOMPARE(line.ask(QByteArray::fromHex("7E09445010051447FE"), 5),
+                 QByteArray::fromHex("7E054444FE"));
         QVERIFY(!device.waitFor(u"server now on port 4101"_s).isNull());
         QCOMPARE(device.stop(), 0);
     }
     Device device({u"--state"_s, state});
     Line line(device.path());
-    const auto view = proto::decodeStatus(content(line.ask(proto::statusRequest().frame, 51)));
-    QVERIFY(view);
-    QCOMPARE(view->serverPort, u"4101"_s);
-    QCOMPARE(view->expiry, u"20"_s);
-    QCOMPARE(view->protocolItem, 1);
+    QCOMPARE(line.ask(kStatusRequest, 51).mid(25, 4), QByteArray::fromHex("10051447"));
     // The TCP side starts on the port the device kept.
     QVERIFY(!device.waitFor(u"127.0.0.1:4101"_s).isNull());
 }
@@ -299,7 +290,7 @@ void TstEmuProcess::linkFollowsTheRun()
     QCOMPARE(QFileInfo(link).symLinkTarget(), path);
     {
         Line line(link);
-        QCOMPARE(line.ask(proto::hintQuery(u"49").frame, 53).size(), 53);
+        QCOMPARE(line.ask(kCurrentApQuery, 53).size(), 53);
     }
     QCOMPARE(device.stop(), 0);
     QVERIFY(!QFileInfo(link).isSymLink());
@@ -311,12 +302,10 @@ void TstEmuProcess::namedSerialPort()
     QVERIFY(pty.isValid());
     Device device({u"--no-tcp"_s, u"--port"_s, pty.slavePath()});
     QCOMPARE(device.path(), pty.slavePath());
-    QVERIFY(pty.write(proto::hintQuery(u"4A").frame));
+    QVERIFY(pty.write(QByteArray::fromHex("7E054A50FE")));
     const QByteArray answer = pty.readAtLeast(43);
     QCOMPARE(answer.size(), 43);
-    const auto reading = proto::decodeRssi(content(answer));
-    QVERIFY(reading);
-    QCOMPARE(reading->ssid, u"R5200TX_LAB"_s);
+    QVERIFY(answer.startsWith(QByteArray::fromHex("7E2B4A44") + QByteArray("R5200TX_LAB").leftJustified(32, ' ')));
 }
 
 QTEST_GUILESS_MAIN(TstEmuProcess)

@@ -9,14 +9,16 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QUrl>
+#include <optional>
 #include <cstdint>
 
 namespace emu {
 
-// The device as its serial peer sees it: one request frame in, its answer out. Set-commands
-// write the state at once (and the state file, when there is one); the device reboots after
-// the access point, WAN, server and factory reset commands and on the reboot command, and
-// takes its server settings into use then.
+// The device as its serial peer sees it: one request frame in, its answer out, with the
+// device's state in between. Set-commands write the state at once (stateChanged() tells a
+// StateFile to keep it); the device reboots after the access point, WAN, server and factory
+// reset commands and on the reboot command, and takes its server settings into use then. No
+// I/O: the answers are built by emu::answers, files and timing live one layer up.
 class DeviceModel : public QObject
 {
     Q_OBJECT
@@ -26,11 +28,9 @@ public:
     const DeviceState &state() const { return m_state; }
     void setState(const DeviceState &state);
 
-    // Loads `path` when it exists and writes every later change to it. False, with `error`
-    // set, when the file exists but cannot be read or holds bad values (the state is then
-    // left as it was and nothing is written to the file).
-    bool useStateFile(const QString &path, QString *error = nullptr);
-    QString stateFile() const { return m_stateFile; }
+    // Starts again from `state`, as after a restart with it: its server settings in use, no
+    // stateChanged().
+    void restore(const DeviceState &state);
 
     // How far the RSSI of the current AP may move per query, in dB (0 keeps it steady), and
     // the seed of its moves, so runs repeat.
@@ -45,13 +45,6 @@ public:
     // answer (unknown id, payload of the wrong size).
     QByteArray handle(QByteArrayView request);
 
-    // Answers, built as the device sends them (header byte 0x44).
-    QByteArray statusAnswer() const;
-    QByteArray apListAnswer() const;
-    QByteArray currentApAnswer() const;
-    QByteArray rssiAnswer();
-    static QByteArray shortReply(std::uint8_t id);
-
     // Server settings as taken into use at the last reboot (or at start).
     std::uint16_t serverPortInUse() const { return m_portInUse; }
     char protocolModeInUse() const { return m_modeInUse; }
@@ -59,11 +52,6 @@ public:
 
     // The reboot the device does after some commands; also callable from outside.
     void reboot();
-
-    // Where a firmware download order (the 38 payload bytes of 0x55) points: http, the
-    // address, the port and the file path with its padding trimmed. Invalid when the path
-    // cannot be part of a URL.
-    static QUrl firmwareUrl(QByteArrayView payload);
 
 public Q_SLOTS:
     // What came of the download ordered last (see firmwareDownloadOrdered()). Results for an
@@ -91,9 +79,9 @@ private:
     bool joined() const;
     const VisibleAp *currentAp() const;
     bool ignores(WriteKind kind);
+    QByteArray rssiAnswer();
 
     DeviceState m_state;
-    QString m_stateFile;
     QList<WriteKind> m_ignoredWrites;
     int m_rssiDrift = 3;
     QRandomGenerator m_random{5200};

@@ -33,8 +33,6 @@ struct Faults
     }
 };
 
-inline constexpr char kUnregisteredId = 0x5A;
-
 // Applies the switches to the answers, counting them down.
 class FaultInjector
 {
