@@ -6,14 +6,17 @@
 #include "emu/transport.h"
 #include "options.h"
 #include "r5/clock.h"
+#include "floodgate.h"
 #include "tcpside.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -26,18 +29,42 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The console: one line per event, at most kPerSecond lines a second (the rest are counted and
+// the count shown once a second) and none longer than kMaxLine characters, so a flood of
+// requests or garbage makes a log of bounded size.
 class Console
 {
 public:
+    static constexpr int kPerSecond = 200;
+    static constexpr qsizetype kMaxLine = 1000;
+
+    Console() { m_clock.start(); }
+
     void line(const QString &text)
     {
-        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text
-              << Qt::endl;
+        if (!m_gate.admit(m_clock.elapsed()))
+            return;
+        stamped(text.size() <= kMaxLine ? text
+                                        : text.left(kMaxLine) + u" … (cut, %1 characters)"_s.arg(text.size()));
+    }
+    // Says how many lines were left out since the last call; called once a second.
+    void summarise()
+    {
+        if (const qint64 held = m_gate.takeHeld())
+            stamped(u"(%1 console line(s) left out in the last second)"_s.arg(held));
     }
     void plain(const QString &text) { m_out << text << Qt::endl; }
     void error(const QString &text) { m_err << text << Qt::endl; }
 
 private:
+    void stamped(const QString &text)
+    {
+        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text
+              << Qt::endl;
+    }
+
+    QElapsedTimer m_clock;
+    emu::FloodGate m_gate{kPerSecond};
     QTextStream m_out{stdout};
     QTextStream m_err{stderr};
 };
@@ -46,8 +73,14 @@ private:
 // SIGINT/SIGTERM/SIGHUP end the event loop, so the link is removed on the way out.
 int g_signalPipe[2] = {-1, -1};
 
+volatile std::sig_atomic_t g_signalled = 0;
+
 void onSignal(int)
 {
+    // A second signal means the first was not enough: go at once.
+    if (g_signalled)
+        ::_exit(1);
+    g_signalled = 1;
     const char c = 1;
     [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
 }
@@ -194,6 +227,10 @@ int main(int argc, char *argv[])
 #ifdef Q_OS_UNIX
     quitOnSignals(app);
 #endif
+    QTimer summary;
+    QObject::connect(&summary, &QTimer::timeout, &app, [&console] { console.summarise(); });
+    summary.start(1000);
+
     const int rc = QCoreApplication::exec();
     if (linked)
         QFile::remove(options.link);

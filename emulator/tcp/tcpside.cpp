@@ -10,9 +10,12 @@ using namespace Qt::StringLiterals;
 namespace emu {
 
 namespace {
+// Rejected bytes as spaced hex; a long run is cut, with its size.
 QString hexSpaced(const QByteArray &bytes)
 {
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+    constexpr qsizetype kShown = 16;
+    const QString shown = QString::fromLatin1(bytes.left(kShown).toHex(' ').toUpper());
+    return bytes.size() <= kShown ? shown : shown + u" … (%1 bytes)"_s.arg(bytes.size());
 }
 } // namespace
 
@@ -24,6 +27,9 @@ TcpSide::TcpSide(QObject *parent)
     connect(&m_server, &QTcpServer::newConnection, this, &TcpSide::accept);
     connect(&m_pulseTimer, &QTimer::timeout, this,
             [this] { m_pulses.step(m_state, m_clock.elapsed()); });
+    m_summaryTimer.setInterval(1000);
+    connect(&m_summaryTimer, &QTimer::timeout, this, &TcpSide::summarise);
+    m_summaryTimer.start();
 }
 
 TcpSide::~TcpSide()
@@ -97,7 +103,11 @@ void TcpSide::accept()
             closeClient(socket, u"closed after "_s + QString::number(m_config.expirySeconds)
                             + u" s of silence"_s);
         });
+        // Qt stops taking this client's bytes from the system once its buffer holds this many,
+        // so a client that sends faster than it is served is held back by TCP itself.
+        socket->setReadBufferSize(kTurnBytes * 4);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readClient(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { readClient(socket); });
         connect(socket, &QTcpSocket::disconnected, this,
                 [this, socket] { closeClient(socket, u"disconnected"_s); });
         armExpiry(c);
@@ -119,19 +129,66 @@ void TcpSide::readClient(QTcpSocket *socket)
     if (it == m_clients.end())
         return;
     Client &c = *it;
-    c.pending.append(socket->readAll());
+    // Its reports first: until they have gone out, its commands wait in the system's buffers.
+    if (socket->bytesToWrite() >= kMaxUnsent)
+        return;
+    const qint64 room = kTurnBytes - c.pending.size();
+    if (room > 0)
+        c.pending.append(socket->read(room));
+    if (c.pending.isEmpty())
+        return;
     armExpiry(c);
+    const qint64 now = m_clock.elapsed();
     const TcpParse parsed = parseTcpCommands(c.pending);
-    for (const QByteArray &bad : parsed.rejected)
-        Q_EMIT log(u"TCP "_s + c.name + u" ignored "_s + hexSpaced(bad));
+    for (const QByteArray &bad : parsed.rejected) {
+        if (c.gate.admit(now))
+            Q_EMIT log(u"TCP "_s + c.name + u" ignored "_s + hexSpaced(bad));
+        else
+            c.heldIgnored += bad.size();
+    }
     for (const TcpCommand &command : parsed.commands) {
         applyCommand(m_state, command);
         const QByteArray report = buildReport(m_state, m_config.mode, m_config.checkByte);
         socket->write(report);
-        Q_EMIT log(u"TCP "_s + c.name + u' ' + describeCommand(command) + u", sent "_s
-                   + QString::number(report.size()) + u"-byte report"_s);
+        if (c.gate.admit(now))
+            Q_EMIT log(u"TCP "_s + c.name + u' ' + describeCommand(command) + u", sent "_s +
+                       QString::number(report.size()) + u"-byte report"_s);
+        else
+            ++c.heldCommands;
     }
     c.pending.remove(0, parsed.consumed);
+    if (socket->bytesAvailable() > 0)
+        queueTurn(socket, c);
+}
+
+void TcpSide::queueTurn(QTcpSocket *socket, Client &client)
+{
+    if (client.turnQueued)
+        return;
+    client.turnQueued = true;
+    // Behind whatever else is waiting: the other clients, the timers, a signal to stop.
+    QTimer::singleShot(0, socket, [this, socket] {
+        const auto it = m_clients.find(socket);
+        if (it == m_clients.end())
+            return;
+        it->turnQueued = false;
+        readClient(socket);
+    });
+}
+
+void TcpSide::summarise()
+{
+    for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
+        Client &c = *it;
+        c.gate.takeHeld();
+        if (c.heldCommands == 0 && c.heldIgnored == 0)
+            continue;
+        Q_EMIT log(u"TCP "_s + c.name + u" in the last second also: %1 command(s) answered, %2 byte(s) ignored"_s
+                       .arg(c.heldCommands)
+                       .arg(c.heldIgnored));
+        c.heldCommands = 0;
+        c.heldIgnored = 0;
+    }
 }
 
 void TcpSide::closeClient(QTcpSocket *socket, const QString &why)
@@ -140,6 +197,10 @@ void TcpSide::closeClient(QTcpSocket *socket, const QString &why)
     if (it == m_clients.end())
         return;
     const QString name = it->name;
+    if (it->heldCommands > 0 || it->heldIgnored > 0)
+        Q_EMIT log(u"TCP "_s + name + u" before it went also: %1 command(s) answered, %2 byte(s) ignored"_s
+                       .arg(it->heldCommands)
+                       .arg(it->heldIgnored));
     m_clients.erase(it);
     socket->disconnect(this);
     socket->abort();

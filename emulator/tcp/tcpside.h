@@ -1,5 +1,6 @@
 #pragma once
 
+#include "floodgate.h"
 #include "tcpprotocol.h"
 
 #include <QElapsedTimer>
@@ -24,11 +25,17 @@ struct TcpConfig
 };
 
 // The TCP server side of the virtual device: any number of clients, each sending 4-byte
-// commands and getting status reports back.
+// commands and getting status reports back. A client is served a turn at a time (at most
+// kTurnBytes of its commands), so a busy client leaves the others their turn; a client whose
+// reports wait unsent beyond kMaxUnsent is not read until they have gone out, so one that
+// never reads holds back only itself. What a flood does is logged as a count per second.
 class TcpSide : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr qint64 kTurnBytes = 4096;
+    static constexpr qint64 kMaxUnsent = 64 * 1024;
+
     explicit TcpSide(QObject *parent = nullptr);
     ~TcpSide() override;
 
@@ -54,12 +61,18 @@ private:
         QByteArray pending;
         QTimer *expiry = nullptr;
         QString name;
+        FloodGate gate;
+        qint64 heldCommands = 0; // answered without a line of their own
+        qint64 heldIgnored = 0;  // bytes skipped without a line of their own
+        bool turnQueued = false;
     };
 
     bool listen();
     void dropClients();
     void accept();
     void readClient(QTcpSocket *socket);
+    void queueTurn(QTcpSocket *socket, Client &client);
+    void summarise();
     void closeClient(QTcpSocket *socket, const QString &why);
     void armExpiry(Client &client);
     void applyPulseRate();
@@ -70,6 +83,7 @@ private:
     DiState m_state;
     PulseModel m_pulses;
     QTimer m_pulseTimer;
+    QTimer m_summaryTimer;
     QElapsedTimer m_clock;
 };
 

@@ -58,7 +58,9 @@ PtyTransport::~PtyTransport()
 void PtyTransport::readReady()
 {
     char buf[4096];
-    for (;;) {
+    // A few reads per turn: a peer that never stops writing must not keep the event loop here
+    // (the notifier fires again while bytes wait).
+    for (int reads = 0; reads < 16; ++reads) {
         const ssize_t n = ::read(m_master, buf, sizeof buf);
         if (n > 0) {
             Q_EMIT received(QByteArray(buf, n));

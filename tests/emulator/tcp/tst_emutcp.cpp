@@ -54,6 +54,7 @@ private Q_SLOTS:
     void pulsesCountWithGapTimes();
     void servesSeveralClients();
     void commandSplitOverReadsAndGarbage();
+    void aFlooderHoldsBackOnlyItself();
     void modeAndPortChangeAfterReboot();
     void silentClientExpires();
     void simulatedPulsesReachReports();
@@ -189,6 +190,34 @@ void TstEmuTcp::commandSplitOverReadsAndGarbage()
     QTRY_VERIFY(!logs.isEmpty() && logs.last().at(0).toString().contains(u"ignored 7A 7A"_s));
     QCOMPARE(c->bytesAvailable(), 0);
     QCOMPARE(exchange(*c, "EQ", 33).size(), 33);
+    // A long run of garbage is shown cut, with its size.
+    c->write(QByteArray(100, 'z'));
+    QTRY_VERIFY(!logs.isEmpty() &&
+                logs.last().at(0).toString().endsWith(u"ignored" + u" 7A"_s.repeated(16) + u" … (100 bytes)"_s));
+}
+
+void TstEmuTcp::aFlooderHoldsBackOnlyItself()
+{
+    TcpSide side;
+    QSignalSpy logs(&side, &TcpSide::log);
+    QVERIFY(side.start({QHostAddress::LocalHost, 0}));
+    auto flooder = connectTo(side.port());
+    auto polite = connectTo(side.port());
+    QTRY_COMPARE(side.clientCount(), 2);
+    // It pipelines requests and never reads a report.
+    flooder->setReadBufferSize(4096);
+    const QByteArray flood = QByteArray("NREQ").repeated(4 << 20);
+    flooder->write(flood);
+
+    for (int i = 0; i < 20; ++i)
+        QCOMPARE(exchange(*polite, "NREQ", 33).size(), 33);
+    // The device stopped taking its commands (most of the 16 MiB is still with it), and said
+    // what it answered as counts, not a line per command.
+    QVERIFY2(flooder->bytesToWrite() > flood.size() / 2, QByteArray::number(flooder->bytesToWrite()).constData());
+    QTRY_VERIFY(std::any_of(logs.cbegin(), logs.cend(), [](const QList<QVariant> &args) {
+        return args.at(0).toString().contains(u"in the last second also: "_s);
+    }));
+    QVERIFY2(logs.size() < 200, QByteArray::number(logs.size()).constData());
 }
 
 void TstEmuTcp::modeAndPortChangeAfterReboot()
