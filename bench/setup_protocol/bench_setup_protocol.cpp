@@ -1,7 +1,7 @@
 // Receive path throughput: a synthetic mixed stream of the device's answers (status, AP list,
 // current AP, RSSI, set-command replies, noise) fed in read-sized chunks through the receiver,
 // the dispatch and the decoders. Prints MB/s; the serial line carries about 0.0115 MB/s.
-#include "emu/answers.h"
+#include "virt/answers.h"
 #include "r5/protocol/receivepath.h"
 
 #include <QByteArray>
@@ -15,13 +15,13 @@ namespace {
 // SSID, current AP, RSSI, a set-command reply, and a stray byte.
 QByteArray mixedStream()
 {
-    const emu::DeviceState device = emu::DeviceState::firstStart();
+    const virt::DeviceState device = virt::DeviceState::firstStart();
     QByteArray round;
-    round += emu::answers::status(device);
-    round += emu::answers::apList(device);
-    round += emu::answers::currentAp(device);
-    round += emu::answers::rssi(device, -58);
-    round += emu::answers::shortReply(0x45);
+    round += virt::answers::status(device);
+    round += virt::answers::apList(device);
+    round += virt::answers::currentAp(device);
+    round += virt::answers::rssi(device, -58);
+    round += virt::answers::shortReply(0x45);
     round += '\x31';
     QByteArray stream;
     while (stream.size() < 32 * 1024 * 1024)
