@@ -17,8 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         qsizetype accounted = 4 * p.commands.size();
         for (const QByteArray &r : p.rejected)
             accounted += r.size();
-        if (p.consumed > pending.size() || accounted != p.consumed
-            || pending.size() - p.consumed >= 4)
+        if (p.consumed > pending.size() || accounted != p.consumed || pending.size() - p.consumed >= 4)
             std::abort();
         for (const virt::TcpCommand &c : p.commands) {
             virt::applyCommand(state, c);

@@ -1,13 +1,13 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
-#include "virt/devicemodel.h"
-#include "virt/firmwarefetcher.h"
-#include "virt/serialside.h"
-#include "virt/statefile.h"
-#include "virt/transport.h"
 #include "options.h"
 #include "r5/clock.h"
+#include "virt/devicemodel.h"
+#include "virt/firmwarefetcher.h"
 #include "virt/floodgate.h"
+#include "virt/serialside.h"
+#include "virt/statefile.h"
 #include "virt/tcpside.h"
+#include "virt/transport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -44,8 +44,9 @@ public:
     {
         if (!m_gate.admit(m_clock.elapsed()))
             return;
-        stamped(text.size() <= kMaxLine ? text
-                                        : text.left(kMaxLine) + u" … (cut, %1 characters)"_s.arg(text.size()));
+        stamped(text.size() <= kMaxLine
+                    ? text
+                    : text.left(kMaxLine) + u" … (cut, %1 characters)"_s.arg(text.size()));
     }
     // Says how many lines were left out since the last call; called once a second.
     void summarise()
@@ -152,7 +153,8 @@ int main(int argc, char *argv[])
     const virt::Options &options = *parsed.options;
 
     virt::DeviceModel model;
-    QObject::connect(&model, &virt::DeviceModel::log, &app, [&console](const QString &l) { console.line(l); });
+    QObject::connect(&model, &virt::DeviceModel::log, &app,
+                     [&console](const QString &l) { console.line(l); });
     model.setRssiDrift(options.rssiDrift, options.seed);
     model.setIgnoredWrites(options.faults.ignoredWrites);
     // Firmware download orders are really fetched, from wherever devsetup points the device.
@@ -203,7 +205,8 @@ int main(int argc, char *argv[])
     serial.setFaults(options.faults);
     serial.setPieceGap(options.pieceGapMs);
     serial.setRebootTime(options.rebootMs);
-    QObject::connect(&serial, &virt::SerialSide::log, &app, [&console](const QString &l) { console.line(l); });
+    QObject::connect(&serial, &virt::SerialSide::log, &app,
+                     [&console](const QString &l) { console.line(l); });
 
     console.plain(u"Serial port: "_s + serial.portName());
     if (linked)
@@ -219,7 +222,8 @@ int main(int argc, char *argv[])
                                         : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
 
     for (const virt::WriteKind kind : options.faults.ignoredWrites)
-        console.line(u"fault switch on: %1 writes are answered but not kept"_s.arg(virt::writeKindName(kind)));
+        console.line(
+            u"fault switch on: %1 writes are answered but not kept"_s.arg(virt::writeKindName(kind)));
 
     if (options.tcp && !startTcpSide(options, model, console, &app))
         return 1;

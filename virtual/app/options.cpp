@@ -72,11 +72,11 @@ ParsedOptions parseOptions(const QStringList &arguments)
     const QCommandLineOption noTcp(u"no-tcp"_s, u"Run without the TCP status server."_s);
     const QCommandLineOption checkByte(u"tcp-check-byte"_s,
                                        u"Send 34-byte reports (with a check byte) in 'N' mode."_s);
-    const QCommandLineOption pulses(u"pulse-rate"_s,
-                                    u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s,
-                                    u"1"_s);
-    p.addOptions({help, link, port, state, pieces, gap, stray, payloadFe, unregistered, wrongCount, answers,
-                  ignore, reboot, drift, seed, tcpAddress, tcpPort, noTcp, checkByte, pulses});
+    const QCommandLineOption pulses(
+        u"pulse-rate"_s, u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s, u"1"_s);
+    p.addOptions({help,      link,         port,       state,   pieces,    gap,    stray,
+                  payloadFe, unregistered, wrongCount, answers, ignore,    reboot, drift,
+                  seed,      tcpAddress,   tcpPort,    noTcp,   checkByte, pulses});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {

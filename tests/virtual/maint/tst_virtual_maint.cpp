@@ -129,10 +129,8 @@ void TstVirtualMaint::firmwareUrl()
     const QUrl got = answers::firmwareUrl(payloadOf(order(8070, file)));
     QVERIFY(got.isValid());
     QCOMPARE(got.toString(QUrl::FullyEncoded), url);
-    QCOMPARE(
-        answers::firmwareUrl(payloadOf(order(QByteArray::fromHex("0A010203"), 0, u"/x")))
-            .toString(),
-        u"http://10.1.2.3:0/x"_s);
+    QCOMPARE(answers::firmwareUrl(payloadOf(order(QByteArray::fromHex("0A010203"), 0, u"/x"))).toString(),
+             u"http://10.1.2.3:0/x"_s);
 }
 
 void TstVirtualMaint::fetchesWhatItIsTold()

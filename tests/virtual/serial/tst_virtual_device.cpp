@@ -133,8 +133,8 @@ void TstVirtualDevice::answersEveryRequest_data()
     const QByteArray apList = hex("7EFF4844") + "5" + record("R5200TX_LAB", "6", "-58", "WPA2_PSK") +
                               record("Office-2G", "1", "-67", "WPA2_PSK") +
                               record("연구소 무선랜 2층", "11", "-73", "WPA_WPA2_PSK") +
-                              record("GuestNet", "3", "-88", "OPEN") + record("Warehouse", "13", "-95", "WPA2_PSK") +
-                              hex("FE");
+                              record("GuestNet", "3", "-88", "OPEN") +
+                              record("Warehouse", "13", "-95", "WPA2_PSK") + hex("FE");
     QTest::newRow("0x41") << kStatusRequest << kFirstStatus;
     QTest::newRow("0x42") << setAp(u"GuestNet"_s, {}) << shortReply(0x42);
     QTest::newRow("0x43") << kLoopbackWan << shortReply(0x43);
@@ -150,8 +150,8 @@ void TstVirtualDevice::answersEveryRequest_data()
                           << shortReply(0x55);
     QTest::newRow("0x58") << query(0x58) << shortReply(0x58);
     QTest::newRow("unknown id: no answer") << query(0x4B) << QByteArray();
-    QTest::newRow("payload of the wrong size: no answer") << hex("7E1043507F0000017F000001FF0000FE")
-                                                          << QByteArray();
+    QTest::newRow("payload of the wrong size: no answer")
+        << hex("7E1043507F0000017F000001FF0000FE") << QByteArray();
 }
 
 void TstVirtualDevice::answersEveryRequest()
@@ -237,12 +237,11 @@ void TstVirtualDevice::ignoredWrites_data()
     QTest::addColumn<WriteKind>("kind");
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<bool>("reboots");
-    QTest::newRow("wan") << WriteKind::Wan
-                         << QByteArray::fromHex("7E114350C0A8016EC0A80101FFFFFF00FE") << true;
+    QTest::newRow("wan") << WriteKind::Wan << QByteArray::fromHex("7E114350C0A8016EC0A80101FFFFFF00FE")
+                         << true;
     QTest::newRow("server") << WriteKind::Server << QByteArray::fromHex("7E0944500FA01E47FE") << true;
     QTest::newRow("di") << WriteKind::Di
-                        << QByteArray::fromHex("7E17455009F600010064038400140000524652464646FE")
-                        << false;
+                        << QByteArray::fromHex("7E17455009F600010064038400140000524652464646FE") << false;
     QTest::newRow("ap") << WriteKind::Ap
                         << QByteArray("\x7E\x35\x42\x50" + QByteArray(24, ' ') + "GuestNet" +
                                       QByteArray(14, ' ') + "pw\xFE")
@@ -272,8 +271,8 @@ void TstVirtualDevice::ignoredWrites()
     QCOMPARE(ignoring.handle(query(0x49)), kFirstCurrentAp);
     bool said = false;
     for (const QList<QVariant> &args : std::as_const(logged))
-        said = said || args.value(0).toString() == u"fault: "_s + writeKindName(kind) +
-                           u" write answered but not kept"_s;
+        said = said || args.value(0).toString() ==
+                           u"fault: "_s + writeKindName(kind) + u" write answered but not kept"_s;
     QVERIFY(said);
 }
 

@@ -155,11 +155,10 @@ void TstVirtualProcess::helpNamesEveryOption()
     QVERIFY(p.waitForFinished(10000));
     QCOMPARE(p.exitCode(), 0);
     const QString help = QString::fromUtf8(p.readAllStandardOutput());
-    for (const char *option :
-         {"--link", "--port", "--state", "--fault-pieces", "--piece-gap", "--fault-stray",
-          "--fault-payload-fe", "--fault-unregistered", "--fault-wrong-count", "--fault-answers",
-          "--fault-ignore", "--reboot-ms", "--rssi-drift", "--seed", "--tcp-address", "--tcp-port",
-          "--no-tcp"})
+    for (const char *option : {"--link", "--port", "--state", "--fault-pieces", "--piece-gap",
+                               "--fault-stray", "--fault-payload-fe", "--fault-unregistered",
+                               "--fault-wrong-count", "--fault-answers", "--fault-ignore", "--reboot-ms",
+                               "--rssi-drift", "--seed", "--tcp-address", "--tcp-port", "--no-tcp"})
         QVERIFY2(help.contains(QLatin1StringView(option)), option);
 }
 
@@ -194,7 +193,7 @@ void TstVirtualProcess::statusRoundTripOverThePty()
     const QByteArray answer = line.ask(kStatusRequest, 51);
     QCOMPARE(answer.size(), 51);
     QVERIFY(answer.startsWith(QByteArray::fromHex("7E33414401"))); // device type 1: R5200TX
-    QCOMPARE(answer.mid(25, 2), QByteArray::fromHex("0FA0"));   // port 4000
+    QCOMPARE(answer.mid(25, 2), QByteArray::fromHex("0FA0"));      // port 4000
     QVERIFY(!device.waitFor(u"RX [7E.05.41.50.FE.]"_s).isNull());
     QVERIFY(!device.waitFor(u"status query"_s).isNull());
     QVERIFY(device.waitFor(u"TX ["_s).startsWith(u"7E.33.41.44."_s));
@@ -268,8 +267,7 @@ void TstVirtualProcess::settingsSurviveARestart()
         Device device({u"--no-tcp"_s, u"--state"_s, state});
         Line line(device.path());
         // Port 4101, expiry 20 s, mode 'G'.
-        QCOMPARE(line.ask(QByteArray::fromHex("7E09445010051447FE"), 5),
-                 QByteArray::fromHex("7E054444FE"));
+        QCOMPARE(line.ask(QByteArray::fromHex("7E09445010051447FE"), 5), QByteArray::fromHex("7E054444FE"));
         QVERIFY(!device.waitFor(u"server now on port 4101"_s).isNull());
         QCOMPARE(device.stop(), 0);
     }
@@ -305,7 +303,8 @@ void TstVirtualProcess::namedSerialPort()
     QVERIFY(pty.write(QByteArray::fromHex("7E054A50FE")));
     const QByteArray answer = pty.readAtLeast(43);
     QCOMPARE(answer.size(), 43);
-    QVERIFY(answer.startsWith(QByteArray::fromHex("7E2B4A44") + QByteArray("R5200TX_LAB").leftJustified(32, ' ')));
+    QVERIFY(answer.startsWith(QByteArray::fromHex("7E2B4A44") +
+                              QByteArray("R5200TX_LAB").leftJustified(32, ' ')));
 }
 
 QTEST_GUILESS_MAIN(TstVirtualProcess)

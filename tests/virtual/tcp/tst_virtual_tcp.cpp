@@ -3,7 +3,6 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
-
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -14,9 +13,9 @@ QString kinds(const TcpParse &p)
 {
     QString out;
     for (const TcpCommand &c : p.commands) {
-        out += c.kind == TcpCommand::Kind::Request ? u"R"_s
-            : c.kind == TcpCommand::Kind::SetOutput ? u"T"_s
-                                                    : u"C"_s;
+        out += c.kind == TcpCommand::Kind::Request     ? u"R"_s
+               : c.kind == TcpCommand::Kind::SetOutput ? u"T"_s
+                                                       : u"C"_s;
         if (c.channel)
             out += QChar::fromLatin1(c.channel);
         if (c.value)
@@ -133,8 +132,7 @@ void TstVirtualTcp::reports()
     const QByteArray r = buildReport(s, mode, checkByte);
     QCOMPARE(r.size(), length);
     QCOMPARE(r.left(9), QByteArray(1, mode) + "10100101");
-    QCOMPARE(r.mid(9, 24).toHex(),
-             QByteArray("0100000000000001ffffffff000000000001000000000100"));
+    QCOMPARE(r.mid(9, 24).toHex(), QByteArray("0100000000000001ffffffff000000000001000000000100"));
     if (length == 34) {
         char x = 0;
         for (int i = 0; i < 33; ++i)
@@ -192,8 +190,8 @@ void TstVirtualTcp::commandSplitOverReadsAndGarbage()
     QCOMPARE(exchange(*c, "EQ", 33).size(), 33);
     // A long run of garbage is shown cut, with its size.
     c->write(QByteArray(100, 'z'));
-    QTRY_VERIFY(!logs.isEmpty() &&
-                logs.last().at(0).toString().endsWith(u"ignored" + u" 7A"_s.repeated(16) + u" … (100 bytes)"_s));
+    QTRY_VERIFY(!logs.isEmpty() && logs.last().at(0).toString().endsWith(u"ignored" + u" 7A"_s.repeated(16) +
+                                                                         u" … (100 bytes)"_s));
 }
 
 void TstVirtualTcp::aFlooderHoldsBackOnlyItself()
@@ -213,7 +211,8 @@ void TstVirtualTcp::aFlooderHoldsBackOnlyItself()
         QCOMPARE(exchange(*polite, "NREQ", 33).size(), 33);
     // The device stopped taking its commands (most of the 16 MiB is still with it), and said
     // what it answered as counts, not a line per command.
-    QVERIFY2(flooder->bytesToWrite() > flood.size() / 2, QByteArray::number(flooder->bytesToWrite()).constData());
+    QVERIFY2(flooder->bytesToWrite() > flood.size() / 2,
+             QByteArray::number(flooder->bytesToWrite()).constData());
     QTRY_VERIFY(std::any_of(logs.cbegin(), logs.cend(), [](const QList<QVariant> &args) {
         return args.at(0).toString().contains(u"in the last second also: "_s);
     }));
@@ -278,7 +277,7 @@ void TstVirtualTcp::simulatedPulsesReachReports()
     QTRY_VERIFY(side.state().counters[1] >= 2);
     auto c = connectTo(side.port());
     const QByteArray r = exchange(*c, "NREQ", 57);
-    QVERIFY(r[9] != 0 || r[10] != 0);        // counter 1
+    QVERIFY(r[9] != 0 || r[10] != 0);          // counter 1
     QVERIFY(r.mid(33, 4) != QByteArray(4, 0)); // gap time 1
     side.resetCounters();
     config.pulsesPerSecond = 0;

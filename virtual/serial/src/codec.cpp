@@ -77,8 +77,10 @@ QString paddedField(QByteArrayView payload, qsizetype from, qsizetype width)
 
 QString dotted(QByteArrayView o)
 {
-    return u"%1.%2.%3.%4"_s.arg(std::uint8_t(o[0])).arg(std::uint8_t(o[1])).arg(std::uint8_t(o[2])).arg(
-        std::uint8_t(o[3]));
+    return u"%1.%2.%3.%4"_s.arg(std::uint8_t(o[0]))
+        .arg(std::uint8_t(o[1]))
+        .arg(std::uint8_t(o[2]))
+        .arg(std::uint8_t(o[3]));
 }
 
 QString hexByte(std::uint8_t b)

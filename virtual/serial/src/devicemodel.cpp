@@ -206,8 +206,9 @@ QByteArray DeviceModel::handle(QByteArrayView request)
         std::copy_n(payload.begin(), 4, m_state.ip.begin());
         std::copy_n(payload.begin() + 4, 4, m_state.gateway.begin());
         std::copy_n(payload.begin() + 8, 4, m_state.mask.begin());
-        Q_EMIT log(u"WAN set: address %1, gateway %2, mask %3"_s.arg(
-            wire::dotted(payload.sliced(0, 4)), wire::dotted(payload.sliced(4, 4)), wire::dotted(payload.sliced(8, 4))));
+        Q_EMIT log(u"WAN set: address %1, gateway %2, mask %3"_s.arg(wire::dotted(payload.sliced(0, 4)),
+                                                                     wire::dotted(payload.sliced(4, 4)),
+                                                                     wire::dotted(payload.sliced(8, 4))));
         changed();
         reboot();
         return answers::shortReply(id);

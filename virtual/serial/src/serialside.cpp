@@ -1,7 +1,7 @@
 #include "virt/serialside.h"
 
-#include "virt/devicemodel.h"
 #include "virt/codec.h"
+#include "virt/devicemodel.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,6 @@
 #include "virt/tcpside.h"
 
 #include <QTcpSocket>
-
 #include <algorithm>
 #include <cmath>
 
@@ -19,14 +18,12 @@ QString hexSpaced(const QByteArray &bytes)
 }
 } // namespace
 
-TcpSide::TcpSide(QObject *parent)
-    : QObject(parent)
+TcpSide::TcpSide(QObject *parent) : QObject(parent)
 {
     m_clock.start();
     m_pulseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_server, &QTcpServer::newConnection, this, &TcpSide::accept);
-    connect(&m_pulseTimer, &QTimer::timeout, this,
-            [this] { m_pulses.step(m_state, m_clock.elapsed()); });
+    connect(&m_pulseTimer, &QTimer::timeout, this, [this] { m_pulses.step(m_state, m_clock.elapsed()); });
     m_summaryTimer.setInterval(1000);
     connect(&m_summaryTimer, &QTimer::timeout, this, &TcpSide::summarise);
     m_summaryTimer.start();
@@ -56,8 +53,8 @@ void TcpSide::reconfigure(const TcpConfig &config)
         m_server.close();
         listen();
     }
-    Q_EMIT log(u"TCP settings applied: mode "_s + QChar::fromLatin1(m_config.mode)
-               + u", expiry "_s + QString::number(m_config.expirySeconds) + u" s"_s);
+    Q_EMIT log(u"TCP settings applied: mode "_s + QChar::fromLatin1(m_config.mode) + u", expiry "_s +
+               QString::number(m_config.expirySeconds) + u" s"_s);
 }
 
 quint16 TcpSide::port() const
@@ -80,8 +77,8 @@ bool TcpSide::listen()
         Q_EMIT log(u"TCP cannot listen on "_s + where + u": "_s + m_server.errorString());
         return false;
     }
-    Q_EMIT log(u"TCP listening on "_s + m_config.address.toString() + u':'
-               + QString::number(m_server.serverPort()));
+    Q_EMIT log(u"TCP listening on "_s + m_config.address.toString() + u':' +
+               QString::number(m_server.serverPort()));
     return true;
 }
 
@@ -100,8 +97,8 @@ void TcpSide::accept()
         c.expiry = new QTimer(socket);
         c.expiry->setSingleShot(true);
         connect(c.expiry, &QTimer::timeout, this, [this, socket] {
-            closeClient(socket, u"closed after "_s + QString::number(m_config.expirySeconds)
-                            + u" s of silence"_s);
+            closeClient(socket,
+                        u"closed after "_s + QString::number(m_config.expirySeconds) + u" s of silence"_s);
         });
         // Qt stops taking this client's bytes from the system once its buffer holds this many,
         // so a client that sends faster than it is served is held back by TCP itself.
@@ -183,9 +180,10 @@ void TcpSide::summarise()
         c.gate.takeHeld();
         if (c.heldCommands == 0 && c.heldIgnored == 0)
             continue;
-        Q_EMIT log(u"TCP "_s + c.name + u" in the last second also: %1 command(s) answered, %2 byte(s) ignored"_s
-                       .arg(c.heldCommands)
-                       .arg(c.heldIgnored));
+        Q_EMIT log(
+            u"TCP "_s + c.name +
+            u" in the last second also: %1 command(s) answered, %2 byte(s) ignored"_s.arg(c.heldCommands)
+                .arg(c.heldIgnored));
         c.heldCommands = 0;
         c.heldIgnored = 0;
     }
@@ -198,8 +196,8 @@ void TcpSide::closeClient(QTcpSocket *socket, const QString &why)
         return;
     const QString name = it->name;
     if (it->heldCommands > 0 || it->heldIgnored > 0)
-        Q_EMIT log(u"TCP "_s + name + u" before it went also: %1 command(s) answered, %2 byte(s) ignored"_s
-                       .arg(it->heldCommands)
+        Q_EMIT log(u"TCP "_s + name +
+                   u" before it went also: %1 command(s) answered, %2 byte(s) ignored"_s.arg(it->heldCommands)
                        .arg(it->heldIgnored));
     m_clients.erase(it);
     socket->disconnect(this);

@@ -9,8 +9,8 @@
 #include <QRandomGenerator>
 #include <QString>
 #include <QUrl>
-#include <optional>
 #include <cstdint>
+#include <optional>
 
 namespace virt {
 

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
