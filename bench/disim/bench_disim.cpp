@@ -4,7 +4,7 @@
 #include "core/report.h"
 #include "net/pingsession.h"
 #include "simfixture.h"
-#include "tcpside.h"
+#include "virt/tcpside.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,12 +27,12 @@ void runFor(int ms)
 
 void repeatJitter(int seconds)
 {
-    emu::TcpSide side;
+    virt::TcpSide side;
     side.start({QHostAddress::LocalHost, 0});
     QElapsedTimer clock;
     clock.start();
     QList<qint64> arrivals;
-    QObject::connect(&side, &emu::TcpSide::log, &side, [&](const QString &line) {
+    QObject::connect(&side, &virt::TcpSide::log, &side, [&](const QString &line) {
         if (line.contains(u"status request"_s))
             arrivals << clock.nsecsElapsed();
     });

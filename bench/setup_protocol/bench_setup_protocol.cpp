@@ -1,7 +1,7 @@
 // Receive path throughput: a synthetic mixed stream of the device's answers (status, AP list,
 // current AP, RSSI, set-command replies, noise) fed in read-sized chunks through the receiver,
 // the dispatch and the decoders. Prints MB/s; the serial line carries about 0.0115 MB/s.
-#include "emu/devicemodel.h"
+#include "virt/answers.h"
 #include "r5/protocol/receivepath.h"
 
 #include <QByteArray>
@@ -15,14 +15,13 @@ namespace {
 // SSID, current AP, RSSI, a set-command reply, and a stray byte.
 QByteArray mixedStream()
 {
-    emu::DeviceModel device;
-    device.setRssiDrift(0);
+    const virt::DeviceState device = virt::DeviceState::firstStart();
     QByteArray round;
-    round += device.statusAnswer();
-    round += device.apListAnswer();
-    round += device.currentApAnswer();
-    round += device.rssiAnswer();
-    round += emu::DeviceModel::shortReply(0x45);
+    round += virt::answers::status(device);
+    round += virt::answers::apList(device);
+    round += virt::answers::currentAp(device);
+    round += virt::answers::rssi(device, -58);
+    round += virt::answers::shortReply(0x45);
     round += '\x31';
     QByteArray stream;
     while (stream.size() < 32 * 1024 * 1024)

@@ -356,7 +356,7 @@ void Commissioner::log(const QString &message)
     const QDateTime now = m_clock.localNow();
     const QString path = r5setup::setuplog::filePath(now.date());
     if (m_log.append(path,
-                     r5setup::setuplog::fileLine(r5setup::setuplog::composeLine(now.time(), message)))) {
+                     (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
         m_logFailed = false;
         return;
     }

@@ -3,7 +3,7 @@
 #include "a11yprobe.h"
 #include "r5/accessibility.h"
 #include "simfixture.h"
-#include "tcpside.h"
+#include "virt/tcpside.h"
 
 #include <QListWidget>
 
@@ -21,7 +21,7 @@ private Q_SLOTS:
 
 private:
     QTemporaryDir m_settingsDir;
-    std::unique_ptr<emu::TcpSide> m_side;
+    std::unique_ptr<virt::TcpSide> m_side;
     std::unique_ptr<SimFixture> f;
 };
 
@@ -29,8 +29,8 @@ void TstDisimA11y::initTestCase()
 {
     disim::test::isolateSettings(m_settingsDir);
     r5::a11y::install();
-    m_side = std::make_unique<emu::TcpSide>();
-    emu::TcpConfig c;
+    m_side = std::make_unique<virt::TcpSide>();
+    virt::TcpConfig c;
     c.address = QHostAddress::LocalHost;
     c.port = 0;
     c.mode = 'N';
@@ -56,7 +56,7 @@ void TstDisimA11y::controlsSpeak_data()
 {
     r5::test::addAccessibleColumns();
 
-    const emu::DiState &s = m_side->state();
+    const virt::DiState &s = m_side->state();
     const QStringList lines = f->lines();
     QTest::newRow("window") << QString() << -1 << -1 << int(QAccessible::Window)
                             << u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s << QString();

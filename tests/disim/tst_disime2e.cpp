@@ -3,7 +3,7 @@
 #include "core/report.h"
 #include "net/devicelink.h"
 #include "simfixture.h"
-#include "tcpside.h"
+#include "virt/tcpside.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,14 +46,14 @@ private Q_SLOTS:
     void pingLoopback();
 
 private:
-    void start(const emu::TcpConfig &config);
+    void start(const virt::TcpConfig &config);
     void connectWindow();
     QString sendAndWaitForReport();
     void freezeCountersAfterPulses();
 
     QTemporaryDir m_settingsDir;
     std::unique_ptr<SimFixture> f;
-    std::unique_ptr<emu::TcpSide> m_side;
+    std::unique_ptr<virt::TcpSide> m_side;
 };
 
 void TstDisimE2e::initTestCase()
@@ -64,7 +64,7 @@ void TstDisimE2e::initTestCase()
 void TstDisimE2e::init()
 {
     f = std::make_unique<SimFixture>();
-    m_side = std::make_unique<emu::TcpSide>();
+    m_side = std::make_unique<virt::TcpSide>();
 }
 
 void TstDisimE2e::cleanup()
@@ -75,9 +75,9 @@ void TstDisimE2e::cleanup()
     m_side.reset();
 }
 
-void TstDisimE2e::start(const emu::TcpConfig &config)
+void TstDisimE2e::start(const virt::TcpConfig &config)
 {
-    emu::TcpConfig c = config;
+    virt::TcpConfig c = config;
     c.address = QHostAddress::LocalHost;
     c.port = 0;
     QVERIFY(m_side->start(c));
@@ -111,7 +111,7 @@ QString TstDisimE2e::sendAndWaitForReport()
 
 void TstDisimE2e::freezeCountersAfterPulses()
 {
-    emu::TcpConfig c = m_side->config();
+    virt::TcpConfig c = m_side->config();
     c.pulsesPerSecond = 250;
     m_side->reconfigure(c);
     QTRY_VERIFY(m_side->state().counters[5] >= 2);
@@ -129,8 +129,8 @@ void TstDisimE2e::requestShowsEveryField()
     const QString stamp = timeStamp(f->clock.utcNow());
     QCOMPARE(lines.at(lines.size() - 2), stamp + u" SEND : 4E 52 45 51 "_s);
 
-    const emu::DiState &s = m_side->state();
-    QCOMPARE(recv, recvLine(stamp, emu::buildReport(s, 'G', false)));
+    const virt::DiState &s = m_side->state();
+    QCOMPARE(recv, recvLine(stamp, virt::buildReport(s, 'G', false)));
     for (int i = 0; i < 6; ++i) {
         QCOMPARE(f->text(u"txt_Input(%1)"_s.arg(i)), QString(QChar::fromLatin1(s.inputs[i])));
         QCOMPARE(f->text(u"txtCounter(%1)"_s.arg(i)), QString::number(s.counters[i]));
@@ -183,12 +183,12 @@ void TstDisimE2e::checkByteKeepsGapTimes()
     const QString gap0 = f->text(u"txtGapTime(0)"_s);
     QVERIFY(gap0.toUInt() > 0);
 
-    emu::TcpConfig c = m_side->config();
+    virt::TcpConfig c = m_side->config();
     c.mode = 'N';
     c.checkByte = true;
     m_side->reconfigure(c);
     const QString recv = sendAndWaitForReport();
-    const QByteArray report = emu::buildReport(m_side->state(), 'N', true);
+    const QByteArray report = virt::buildReport(m_side->state(), 'N', true);
     QCOMPARE(recv.size() - 22, 68);
     QCOMPARE(f->text(u"txt_CheckSum"_s), checkByteText(quint8(report.back())));
     QCOMPARE(f->text(u"txtGapTime(0)"_s), gap0);
@@ -272,7 +272,7 @@ void TstDisimE2e::peerCloseDuringRepeat()
     QTRY_VERIFY(f->lines().filter(u" RECV : "_s).size() >= 2);
 
     // The device reboots onto another port: the client sees the close, the repeat goes on.
-    emu::TcpConfig c = m_side->config();
+    virt::TcpConfig c = m_side->config();
     c.port = freePort();
     m_side->reconfigure(c);
     QTRY_VERIFY(f->lines().last().endsWith(u"] Socket Closed!!"_s));

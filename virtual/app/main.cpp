@@ -1,0 +1,242 @@
+// r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
+#include "options.h"
+#include "r5/clock.h"
+#include "virt/devicemodel.h"
+#include "virt/firmwarefetcher.h"
+#include "virt/floodgate.h"
+#include "virt/serialside.h"
+#include "virt/statefile.h"
+#include "virt/tcpside.h"
+#include "virt/transport.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The console: one line per event, at most kPerSecond lines a second (the rest are counted and
+// the count shown once a second) and none longer than kMaxLine characters, so a flood of
+// requests or garbage makes a log of bounded size.
+class Console
+{
+public:
+    static constexpr int kPerSecond = 200;
+    static constexpr qsizetype kMaxLine = 1000;
+
+    Console() { m_clock.start(); }
+
+    void line(const QString &text)
+    {
+        if (!m_gate.admit(m_clock.elapsed()))
+            return;
+        stamped(text.size() <= kMaxLine
+                    ? text
+                    : text.left(kMaxLine) + u" … (cut, %1 characters)"_s.arg(text.size()));
+    }
+    // Says how many lines were left out since the last call; called once a second.
+    void summarise()
+    {
+        if (const qint64 held = m_gate.takeHeld())
+            stamped(u"(%1 console line(s) left out in the last second)"_s.arg(held));
+    }
+    void plain(const QString &text) { m_out << text << Qt::endl; }
+    void error(const QString &text) { m_err << text << Qt::endl; }
+
+private:
+    void stamped(const QString &text)
+    {
+        m_out << u'[' << r5::SystemClock::instance().localNow().toString(u"HH:mm:ss.zzz"_s) << u"] "_s << text
+              << Qt::endl;
+    }
+
+    QElapsedTimer m_clock;
+    virt::FloodGate m_gate{kPerSecond};
+    QTextStream m_out{stdout};
+    QTextStream m_err{stderr};
+};
+
+#ifdef Q_OS_UNIX
+// SIGINT/SIGTERM/SIGHUP end the event loop, so the link is removed on the way out.
+int g_signalPipe[2] = {-1, -1};
+
+volatile std::sig_atomic_t g_signalled = 0;
+
+void onSignal(int)
+{
+    // A second signal means the first was not enough: go at once.
+    if (g_signalled)
+        ::_exit(1);
+    g_signalled = 1;
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+void quitOnSignals(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
+    struct sigaction sa = {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    for (const int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &sa, nullptr);
+}
+#endif
+
+// The TCP side: the status report server that Simulator_3810 talks to. It starts with the
+// device's server settings and follows them whenever a reboot changes them.
+bool startTcpSide(const virt::Options &options, virt::DeviceModel &model, Console &console, QObject *owner)
+{
+    auto config = [&options, &model] {
+        virt::TcpConfig c;
+        c.address = QHostAddress(options.tcpAddress);
+        c.port = options.tcpPort.value_or(model.serverPortInUse());
+        c.mode = model.protocolModeInUse();
+        c.checkByte = options.tcpCheckByte;
+        c.expirySeconds = model.expiryInUse();
+        c.pulsesPerSecond = options.pulsesPerSecond;
+        return c;
+    };
+    if (QHostAddress(options.tcpAddress).isNull()) {
+        console.error(u"bad --tcp-address: "_s + options.tcpAddress);
+        return false;
+    }
+    auto *tcp = new virt::TcpSide(owner);
+    QObject::connect(tcp, &virt::TcpSide::log, owner, [&console](const QString &l) { console.line(l); });
+    // As on the real device, port, mode and expiry written over serial take effect at its reboot.
+    QObject::connect(&model, &virt::DeviceModel::networkSettingsChanged, tcp,
+                     [tcp, config] { tcp->reconfigure(config()); });
+    QObject::connect(&model, &virt::DeviceModel::counterResetRequested, tcp, &virt::TcpSide::resetCounters);
+    if (!tcp->start(config())) {
+        // The serial side is still useful (another copy may hold the port): say so and go on.
+        console.error(u"TCP status server cannot listen on %1:%2; serial side only"_s.arg(options.tcpAddress)
+                          .arg(config().port));
+        return true;
+    }
+    console.plain(u"TCP status server: %1:%2"_s.arg(options.tcpAddress).arg(tcp->port()));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"r5200tx-virtual"_s);
+    Console console;
+
+    const virt::ParsedOptions parsed = virt::parseOptions(QCoreApplication::arguments());
+    if (!parsed.options) {
+        if (parsed.exitCode == 0)
+            console.plain(parsed.text);
+        else
+            console.error(parsed.text);
+        return parsed.exitCode;
+    }
+    const virt::Options &options = *parsed.options;
+
+    virt::DeviceModel model;
+    QObject::connect(&model, &virt::DeviceModel::log, &app,
+                     [&console](const QString &l) { console.line(l); });
+    model.setRssiDrift(options.rssiDrift, options.seed);
+    model.setIgnoredWrites(options.faults.ignoredWrites);
+    // Firmware download orders are really fetched, from wherever devsetup points the device.
+    virt::FirmwareFetcher fetcher;
+    virt::FirmwareFetcher::serve(model, fetcher);
+    std::unique_ptr<virt::StateFile> stateFile;
+    if (!options.stateFile.isEmpty()) {
+        stateFile = std::make_unique<virt::StateFile>(options.stateFile);
+        QObject::connect(stateFile.get(), &virt::StateFile::log, &app,
+                         [&console](const QString &l) { console.line(l); });
+        QString error;
+        if (!stateFile->keep(model, &error)) {
+            console.error(error);
+            return 1;
+        }
+    }
+
+    std::unique_ptr<virt::Transport> transport;
+    QString error;
+    if (!options.port.isEmpty()) {
+        transport = virt::PortTransport::open(options.port, &error);
+    } else {
+#ifdef Q_OS_UNIX
+        transport = virt::PtyTransport::create(&error);
+#else
+        error = u"no pseudo-terminals here: name a serial port with --port"_s;
+#endif
+    }
+    if (!transport) {
+        console.error(error);
+        return 1;
+    }
+
+    bool linked = false;
+    if (!options.link.isEmpty()) {
+        const QFileInfo existing(options.link);
+        // Only a link left by an earlier run is replaced, never a file.
+        if (existing.isSymLink())
+            QFile::remove(options.link);
+        if (!QFile::link(transport->name(), options.link)) {
+            console.error(u"cannot make the link "_s + options.link);
+            return 1;
+        }
+        linked = true;
+    }
+
+    virt::SerialSide serial(&model, std::move(transport));
+    serial.setFaults(options.faults);
+    serial.setPieceGap(options.pieceGapMs);
+    serial.setRebootTime(options.rebootMs);
+    QObject::connect(&serial, &virt::SerialSide::log, &app,
+                     [&console](const QString &l) { console.line(l); });
+
+    console.plain(u"Serial port: "_s + serial.portName());
+    if (linked)
+        console.plain(u"Linked at: "_s + options.link);
+    const virt::DeviceState &s = model.state();
+    console.line(u"R5200TX %1.%2, server port %3, mode '%4', access point \"%5\""_s.arg(s.firmwareMajor)
+                     .arg(uint(s.firmwareMinor), 2, 10, QChar(u'0'))
+                     .arg(s.serverPort)
+                     .arg(QString(QLatin1Char(s.protocolMode)), s.apSsid));
+    if (options.faults.any())
+        console.line(u"fault switches on for %1"_s.arg(
+            options.faults.answers == 0 ? u"every answer"_s
+                                        : u"the first %1 answer(s)"_s.arg(options.faults.answers)));
+
+    for (const virt::WriteKind kind : options.faults.ignoredWrites)
+        console.line(
+            u"fault switch on: %1 writes are answered but not kept"_s.arg(virt::writeKindName(kind)));
+
+    if (options.tcp && !startTcpSide(options, model, console, &app))
+        return 1;
+
+#ifdef Q_OS_UNIX
+    quitOnSignals(app);
+#endif
+    QTimer summary;
+    QObject::connect(&summary, &QTimer::timeout, &app, [&console] { console.summarise(); });
+    summary.start(1000);
+
+    const int rc = QCoreApplication::exec();
+    if (linked)
+        QFile::remove(options.link);
+    return rc;
+}
