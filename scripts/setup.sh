@@ -9,7 +9,7 @@ PACKAGES=(
   libjpeg62-turbo-dev
   fonts-nanum fonts-dejavu-core
   python3 socat
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
 )

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QLatin1StringView>
 #include <QString>
+
+#include <r5/version.h>
 
 // The window's own texts: captions, log lines and questions of the shell.
 namespace r5setup::text {
@@ -17,7 +20,7 @@ inline QString programName()
 }
 inline QString version()
 {
-    return u"v1.1"_s;
+    return QLatin1StringView(r5::versionText);
 }
 
 inline QString startLine()
