@@ -50,10 +50,18 @@ int main(int argc, char **argv)
             for (int e = 0; e < edits && !in.empty(); ++e) {
                 const std::size_t at = rng() % in.size();
                 switch (rng() % 4) {
-                case 0: in[at] = std::uint8_t(byte(rng)); break;
-                case 1: in.erase(in.begin() + long(at)); break;
-                case 2: in.insert(in.begin() + long(at), std::uint8_t(byte(rng))); break;
-                default: in.insert(in.end(), in.begin(), in.begin() + long(at)); break;
+                case 0:
+                    in[at] = std::uint8_t(byte(rng));
+                    break;
+                case 1:
+                    in.erase(in.begin() + long(at));
+                    break;
+                case 2:
+                    in.insert(in.begin() + long(at), std::uint8_t(byte(rng)));
+                    break;
+                default:
+                    in.insert(in.end(), in.begin(), in.begin() + long(at));
+                    break;
                 }
             }
         } else {

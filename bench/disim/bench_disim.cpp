@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -77,8 +76,8 @@ void decoderThroughput()
         sink += disim::decodeReport(report)->counters[0];
     }
     const double ms = double(t.nsecsElapsed()) / 1e6;
-    std::printf("decoder: %d 57-byte reports in %.1f ms (%.0f ns each, sink %llu)\n", n, ms,
-                ms * 1e6 / n, static_cast<unsigned long long>(sink));
+    std::printf("decoder: %d 57-byte reports in %.1f ms (%.0f ns each, sink %llu)\n", n, ms, ms * 1e6 / n,
+                static_cast<unsigned long long>(sink));
 }
 
 void loopbackEcho()
@@ -87,8 +86,7 @@ void loopbackEcho()
     disim::IcmpEcho echo;
     disim::PingSession session(resolver, echo);
     QStringList lines;
-    QObject::connect(&session, &disim::PingSession::line, &session,
-                     [&](const QString &l) { lines << l; });
+    QObject::connect(&session, &disim::PingSession::line, &session, [&](const QString &l) { lines << l; });
     session.start(u"127.0.0.1"_s);
     runFor(5500);
     session.stop();

@@ -1,8 +1,8 @@
 // Receive path throughput: a synthetic mixed stream of the device's answers (status, AP list,
 // current AP, RSSI, set-command replies, noise) fed in read-sized chunks through the receiver,
 // the dispatch and the decoders. Prints MB/s; the serial line carries about 0.0115 MB/s.
+#include "r5setup/protocol/receivepath.h"
 #include "virt/answers.h"
-#include "r5/protocol/receivepath.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>

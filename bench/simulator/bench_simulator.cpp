@@ -18,10 +18,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -351,10 +351,11 @@ int main(int argc, char *argv[])
             std::printf(" %12lld %12.1f\n", static_cast<long long>(p->stallMs), double(p->peakKb) / 1024);
     }
     std::printf("None / socat throughput ratio: %.2f\n", ratio);
-    std::printf("flood of %llu MiB, List + File, HexA: echo %.1f MB/s (%s), stall %lld ms, peak RSS %.1f MB\n",
-                static_cast<unsigned long long>(fileBulk >> 20), flood.echo.mbPerSecond(),
-                flood.echo.intact ? "intact" : "NOT INTACT", static_cast<long long>(flood.stallMs),
-                double(flood.peakKb) / 1024);
+    std::printf(
+        "flood of %llu MiB, List + File, HexA: echo %.1f MB/s (%s), stall %lld ms, peak RSS %.1f MB\n",
+        static_cast<unsigned long long>(fileBulk >> 20), flood.echo.mbPerSecond(),
+        flood.echo.intact ? "intact" : "NOT INTACT", static_cast<long long>(flood.stallMs),
+        double(flood.peakKb) / 1024);
     const double diskRate = diskSeconds > 0 ? double(diskBytes) / diskSeconds / 1e6 : 0;
     const double plainRate = plainSeconds > 0 ? double(diskBytes) / plainSeconds / 1e6 : 0;
     std::printf("log files took %.1f MB in %.2f s: %.1f MB/s; plain sequential write of as many bytes: "

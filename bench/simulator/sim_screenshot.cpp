@@ -22,7 +22,6 @@
 
 using namespace Qt::StringLiterals;
 
-
 int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,7 +1,7 @@
 #include "commissioner.h"
 
-#include "r5/protocol/receivepath.h"
 #include "r5cli/csv.h"
+#include "r5setup/protocol/receivepath.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/shelltexts.h"
 
@@ -355,8 +355,7 @@ void Commissioner::log(const QString &message)
 {
     const QDateTime now = m_clock.localNow();
     const QString path = r5setup::setuplog::filePath(now.date());
-    if (m_log.append(path,
-                     (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
+    if (m_log.append(path, (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
         m_logFailed = false;
         return;
     }

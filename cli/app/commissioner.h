@@ -2,11 +2,11 @@
 
 #include "r5/appendfile.h"
 #include "r5/clock.h"
-#include "r5/protocol/receiver.h"
-#include "r5/protocol/requests.h"
 #include "r5cli/cliargs.h"
 #include "r5cli/devicefields.h"
 #include "r5cli/profile.h"
+#include "r5setup/protocol/receiver.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/seriallink.h"
 
 #include <QObject>

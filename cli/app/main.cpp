@@ -1,4 +1,5 @@
 #include "commissioner.h"
+#include "r5/version.h"
 #include "r5cli/cliargs.h"
 #include "r5setup/qtseriallink.h"
 
@@ -12,12 +13,12 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"r5200tx-cli"_s);
-    QCoreApplication::setApplicationVersion(QStringLiteral(R5CLI_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(r5::versionNumber));
 
     QTextStream out(stdout);
     QTextStream err(stderr);
     const r5cli::ParsedArgs parsed =
-        r5cli::parseArgs(QCoreApplication::arguments(), QStringLiteral(R5CLI_VERSION));
+        r5cli::parseArgs(QCoreApplication::arguments(), QString::fromLatin1(r5::versionNumber));
     if (!parsed.args) {
         (parsed.exitCode == r5cli::exitcode::Ok ? out : err) << parsed.text << Qt::endl;
         return parsed.exitCode;

@@ -1,13 +1,12 @@
 #include "net/hostresolver.h"
 #include "net/icmpecho.h"
-#include "ui/frmsim3810.h"
-
-#include "r5/appendfile.h"
 #include "r5/accessibility.h"
+#include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/workfolders.h"
+#include "ui/frmsim3810.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,8 +29,7 @@ int main(int argc, char *argv[])
     r5::SystemLauncher launcher;
     disim::SystemResolver resolver;
     disim::IcmpEcho echo;
-    disim::frmSim_3810 window({prompter, r5::SystemClock::instance(), launcher, resolver, echo,
-                               logFolder});
+    disim::frmSim_3810 window({prompter, r5::SystemClock::instance(), launcher, resolver, echo, logFolder});
     window.show();
     return QApplication::exec();
 }

@@ -1,7 +1,6 @@
 #include "core/entry.h"
 
 #include <QString>
-
 #include <cmath>
 #include <limits>
 

@@ -55,9 +55,8 @@ std::optional<EchoReply> parseEchoReply(QByteArrayView packet, bool withIpHeader
             return std::nullopt;
         // Trust the datagram length the socket gave when the header's own is off (some
         // stacks hand raw sockets the length in host order or without the header).
-        const qsizetype end = (totalLength >= headerLength && totalLength <= packet.size())
-            ? totalLength
-            : packet.size();
+        const qsizetype end =
+            (totalLength >= headerLength && totalLength <= packet.size()) ? totalLength : packet.size();
         reply.ttl = at(packet, 8);
         reply.source = std::uint32_t(be16(packet, 12)) << 16 | be16(packet, 14);
         message = packet.sliced(headerLength, end - headerLength);

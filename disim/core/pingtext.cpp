@@ -20,8 +20,8 @@ QString pingHostName(QStringView typed)
 
 QString pingReplyLine(const QString &from, int dataSize, int roundTripMs, int ttl)
 {
-    return u"Reply From "_s + from + u": Bytes="_s + QString::number(dataSize) + u" Time="_s
-        + QString::number(roundTripMs) + u"ms TTL="_s + QString::number(ttl);
+    return u"Reply From "_s + from + u": Bytes="_s + QString::number(dataSize) + u" Time="_s +
+           QString::number(roundTripMs) + u"ms TTL="_s + QString::number(ttl);
 }
 
 QString pingNoAnswerLine(const QString &address)
@@ -36,8 +36,8 @@ QString pingUnknownHostLine(const QString &typed)
 
 QString pingNotPermittedLine(const QString &reason)
 {
-    return u"Ping: no ICMP socket permitted ("_s + reason
-        + u"); allow this user's group in net.ipv4.ping_group_range or grant CAP_NET_RAW"_s;
+    return u"Ping: no ICMP socket permitted ("_s + reason +
+           u"); allow this user's group in net.ipv4.ping_group_range or grant CAP_NET_RAW"_s;
 }
 
 QString pingEndLine()

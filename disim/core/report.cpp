@@ -20,8 +20,7 @@ std::uint32_t wordAt(QByteArrayView bytes, qsizetype k)
 
 std::uint32_t toUInt32LE(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3)
 {
-    return std::uint32_t(b0) | std::uint32_t(b1) << 8 | std::uint32_t(b2) << 16
-        | std::uint32_t(b3) << 24;
+    return std::uint32_t(b0) | std::uint32_t(b1) << 8 | std::uint32_t(b2) << 16 | std::uint32_t(b3) << 24;
 }
 
 std::optional<Report> decodeReport(QByteArrayView bytes)

@@ -3,7 +3,6 @@
 #include <QByteArrayView>
 #include <QChar>
 #include <QString>
-
 #include <array>
 #include <cstdint>
 #include <optional>

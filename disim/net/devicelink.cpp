@@ -4,9 +4,7 @@
 
 namespace disim {
 
-DeviceLink::DeviceLink(QObject *parent)
-    : QObject(parent)
-    , m_socket(new QTcpSocket(this))
+DeviceLink::DeviceLink(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
     m_wait.setSingleShot(true);
     m_wait.setInterval(kConnectWaitMs);
@@ -21,8 +19,7 @@ DeviceLink::DeviceLink(QObject *parent)
         if (!m_closingHere)
             Q_EMIT closed();
     });
-    connect(m_socket, &QTcpSocket::readyRead, this,
-            [this] { Q_EMIT arrived(m_socket->readAll()); });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] { Q_EMIT arrived(m_socket->readAll()); });
 }
 
 DeviceLink::~DeviceLink()

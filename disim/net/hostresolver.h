@@ -3,7 +3,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <optional>
 

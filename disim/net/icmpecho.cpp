@@ -4,7 +4,6 @@
 
 #include <QRandomGenerator>
 #include <QSocketNotifier>
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -29,9 +28,7 @@ int openIcmp(int type)
 } // namespace
 
 IcmpEcho::IcmpEcho(SocketKinds kinds, QObject *parent)
-    : Echo(parent)
-    , m_kinds(kinds)
-    , m_id(quint16(QRandomGenerator::global()->generate()))
+    : Echo(parent), m_kinds(kinds), m_id(quint16(QRandomGenerator::global()->generate()))
 {
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(kTimeoutMs);
@@ -55,8 +52,7 @@ bool IcmpEcho::openSocket(QString &reason)
         int type;
         QString name;
     };
-    const Kind kinds[] = {{Datagram, SOCK_DGRAM, u"datagram socket: "_s},
-                          {Raw, SOCK_RAW, u"raw socket: "_s}};
+    const Kind kinds[] = {{Datagram, SOCK_DGRAM, u"datagram socket: "_s}, {Raw, SOCK_RAW, u"raw socket: "_s}};
     QStringList refused;
     for (const Kind &k : kinds) {
         if (!m_kinds.testFlag(k.flag))
@@ -130,8 +126,8 @@ void IcmpEcho::readReplies()
         if (n < 0)
             return; // drained (EAGAIN) or a transient error: the time-out still ends the attempt
         const auto reply = icmp::parseEchoReply(QByteArrayView(buffer, n), m_raw);
-        if (!reply || reply->sequence != m_sequence || (m_raw && reply->id != m_id)
-            || ntohl(from.sin_addr.s_addr) != m_target.toIPv4Address())
+        if (!reply || reply->sequence != m_sequence || (m_raw && reply->id != m_id) ||
+            ntohl(from.sin_addr.s_addr) != m_target.toIPv4Address())
             continue;
         EchoResult r;
         r.status = EchoResult::Status::Reply;

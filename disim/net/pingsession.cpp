@@ -6,9 +6,7 @@
 namespace disim {
 
 PingSession::PingSession(HostResolver &resolver, Echo &echo, QObject *parent)
-    : QObject(parent)
-    , m_resolver(resolver)
-    , m_echo(echo)
+    : QObject(parent), m_resolver(resolver), m_echo(echo)
 {
     m_timer.setInterval(kIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &PingSession::tick);
@@ -69,8 +67,7 @@ void PingSession::echoFinished(const EchoResult &result)
         return;
     switch (result.status) {
     case EchoResult::Status::Reply:
-        attemptDone(pingReplyLine(result.from.toString(), result.dataSize, result.roundTripMs,
-                                  result.ttl));
+        attemptDone(pingReplyLine(result.from.toString(), result.dataSize, result.roundTripMs, result.ttl));
         break;
     case EchoResult::Status::NoAnswer:
         attemptDone(pingNoAnswerLine(m_address.toString()));

@@ -7,12 +7,11 @@
 #include "core/report.h"
 #include "net/devicelink.h"
 #include "net/pingsession.h"
-#include "ui/inputfilters.h"
-#include "ui/settings.h"
-
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "ui/inputfilters.h"
+#include "ui/settings.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -39,12 +38,8 @@ const QUrl &frmSim_3810::makerUrl()
 }
 
 frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
-    : QWidget(parent)
-    , m_services(services)
-    , m_winsock1(new DeviceLink(this))
-    , m_sendTimer(new QTimer(this))
-    , m_ping(new PingSession(services.resolver, services.echo, this))
-    , m_settings(openSettings())
+    : QWidget(parent), m_services(services), m_winsock1(new DeviceLink(this)), m_sendTimer(new QTimer(this)),
+      m_ping(new PingSession(services.resolver, services.echo, this)), m_settings(openSettings())
 {
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
@@ -87,9 +82,8 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     connect(m_winsock1, &DeviceLink::connected, this, &frmSim_3810::Winsock1_Connect);
     connect(m_winsock1, &DeviceLink::closed, this, &frmSim_3810::Winsock1_Close);
     connect(m_winsock1, &DeviceLink::arrived, this, &frmSim_3810::Winsock1_DataArrival);
-    connect(m_winsock1, &DeviceLink::sent, this, [this](const QByteArray &command) {
-        AddList(sendLine(GetTimeStamp(), command));
-    });
+    connect(m_winsock1, &DeviceLink::sent, this,
+            [this](const QByteArray &command) { AddList(sendLine(GetTimeStamp(), command)); });
     connect(m_winsock1, &DeviceLink::waitOver, this, [this] {
         // A click or tick that came during the wait runs now, once.
         if (std::exchange(m_sendAgain, false))
@@ -132,8 +126,7 @@ void frmSim_3810::AddList(const QString &text)
 void frmSim_3810::WriteLog(const QByteArray &record)
 {
     // Log writes never interrupt the test: a missing folder or full disk is ignored.
-    const QString path = m_services.logFolder + u'/'
-        + logFileName(m_services.clock.localDate());
+    const QString path = m_services.logFolder + u'/' + logFileName(m_services.clock.localDate());
     m_log.append(path, record);
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "ui/frmsim3810ui.h"
-
 #include "r5/appendfile.h"
+#include "ui/frmsim3810ui.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
 #include <QWidget>
-
 #include <memory>
 
 class QSettings;

@@ -19,8 +19,7 @@ QString indexed(const QString &name, int i)
     return name + u'(' + QString::number(i) + u')';
 }
 
-template<typename W>
-W *named(W *w, const QString &name, const QString &accessible)
+template <typename W> W *named(W *w, const QString &name, const QString &accessible)
 {
     w->setObjectName(name);
     w->setAccessibleName(accessible);
@@ -47,15 +46,15 @@ QComboBox *dropDown(const QString &name, const QStringList &items, const QString
 }
 
 // A frame of labelled read-only boxes, one row per channel.
-template<std::size_t N>
-QGroupBox *fieldFrame(const QString &caption, std::array<QLineEdit *, N> &boxes,
-                      const QString &name, const QString &labelPrefix)
+template <std::size_t N>
+QGroupBox *fieldFrame(const QString &caption, std::array<QLineEdit *, N> &boxes, const QString &name,
+                      const QString &labelPrefix)
 {
     auto *frame = new QGroupBox(caption);
     auto *grid = new QGridLayout(frame);
     for (int i = 0; i < int(N); ++i) {
-        const QString label = labelPrefix + QString::number(i).rightJustified(
-                                  labelPrefix.startsWith(u"CH"_s) ? 2 : 1, u'0');
+        const QString label =
+            labelPrefix + QString::number(i).rightJustified(labelPrefix.startsWith(u"CH"_s) ? 2 : 1, u'0');
         // "Counter 0" says it all; "CH00" needs its frame ("DI CH00").
         const QString spoken = label.startsWith(caption.trimmed()) ? label : caption.trimmed() + u' ' + label;
         boxes[i] = named(new QLineEdit, indexed(name, i), spoken);
@@ -116,8 +115,7 @@ void Sim3810Ui::setupUi(QWidget *form)
     optCommand[0]->setChecked(true);
     ComboSet = dropDown(u"ComboSet"_s, {u"1"_s, u"2"_s, u"A"_s}, u"DO Channel"_s);
     ComboValue = dropDown(u"ComboValue"_s, {u"0"_s, u"1"_s}, u"DO Value"_s);
-    ComboReset = dropDown(u"ComboReset"_s,
-                          {u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"A"_s},
+    ComboReset = dropDown(u"ComboReset"_s, {u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"A"_s},
                           u"Counter Reset Channel"_s);
     Label1[0] = named(new QLabel(u"Channel"_s), indexed(u"Label1"_s, 0), u"Channel"_s);
     cmdSend = button(u"cmdSend"_s, u"Send"_s);

@@ -14,8 +14,8 @@ bool EntryKeyFilter::eventFilter(QObject *watched, QEvent *event)
         return QObject::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
     const QString text = key->text();
-    if (text.size() != 1 || !text.front().isPrint()
-        || key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (text.size() != 1 || !text.front().isPrint() ||
+        key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         return false;
     if (isEntryKeyAllowed(text.front()))
         return false;
@@ -24,15 +24,13 @@ bool EntryKeyFilter::eventFilter(QObject *watched, QEvent *event)
 }
 
 ClickFilter::ClickFilter(std::function<void()> onClick, QObject *parent)
-    : QObject(parent)
-    , m_onClick(std::move(onClick))
-{
-}
+    : QObject(parent), m_onClick(std::move(onClick))
+{}
 
 bool ClickFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         m_onClick();
         return true;
     }

@@ -1,8 +1,8 @@
 // Bytes from the device, in arbitrary chunks, through the receive path and every decoder.
 // The first input byte seeds the chunk sizes; the rest is the stream.
-#include "r5/protocol/codec.h"
-#include "r5/protocol/decoders.h"
-#include "r5/protocol/receivepath.h"
+#include "r5setup/protocol/codec.h"
+#include "r5setup/protocol/decoders.h"
+#include "r5setup/protocol/receivepath.h"
 
 #include <cstddef>
 #include <cstdint>

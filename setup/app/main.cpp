@@ -1,5 +1,5 @@
-#include "r5/appendfile.h"
 #include "r5/accessibility.h"
+#include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"

@@ -201,7 +201,6 @@ void TstCommon::fakePrompterRefusesUnscriptedQuestion()
     QCOMPARE(p.takeTexts(), (QStringList{u"Sure?"_s, u"Again?"_s}));
 }
 
-
 // Folders: "build" is a build tree, "/usr/bin" an installed suite's bin folder, "/ro/bin" a copy
 // on a read-only medium, "/home/u/site" a folder the installer chose, "/home/u/.local/.../x" the
 // per-user folder. Only the folders listed as writable can be written.
@@ -214,21 +213,22 @@ void TstCommon::workFolders_data()
     QTest::addColumn<QString>("application");
 
     const QString user = u"/home/u/.local/share/r5200txtools/x"_s;
-    QTest::newRow("build tree, test folder") << u"/b/bin"_s << u"/b/testhome/work"_s << false
-                                             << u"/b/testhome/work"_s << u"/b/bin"_s;
-    QTest::newRow("build tree started in home") << u"/b/bin"_s << u"/home/u"_s << false << u"/home/u"_s
-                                                << u"/b/bin"_s;
+    QTest::newRow("build tree, test folder")
+        << u"/b/bin"_s << u"/b/testhome/work"_s << false << u"/b/testhome/work"_s << u"/b/bin"_s;
+    QTest::newRow("build tree started in home")
+        << u"/b/bin"_s << u"/home/u"_s << false << u"/home/u"_s << u"/b/bin"_s;
     QTest::newRow("installed, menu start") << u"/usr/bin"_s << u"/home/u"_s << true << user << user;
     QTest::newRow("installed, home with slash") << u"/usr/bin"_s << u"/home/u/"_s << true << user << user;
     QTest::newRow("installed, started in root") << u"/usr/bin"_s << u"/"_s << true << user << user;
-    QTest::newRow("installed, started beside itself") << u"/usr/bin"_s << u"/usr/bin"_s << true << user << user;
-    QTest::newRow("installed, shell in chosen folder") << u"/usr/bin"_s << u"/home/u/site"_s << true
-                                                       << u"/home/u/site"_s << user;
+    QTest::newRow("installed, started beside itself")
+        << u"/usr/bin"_s << u"/usr/bin"_s << true << user << user;
+    QTest::newRow("installed, shell in chosen folder")
+        << u"/usr/bin"_s << u"/home/u/site"_s << true << u"/home/u/site"_s << user;
     QTest::newRow("installed, unpacked tree the user owns")
         << u"/tmp/root/usr/bin"_s << u"/home/u"_s << true << user << user;
     QTest::newRow("read-only copy, menu start") << u"/ro/bin"_s << u"/home/u"_s << false << user << user;
-    QTest::newRow("read-only copy, chosen folder") << u"/ro/bin"_s << u"/home/u/site"_s << false
-                                                   << u"/home/u/site"_s << user;
+    QTest::newRow("read-only copy, chosen folder")
+        << u"/ro/bin"_s << u"/home/u/site"_s << false << u"/home/u/site"_s << user;
 }
 
 void TstCommon::workFolders()
@@ -238,8 +238,8 @@ void TstCommon::workFolders()
     QFETCH(bool, fromInstall);
     QFETCH(QString, working);
     QFETCH(QString, application);
-    const QStringList writable = {u"/b/bin"_s, u"/b/testhome/work"_s, u"/home/u"_s, u"/home/u/"_s,
-                                  u"/home/u/site"_s, u"/tmp/root/usr/bin"_s};
+    const QStringList writable = {u"/b/bin"_s,   u"/b/testhome/work"_s, u"/home/u"_s,
+                                  u"/home/u/"_s, u"/home/u/site"_s,     u"/tmp/root/usr/bin"_s};
     r5::FolderFacts facts;
     facts.programDir = programDir;
     facts.currentDir = currentDir;

@@ -15,7 +15,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <memory>
 
 namespace disim::test {
@@ -31,24 +30,20 @@ inline void isolateSettings(const QTemporaryDir &dir)
 // One frmSim_3810 with fake seams, driven by the names of its controls.
 struct SimFixture
 {
-    explicit SimFixture(bool realEcho = false)
-    {
-        create(realEcho);
-    }
+    explicit SimFixture(bool realEcho = false) { create(realEcho); }
 
     void create(bool realEcho = false)
     {
         window.reset();
         Echo &e = realEcho ? static_cast<Echo &>(icmp) : static_cast<Echo &>(echo);
-        HostResolver &r = realEcho ? static_cast<HostResolver &>(systemResolver)
-                                   : static_cast<HostResolver &>(resolver);
+        HostResolver &r =
+            realEcho ? static_cast<HostResolver &>(systemResolver) : static_cast<HostResolver &>(resolver);
         window = std::make_unique<frmSim_3810>(
             frmSim_3810::Services{prompter, clock, launcher, r, e, logDir.path()});
         window->show();
     }
 
-    template<typename T = QWidget>
-    T *child(const QString &name) const
+    template <typename T = QWidget> T *child(const QString &name) const
     {
         T *w = window->findChild<T *>(name);
         if (!w)

@@ -67,8 +67,8 @@ void TstDisimCore::commands_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("reset");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("request ignores arguments") << int(Command::Request) << u"A"_s << u"1"_s
-                                               << u"6"_s << QByteArray::fromHex("4E524551");
+    QTest::newRow("request ignores arguments")
+        << int(Command::Request) << u"A"_s << u"1"_s << u"6"_s << QByteArray::fromHex("4E524551");
     QTest::newRow("DO all on") << int(Command::DoSetting) << u"A"_s << u"1"_s << u"1"_s
                                << QByteArray::fromHex("4E544131");
     QTest::newRow("DO 2 off") << int(Command::DoSetting) << u"2"_s << u"0"_s << u"1"_s
@@ -86,8 +86,8 @@ void TstDisimCore::commands()
     QFETCH(QString, value);
     QFETCH(QString, reset);
     QFETCH(QByteArray, bytes);
-    const QByteArray built = buildCommand(Command(command), argumentByte(set),
-                                          argumentByte(value), argumentByte(reset));
+    const QByteArray built =
+        buildCommand(Command(command), argumentByte(set), argumentByte(value), argumentByte(reset));
     QCOMPARE(built, bytes);
     QString expected = u"[09:15:02.125] SEND : "_s;
     for (const char b : bytes)
@@ -211,8 +211,7 @@ void TstDisimCore::listKeepsNewest1001()
 void TstDisimCore::logRecordAndFileName()
 {
     QCOMPARE(logFileName(QDate(2026, 1, 5)), u"20260105.txt"_s);
-    QCOMPARE(logRecord(u"[01:02:03.004] RECV : 4E"_s),
-             QByteArray("\r\n[01:02:03.004] RECV : 4E\r\n\r\n"));
+    QCOMPARE(logRecord(u"[01:02:03.004] RECV : 4E"_s), QByteArray("\r\n[01:02:03.004] RECV : 4E\r\n\r\n"));
 }
 
 void TstDisimCore::port_data()
@@ -294,8 +293,7 @@ void TstDisimCore::pingHostName()
 
 void TstDisimCore::pingLines()
 {
-    QCOMPARE(pingReplyLine(u"127.0.0.110"_s, 0, 1, 64),
-             u"Reply From 127.0.0.110: Bytes=0 Time=1ms TTL=64"_s);
+    QCOMPARE(pingReplyLine(u"127.0.0.110"_s, 0, 1, 64), u"Reply From 127.0.0.110: Bytes=0 Time=1ms TTL=64"_s);
     QCOMPARE(pingNoAnswerLine(u"127.0.0.9"_s), u"No answer from 127.0.0.9"_s);
     QCOMPARE(pingUnknownHostLine(u" nohost "_s), u"Ping: Unknown Host  nohost "_s);
     QCOMPARE(pingEndLine(), u"Ping Test End~!!"_s);
@@ -327,8 +325,7 @@ void TstDisimCore::icmpReplies_data()
     QTest::newRow("datagram reply with data") << reply + "data" << false << true << -1 << 4;
     QTest::newRow("datagram request") << icmp::echoRequest(0xABCD, 9) << false << false << 0 << 0;
     QTest::newRow("datagram short") << reply.left(7) << false << false << 0 << 0;
-    QTest::newRow("unreachable") << QByteArray::fromHex("0301000000000000") << false << false
-                                 << 0 << 0;
+    QTest::newRow("unreachable") << QByteArray::fromHex("0301000000000000") << false << false << 0 << 0;
     QTest::newRow("raw reply") << ip + reply << true << true << 64 << 0;
     QByteArray ttl255 = ip + reply;
     ttl255[8] = char(0xFF);
@@ -341,8 +338,7 @@ void TstDisimCore::icmpReplies_data()
     QTest::newRow("raw header too short") << ihl4 << true << false << 0 << 0;
     QTest::newRow("raw cut") << QByteArray(ip + reply).left(25) << true << false << 0 << 0;
     QTest::newRow("raw ipv6") << QByteArray(48, '\x60') << true << false << 0 << 0;
-    QTest::newRow("raw own request") << ip + icmp::echoRequest(0xABCD, 9) << true << false << 0
-                                     << 0;
+    QTest::newRow("raw own request") << ip + icmp::echoRequest(0xABCD, 9) << true << false << 0 << 0;
 }
 
 void TstDisimCore::icmpReplies()

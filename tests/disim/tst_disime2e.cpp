@@ -102,8 +102,7 @@ QString TstDisimE2e::sendAndWaitForReport()
     f->click(u"cmdSend"_s);
     QString recv;
     [&] {
-        QTRY_VERIFY(f->lines().size() >= before + 2
-                    && f->lines().last().contains(u" RECV : "_s));
+        QTRY_VERIFY(f->lines().size() >= before + 2 && f->lines().last().contains(u" RECV : "_s));
         recv = f->lines().last();
     }();
     return recv;
@@ -207,9 +206,7 @@ void TstDisimE2e::repeatFollowsCommandChanges()
     f->choose(u"optInterval(1)"_s);
     f->type(u"cboTime"_s, u"0.05"_s);
     f->click(u"cmdSend"_s);
-    const auto sends = [&](const QString &bytes) {
-        return f->lines().filter(u"SEND : "_s + bytes).size();
-    };
+    const auto sends = [&](const QString &bytes) { return f->lines().filter(u"SEND : "_s + bytes).size(); };
     QTRY_VERIFY(sends(u"4E 52 45 51 "_s) >= 3);
     QVERIFY(!f->child(u"optInterval(0)"_s)->isEnabled());
     QVERIFY(!f->child(u"cboTime"_s)->isEnabled());
@@ -373,8 +370,7 @@ void TstDisimE2e::pingLoopback()
     f->click(u"cmdPingStart"_s);
     QTRY_VERIFY_WITH_TIMEOUT(!f->lines().isEmpty(), Echo::kTimeoutMs + 5000);
     const QString line = f->lines().first();
-    static const QRegularExpression reply(
-        u"^Reply From 127\\.0\\.0\\.1: Bytes=0 Time=\\d+ms TTL=\\d+$"_s);
+    static const QRegularExpression reply(u"^Reply From 127\\.0\\.0\\.1: Bytes=0 Time=\\d+ms TTL=\\d+$"_s);
     QVERIFY2(reply.match(line).hasMatch() || line.startsWith(u"Ping: no ICMP socket permitted"_s),
              qPrintable(line));
     f->click(u"cmdPingStop"_s);

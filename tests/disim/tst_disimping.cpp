@@ -5,7 +5,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
-
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -46,8 +45,7 @@ struct FakePing
     QSignalSpy lines{&session, &PingSession::line};
 };
 
-const QRegularExpression kLoopbackReply(
-    u"^Reply From 127\\.0\\.0\\.1: Bytes=0 Time=\\d+ms TTL=(\\d+)$"_s);
+const QRegularExpression kLoopbackReply(u"^Reply From 127\\.0\\.0\\.1: Bytes=0 Time=\\d+ms TTL=(\\d+)$"_s);
 } // namespace
 
 class TstDisimPing : public QObject

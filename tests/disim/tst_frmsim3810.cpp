@@ -67,15 +67,15 @@ void TstFrmSim3810::startUpState()
     QStringList frames;
     for (const QGroupBox *g : f->window->findChildren<QGroupBox *>())
         frames << g->title();
-    for (const QString &t : {u" TCP Information "_s, u" Data Send Action "_s, u" Data Send "_s,
-                             u" Log Level "_s, u" Ping TEST "_s, u" DI "_s, u" DO"_s,
-                             u" Counter "_s, u"GapTime"_s, u"CheckSum"_s})
+    for (const QString &t :
+         {u" TCP Information "_s, u" Data Send Action "_s, u" Data Send "_s, u" Log Level "_s,
+          u" Ping TEST "_s, u" DI "_s, u" DO"_s, u" Counter "_s, u"GapTime"_s, u"CheckSum"_s})
         QVERIFY2(frames.contains(t), qPrintable(t));
 
-    const QStringList enabled{u"cmdConnect"_s, u"cmdSend"_s, u"cmdClear"_s, u"cmdPingStart"_s,
-                              u"cmdPingStop"_s, u"txtDestIP"_s};
-    const QStringList disabled{u"cmdDisconnect"_s, u"cmdEnd"_s, u"cboTime"_s, u"lblTime(0)"_s,
-                               u"lblTime(1)"_s, u"ComboSet"_s, u"ComboValue"_s, u"ComboReset"_s};
+    const QStringList enabled{u"cmdConnect"_s,   u"cmdSend"_s,     u"cmdClear"_s,
+                              u"cmdPingStart"_s, u"cmdPingStop"_s, u"txtDestIP"_s};
+    const QStringList disabled{u"cmdDisconnect"_s, u"cmdEnd"_s,   u"cboTime"_s,    u"lblTime(0)"_s,
+                               u"lblTime(1)"_s,    u"ComboSet"_s, u"ComboValue"_s, u"ComboReset"_s};
     for (const QString &n : enabled)
         QVERIFY2(f->child(n)->isEnabled(), qPrintable(n));
     for (const QString &n : disabled)
@@ -96,8 +96,7 @@ void TstFrmSim3810::startUpState()
     };
     QCOMPARE(items(u"ComboSet"_s), (QStringList{u"1"_s, u"2"_s, u"A"_s}));
     QCOMPARE(items(u"ComboValue"_s), (QStringList{u"0"_s, u"1"_s}));
-    QCOMPARE(items(u"ComboReset"_s),
-             (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"A"_s}));
+    QCOMPARE(items(u"ComboReset"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"A"_s}));
     QCOMPARE(items(u"cboTime"_s).size(), 15);
     QCOMPARE(items(u"cboTime"_s).last(), u"15"_s);
     for (const QString &c : {u"ComboSet"_s, u"ComboValue"_s, u"ComboReset"_s})
@@ -113,11 +112,10 @@ void TstFrmSim3810::everyInputHasAnAccessibleName()
     const QList<QWidget *> widgets = f->window->findChildren<QWidget *>();
     int inputs = 0;
     for (const QWidget *w : widgets) {
-        if (qobject_cast<const QLineEdit *>(w) && w->parent()
-            && qobject_cast<const QComboBox *>(w->parent()))
+        if (qobject_cast<const QLineEdit *>(w) && w->parent() && qobject_cast<const QComboBox *>(w->parent()))
             continue; // the combo box's own editor speaks through the combo box
-        if (qobject_cast<const QLineEdit *>(w) || qobject_cast<const QComboBox *>(w)
-            || qobject_cast<const QAbstractButton *>(w)) {
+        if (qobject_cast<const QLineEdit *>(w) || qobject_cast<const QComboBox *>(w) ||
+            qobject_cast<const QAbstractButton *>(w)) {
             ++inputs;
             QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
         }
@@ -150,11 +148,11 @@ void TstFrmSim3810::keyFilter()
     f->type(control, typed);
     QWidget *w = f->child(control);
     const QString text = qobject_cast<QComboBox *>(w) ? qobject_cast<QComboBox *>(w)->currentText()
-                                                       : qobject_cast<QLineEdit *>(w)->text();
+                                                      : qobject_cast<QLineEdit *>(w)->text();
     QCOMPARE(text, result);
     // Backspace is one of the keys let through.
     QLineEdit *e = qobject_cast<QLineEdit *>(w) ? qobject_cast<QLineEdit *>(w)
-                                                 : qobject_cast<QComboBox *>(w)->lineEdit();
+                                                : qobject_cast<QComboBox *>(w)->lineEdit();
     f->key(control, Qt::Key_Backspace);
     QCOMPARE(e->text(), result.chopped(1));
     // Enter keeps the text and adds nothing to a list.
@@ -167,9 +165,9 @@ void TstFrmSim3810::keyFilter()
 void TstFrmSim3810::commandOptionsEnableArguments()
 {
     const auto enabled = [&]() -> QString {
-        return QString::number(f->combo(u"ComboSet"_s)->isEnabled())
-            + QString::number(f->combo(u"ComboValue"_s)->isEnabled())
-            + QString::number(f->combo(u"ComboReset"_s)->isEnabled());
+        return QString::number(f->combo(u"ComboSet"_s)->isEnabled()) +
+               QString::number(f->combo(u"ComboValue"_s)->isEnabled()) +
+               QString::number(f->combo(u"ComboReset"_s)->isEnabled());
     };
     f->choose(u"optCommand(1)"_s);
     QCOMPARE(enabled(), u"110"_s);

@@ -3,14 +3,13 @@
 #include "simpeer.h"
 
 #include <QApplication>
-#include <QLayout>
-#include <cmath>
 #include <QCheckBox>
-#include <QDir>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -20,6 +19,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -33,7 +33,9 @@ const QString kStamp = u"[09:15:02.125"_s;
 double contrast(const QColor &a, const QColor &b)
 {
     const auto luminance = [](const QColor &c) {
-        const auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        const auto channel = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
         return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
     };
     const double la = luminance(a), lb = luminance(b);
@@ -464,7 +466,7 @@ void TstSimWindow::logFileChooser()
     QCOMPARE(shown[0].text, u"Text Files (*.log)"_s);
     QCOMPARE(child<QLineEdit>(u"txt_Logfile"_s)->text(), path);
     QCOMPARE(readAll(path), QByteArray("old\r\n")); // never truncated
-    QCOMPARE(m_prompter.replaceQuestions, 0); // so nobody is asked whether to replace it
+    QCOMPARE(m_prompter.replaceQuestions, 0);       // so nobody is asked whether to replace it
 
     const QString fresh = m_appDir->filePath(u"fresh.log"_s);
     m_prompter.answerFile(fresh);

@@ -68,7 +68,8 @@ void FakePrompter::reset()
     replaceQuestions = 0;
 }
 
-bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments, const QString &workingDir)
+bool FakeLauncher::startDetached(const QString &program, const QStringList &arguments,
+                                 const QString &workingDir)
 {
     starts.append({program, arguments, workingDir});
     return succeed;

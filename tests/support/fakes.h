@@ -26,8 +26,8 @@ public:
 
     void message(QWidget *parent, Icon icon, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter, bool confirmOverwrite) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                         bool confirmOverwrite) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
 
@@ -65,8 +65,7 @@ class FakeClock final : public Clock
 public:
     explicit FakeClock(const QDateTime &local = QDateTime(QDate(2026, 12, 7), QTime(9, 15, 2, 125)))
         : m_local(local)
-    {
-    }
+    {}
     QDateTime localNow() const override { return m_local; }
     QDateTime utcNow() const override { return m_local.toUTC(); }
 

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
-
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>

@@ -1,8 +1,8 @@
 #include "r5cli/profile.h"
 
-#include "r5/protocol/codec.h"
 #include "r5cli/csv.h"
 #include "r5setup/inidocument.h"
+#include "r5setup/protocol/codec.h"
 #include "r5setup/settingsrules.h"
 
 #include <QSet>

@@ -48,8 +48,8 @@ class WidgetPrompter final : public Prompter
 public:
     void message(QWidget *parent, Icon icon, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
-    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
-                         const QString &filter, bool confirmOverwrite) override;
+    QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                         bool confirmOverwrite) override;
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
 };

@@ -1,6 +1,6 @@
 #include "r5setup/settingsrules.h"
 
-#include "r5/protocol/codec.h"
+#include "r5setup/protocol/codec.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,8 +16,7 @@ Refusal says(const QString &message, const QString &focus = {})
 // A field's number within [low, high]: the refusal is the toolkit's conversion error when the
 // text is no number at all, `outOfRange` when it is one outside the range. Negative numbers
 // only arrive by pasting; they are out of range everywhere, as no field has a byte for them.
-template <typename T>
-Checked<T> number(QStringView text, int low, int high, const Refusal &outOfRange)
+template <typename T> Checked<T> number(QStringView text, int low, int high, const Refusal &outOfRange)
 {
     const std::optional<int> n = r5::protocol::decimalNumber(text);
     if (!n)
@@ -73,7 +72,8 @@ Checked<std::array<std::uint16_t, 5>> checkThroughputTimes(const std::array<QStr
     for (std::size_t i = 0; i < times.size(); ++i) {
         const int channel = int(i) + 1;
         const auto t = number<std::uint16_t>(
-            times[i], 1, 2550, says(text::throughputRange(channel), u"CB_ThrouputTime"_s + QString::number(channel)));
+            times[i], 1, 2550,
+            says(text::throughputRange(channel), u"CB_ThrouputTime"_s + QString::number(channel)));
         if (!t)
             return {{}, t.refusal};
         values[i] = *t.value;

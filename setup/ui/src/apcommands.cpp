@@ -1,11 +1,11 @@
 #include "apcommands.h"
 
-#include "refusalbox.h"
-#include "r5/protocol/requests.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/settingsrules.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/mainwindow.h"
+#include "refusalbox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -32,7 +32,8 @@ ApCommands::ApCommands(MainWindow &window) : QObject(&window), m_window(window)
     connect(page.grid(), &QTableWidget::cellDoubleClicked, this, &ApCommands::APList_GridDblClick);
     connect(page.setApButton(), &QPushButton::clicked, this, &ApCommands::Btn_Set_CurrentAPClick);
     connect(page.autoQueryCheck(), &QCheckBox::toggled, this, &ApCommands::CB_RSSI_AutoChkClick);
-    connect(page.intervalCombo(), &QComboBox::currentIndexChanged, this, &ApCommands::CB_Chk_RSSI_IntervalChange);
+    connect(page.intervalCombo(), &QComboBox::currentIndexChanged, this,
+            &ApCommands::CB_Chk_RSSI_IntervalChange);
     connect(page.autoQueryTimer(), &QTimer::timeout, this, &ApCommands::Timer_AutoQryRSSITimer);
 }
 

@@ -1,9 +1,10 @@
 #include "r5setup/ui/mainwindow.h"
 
-#include "r5setup/ui/comsetupdialog.h"
+#include "apcommands.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
+#include "r5setup/ui/comsetupdialog.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/infoform.h"
@@ -12,7 +13,6 @@
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
-#include "apcommands.h"
 #include "settingscommands.h"
 #include "topmenu.h"
 

@@ -1,12 +1,12 @@
 #include "settingscommands.h"
 
 #include "keyfilter.h"
-#include "refusalbox.h"
-#include "r5/protocol/requests.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/settingsrules.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
+#include "refusalbox.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,7 +32,8 @@ SettingsCommands::SettingsCommands(MainWindow &window) : QObject(&window), m_win
         keys->attach(time);
 
     connect(page.saveWanButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_WanClick);
-    connect(page.saveServerButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_ServerClick);
+    connect(page.saveServerButton(), &QPushButton::clicked, this,
+            &SettingsCommands::Btn_Save_Config_ServerClick);
     connect(page.saveDiButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_DIClick);
 }
 

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -90,7 +89,8 @@ ActivityLog::~ActivityLog()
 {
     // Every line reaches its file before the thread ends.
     sendBatch();
-    QMetaObject::invokeMethod(m_writer, [] {}, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_writer, [] {}, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
@@ -197,7 +197,8 @@ void ActivityLog::batchWritten(qint64 bytes, const QStringList &failed, const QS
 void ActivityLog::waitWritten()
 {
     sendBatch();
-    QMetaObject::invokeMethod(m_writer, [] {}, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_writer, [] {}, Qt::BlockingQueuedConnection);
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 

@@ -3,7 +3,6 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>

@@ -3,7 +3,7 @@
 // the key filter of its number fields, the administrator panel and the About window.
 #include "keyfilter.h"
 #include "maintfixture.h"
-#include "r5/protocol/requests.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/ui/infoform.h"
 #include "r5setup/ui/jpegimage.h"
 #include "r5setup/ui/maintenancepage.h"
@@ -275,9 +275,9 @@ void TstMaintWindow::sideTools_data()
     QTest::addColumn<tools::Platform>("platform");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("onPath");
-    QTest::addColumn<bool>("sockets");      // false: the network layer is unavailable
+    QTest::addColumn<bool>("sockets");       // false: the network layer is unavailable
     QTest::addColumn<QStringList>("fields"); // Edit_IP1 and Edit_HttpSvr_Port as typed or pasted
-    QTest::addColumn<QStringList>("start"); // program, then arguments; last: working folder
+    QTest::addColumn<QStringList>("start");  // program, then arguments; last: working folder
     QTest::addColumn<QString>("url");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QString>("box");

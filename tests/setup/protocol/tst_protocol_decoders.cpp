@@ -2,7 +2,7 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "frames.h"
-#include "r5/protocol/decoders.h"
+#include "r5setup/protocol/decoders.h"
 
 #include <QTest>
 

@@ -2,8 +2,8 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "frames.h"
-#include "r5/protocol/frame.h"
-#include "r5/protocol/receivepath.h"
+#include "r5setup/protocol/frame.h"
+#include "r5setup/protocol/receivepath.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Expected texts are built with plain +, which the string builder would turn into proxies.
 #undef QT_USE_QSTRINGBUILDER
 
-#include "r5/protocol/codec.h"
-#include "r5/protocol/requests.h"
+#include "r5setup/protocol/codec.h"
+#include "r5setup/protocol/requests.h"
 
 #include <QTest>
 

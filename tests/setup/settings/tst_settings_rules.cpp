@@ -25,7 +25,7 @@ namespace {
 
 std::array<QString, 12> wanFields(const QStringList &changes)
 {
-    std::array<QString, 12> f{u"192"_s, u"168"_s, u"1"_s, u"110"_s, u"192"_s, u"168"_s,
+    std::array<QString, 12> f{u"192"_s, u"168"_s, u"1"_s,   u"110"_s, u"192"_s, u"168"_s,
                               u"1"_s,   u"1"_s,   u"255"_s, u"255"_s, u"255"_s, u"0"_s};
     for (const QString &c : changes)
         f[std::size_t(c.section(u'=', 0, 0).toInt())] = c.section(u'=', 1);
@@ -48,12 +48,12 @@ void TstSettingsRules::wan_data()
     QTest::newRow("256") << QStringList{u"3=256"_s} << range << false;
     QTest::newRow("255 and 0") << QStringList{u"0=255"_s, u"1=0"_s} << QString() << false;
     QTest::newRow("pasted minus") << QStringList{u"5=-1"_s} << range << false;
-    QTest::newRow("space kept in a field") << QStringList{u"2=1 "_s} << u"'1 ' is not a valid integer value"_s << true;
+    QTest::newRow("space kept in a field")
+        << QStringList{u"2=1 "_s} << u"'1 ' is not a valid integer value"_s << true;
     // Read in order: the letter in the gateway is met before the range of the mask.
     QTest::newRow("letter before a later range")
         << QStringList{u"4=1x"_s, u"8=999"_s} << u"'1x' is not a valid integer value"_s << true;
-    QTest::newRow("range before a later letter")
-        << QStringList{u"4=999"_s, u"8=1x"_s} << range << false;
+    QTest::newRow("range before a later letter") << QStringList{u"4=999"_s, u"8=1x"_s} << range << false;
 }
 
 void TstSettingsRules::wan()
@@ -97,8 +97,8 @@ void TstSettingsRules::server_data()
     QTest::newRow("port 65536") << u"65536"_s << u"30"_s << portRange << port << 0 << 0;
     QTest::newRow("port 99999") << u"99999"_s << u"30"_s << portRange << port << 0 << 0;
     QTest::newRow("expiry 256") << u"4000"_s << u"256"_s << expRange << exp << 0 << 0;
-    QTest::newRow("empty port") << QString() << QString()
-                                << u"TCP Server port 값은 공란 입력이 불가합니다."_s << port << 0 << 0;
+    QTest::newRow("empty port") << QString() << QString() << u"TCP Server port 값은 공란 입력이 불가합니다."_s
+                                << port << 0 << 0;
     // Both emptiness tests come before the port's range.
     QTest::newRow("empty expiry beside port 0")
         << u"0"_s << QString() << u"Server Expire(Sec) 값은 공란 입력이 불가합니다."_s << exp << 0 << 0;
@@ -134,8 +134,10 @@ void TstSettingsRules::throughput_data()
     QTest::addColumn<QString>("focus");
 
     const QString empty = u"ThrouputTime에는 공란입력이 불가능합니다."_s;
-    QTest::newRow("initial") << QStringList{u"10"_s, u"10"_s, u"10"_s, u"10"_s, u"10"_s} << QString() << QString();
-    QTest::newRow("limits") << QStringList{u"2550"_s, u"1"_s, u"100"_s, u"900"_s, u"20"_s} << QString() << QString();
+    QTest::newRow("initial") << QStringList{u"10"_s, u"10"_s, u"10"_s, u"10"_s, u"10"_s} << QString()
+                             << QString();
+    QTest::newRow("limits") << QStringList{u"2550"_s, u"1"_s, u"100"_s, u"900"_s, u"20"_s} << QString()
+                            << QString();
     QTest::newRow("0 in 3 beside bad 4")
         << QStringList{u"10"_s, u"10"_s, u"0"_s, u"9999"_s, u"10"_s}
         << u"ThrouputTime3 값을 확인하세요. 1 ~ 2550 정수만 가능합니다."_s << u"CB_ThrouputTime3"_s;

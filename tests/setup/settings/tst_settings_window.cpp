@@ -164,12 +164,13 @@ void TstSettingsWindow::requests_data()
     QTest::addColumn<QByteArray>("frame");
     QTest::addColumn<QStringList>("announced"); // lines before the TX line
 
-    QTest::newRow("WAN")
-        << u"Btn_Save_Config_Wan"_s
-        << QStringList{u"Edit_IP1=192"_s, u"Edit_IP2=168"_s, u"Edit_IP3=1"_s,   u"Edit_IP4=110"_s,
-                       u"Edit_GW1=192"_s, u"Edit_GW2=168"_s, u"Edit_GW3=1"_s,   u"Edit_GW4=1"_s,
-                       u"Edit_SM1=255"_s, u"Edit_SM2=255"_s, u"Edit_SM3=255"_s, u"Edit_SM4=0"_s}
-        << kWanQuestion << hex("7E 11 43 50 C0 A8 01 6E C0 A8 01 01 FF FF FF 00 FE") << QStringList();
+    QTest::newRow("WAN") << u"Btn_Save_Config_Wan"_s
+                         << QStringList{u"Edit_IP1=192"_s, u"Edit_IP2=168"_s, u"Edit_IP3=1"_s,
+                                        u"Edit_IP4=110"_s, u"Edit_GW1=192"_s, u"Edit_GW2=168"_s,
+                                        u"Edit_GW3=1"_s,   u"Edit_GW4=1"_s,   u"Edit_SM1=255"_s,
+                                        u"Edit_SM2=255"_s, u"Edit_SM3=255"_s, u"Edit_SM4=0"_s}
+                         << kWanQuestion << hex("7E 11 43 50 C0 A8 01 6E C0 A8 01 01 FF FF FF 00 FE")
+                         << QStringList();
     QTest::newRow("server 4000, 30, G")
         << u"Btn_Save_Config_Server"_s
         << QStringList{u"Edit_Server_Port=4000"_s, u"CB_Server_ExpTime=30"_s, u"RG_Protocol_Mode=1"_s}
@@ -184,14 +185,15 @@ void TstSettingsWindow::requests_data()
     QTest::newRow("DI initial values")
         << u"Btn_Save_Config_DI"_s << initialDi << kDiQuestion
         << hex("7E 17 45 50 00 0A 00 0A 00 0A 00 0A 00 0A 00 00 46 46 46 46 46 46 FE") << QStringList();
-    QTest::newRow("DI mixed")
-        << u"Btn_Save_Config_DI"_s
-        << QStringList{u"CB_ThrouputTime1=2550"_s, u"CB_ThrouputTime2=1"_s,      u"CB_ThrouputTime3=100"_s,
-                       u"CB_ThrouputTime4=900"_s,  u"CB_ThrouputTime5=20"_s,     u"CB_CountMode1=Rising"_s,
-                       u"CB_CountMode2=Falling"_s, u"CB_CountMode3=Rising"_s,    u"CB_CountMode4=Falling"_s,
-                       u"CB_CountMode5=Falling"_s}
-        << kDiQuestion << hex("7E 17 45 50 09 F6 00 01 00 64 03 84 00 14 00 00 52 46 52 46 46 46 FE")
-        << QStringList();
+    QTest::newRow("DI mixed") << u"Btn_Save_Config_DI"_s
+                              << QStringList{u"CB_ThrouputTime1=2550"_s, u"CB_ThrouputTime2=1"_s,
+                                             u"CB_ThrouputTime3=100"_s,  u"CB_ThrouputTime4=900"_s,
+                                             u"CB_ThrouputTime5=20"_s,   u"CB_CountMode1=Rising"_s,
+                                             u"CB_CountMode2=Falling"_s, u"CB_CountMode3=Rising"_s,
+                                             u"CB_CountMode4=Falling"_s, u"CB_CountMode5=Falling"_s}
+                              << kDiQuestion
+                              << hex("7E 17 45 50 09 F6 00 01 00 64 03 84 00 14 00 00 52 46 52 46 46 46 FE")
+                              << QStringList();
 
     const auto setAp = [](const QByteArray &ssid, const QByteArray &pw) -> QByteArray {
         return hex("7E 35 42 50") + ssid + pw + hex("FE");
@@ -224,7 +226,8 @@ void TstSettingsWindow::requests_data()
     const QByteArray korean = QByteArray(10, ' ') + u"비밀"_s.toUtf8();
     QTest::newRow("AP, multi-byte SSID cut by bytes")
         << u"Btn_Set_CurrentAP"_s
-        << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID="_s + syllables, u"Edit_Current_Pw=비밀"_s}
+        << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID="_s + syllables,
+                       u"Edit_Current_Pw=비밀"_s}
         << kApQuestion << setAp(cut, korean) << announce(cut, korean);
 }
 
@@ -290,20 +293,18 @@ void TstSettingsWindow::refusals_data()
     QTest::newRow("server: port 0") << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port=0"_s}
                                     << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s << false
                                     << u"Edit_Server_Port"_s;
-    QTest::newRow("server: port 99999") << u"Btn_Save_Config_Server"_s
-                                        << QStringList{u"Edit_Server_Port=99999"_s}
-                                        << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s << false
-                                        << u"Edit_Server_Port"_s;
-    QTest::newRow("server: empty port") << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port="_s}
-                                        << u"TCP Server port 값은 공란 입력이 불가합니다."_s << false
-                                        << u"Edit_Server_Port"_s;
-    QTest::newRow("server: expiry 256") << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime=256"_s}
-                                        << u"Server Expire Time(Sec)은0 ~ 255 정수만 가능합니다."_s << false
-                                        << u"CB_Server_ExpTime"_s;
-    QTest::newRow("server: empty expiry") << u"Btn_Save_Config_Server"_s
-                                          << QStringList{u"CB_Server_ExpTime="_s}
-                                          << u"Server Expire(Sec) 값은 공란 입력이 불가합니다."_s << false
-                                          << u"CB_Server_ExpTime"_s;
+    QTest::newRow("server: port 99999")
+        << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port=99999"_s}
+        << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s << false << u"Edit_Server_Port"_s;
+    QTest::newRow("server: empty port")
+        << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port="_s}
+        << u"TCP Server port 값은 공란 입력이 불가합니다."_s << false << u"Edit_Server_Port"_s;
+    QTest::newRow("server: expiry 256")
+        << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime=256"_s}
+        << u"Server Expire Time(Sec)은0 ~ 255 정수만 가능합니다."_s << false << u"CB_Server_ExpTime"_s;
+    QTest::newRow("server: empty expiry")
+        << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime="_s}
+        << u"Server Expire(Sec) 값은 공란 입력이 불가합니다."_s << false << u"CB_Server_ExpTime"_s;
     QTest::newRow("server: letter in the expiry")
         << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime=3O"_s}
         << u"'3O' is not a valid integer value"_s << true << QString();
@@ -313,9 +314,9 @@ void TstSettingsWindow::refusals_data()
     QTest::newRow("DI: empty 5 beside bad 1")
         << u"Btn_Save_Config_DI"_s << QStringList{u"CB_ThrouputTime5="_s, u"CB_ThrouputTime1=0"_s}
         << u"ThrouputTime에는 공란입력이 불가능합니다."_s << false << QString();
-    QTest::newRow("AP: SSID of 1")
-        << u"Btn_Set_CurrentAP"_s << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID=A"_s}
-        << u"SSID를 확인하세요."_s << false << u"Edit_Current_SSID"_s;
+    QTest::newRow("AP: SSID of 1") << u"Btn_Set_CurrentAP"_s
+                                   << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID=A"_s}
+                                   << u"SSID를 확인하세요."_s << false << u"Edit_Current_SSID"_s;
 }
 
 void TstSettingsWindow::refusals()
@@ -341,7 +342,8 @@ void TstSettingsWindow::refusals()
 
 void TstSettingsWindow::statusFirst()
 {
-    for (const QString &button : {u"Btn_Save_Config_Wan"_s, u"Btn_Save_Config_Server"_s, u"Btn_Save_Config_DI"_s}) {
+    for (const QString &button :
+         {u"Btn_Save_Config_Wan"_s, u"Btn_Save_Config_Server"_s, u"Btn_Save_Config_DI"_s}) {
         // The panels open with the connection; the command itself holds back.
         f.click(button);
         QCOMPARE(f.prompter.takeTexts(), QStringList{kStatusFirst});

@@ -6,7 +6,7 @@
 #include "fakes.h"
 #include "frames.h"
 #include "ptypair.h"
-#include "r5/protocol/receivepath.h"
+#include "r5setup/protocol/receivepath.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"

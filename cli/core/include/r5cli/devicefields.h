@@ -1,7 +1,7 @@
 #pragma once
 
-#include "r5/protocol/decoders.h"
 #include "r5cli/profile.h"
+#include "r5setup/protocol/decoders.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "r5/protocol/requests.h"
 #include "r5setup/maintenancerules.h"
+#include "r5setup/protocol/requests.h"
 
 #include <QString>
 #include <QStringView>

@@ -2,7 +2,6 @@
 
 #include <QLatin1StringView>
 #include <QString>
-
 #include <r5/version.h>
 
 // The window's own texts: captions, log lines and questions of the shell.

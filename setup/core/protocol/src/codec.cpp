@@ -1,4 +1,4 @@
-#include "r5/protocol/codec.h"
+#include "r5setup/protocol/codec.h"
 
 #include "r5/hextext.h"
 

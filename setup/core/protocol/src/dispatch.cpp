@@ -1,4 +1,4 @@
-#include "r5/protocol/dispatch.h"
+#include "r5setup/protocol/dispatch.h"
 
 namespace r5::protocol {
 

@@ -1,6 +1,6 @@
-#include "r5/protocol/frame.h"
+#include "r5setup/protocol/frame.h"
 
-#include "r5/protocol/codec.h"
+#include "r5setup/protocol/codec.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "r5/protocol/receivepath.h"
+#include "r5setup/protocol/receivepath.h"
 
-#include "r5/protocol/codec.h"
+#include "r5setup/protocol/codec.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
-#include "r5/protocol/receiver.h"
+#include "r5setup/protocol/receiver.h"
 
-#include "r5/protocol/codec.h"
-#include "r5/protocol/frame.h"
+#include "r5setup/protocol/codec.h"
+#include "r5setup/protocol/frame.h"
 
 #include <algorithm>
 #include <cstring>

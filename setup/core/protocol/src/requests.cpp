@@ -1,6 +1,6 @@
-#include "r5/protocol/requests.h"
+#include "r5setup/protocol/requests.h"
 
-#include "r5/protocol/codec.h"
+#include "r5setup/protocol/codec.h"
 
 using namespace Qt::StringLiterals;
 

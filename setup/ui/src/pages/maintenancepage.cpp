@@ -3,8 +3,8 @@
 #include "../adminpanel.h"
 #include "../keyfilter.h"
 #include "../refusalbox.h"
-#include "r5/protocol/requests.h"
 #include "r5setup/maintenancerules.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
 

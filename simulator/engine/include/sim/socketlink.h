@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QTcpServer>
-
 #include <deque>
 
 class QSocketNotifier;

@@ -3,8 +3,8 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
-#include "r5/protocol/requests.h"
 #include "r5setup/linkstate.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/seriallink.h"
 
 #include <QList>

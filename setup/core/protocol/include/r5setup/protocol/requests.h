@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5/protocol/frame.h"
+#include "r5setup/protocol/frame.h"
 
 #include <QByteArray>
 #include <QString>

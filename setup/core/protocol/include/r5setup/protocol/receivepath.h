@@ -1,7 +1,7 @@
 #pragma once
 
-#include "r5/protocol/decoders.h"
-#include "r5/protocol/receiver.h"
+#include "r5setup/protocol/decoders.h"
+#include "r5setup/protocol/receiver.h"
 
 #include <QByteArrayView>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5/protocol/dispatch.h"
+#include "r5setup/protocol/dispatch.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
