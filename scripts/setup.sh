@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing the tool set need.
 # Idempotent: packages already present are left alone. Runs as root (or through sudo).
+# Usage: scripts/setup.sh [windows]   (windows: also the cross compiler, Wine and NSIS)
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +14,9 @@ PACKAGES=(
   xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
 )
+if [ "${1:-}" = windows ]; then
+  PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 nsis icoutils zip)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
