@@ -1,5 +1,9 @@
 #include "r5setup/qtseriallink.h"
 
+#include "r5setup/portaccess.h"
+
+#include <QSerialPortInfo>
+
 namespace r5setup {
 
 namespace {
@@ -82,6 +86,7 @@ bool QtSerialLink::open()
     applySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_error = m_port.errorString();
+        m_openFailure = classifyOpenFailure(m_port.error(), QSerialPortInfo(m_port).systemLocation());
         m_port.clearError();
         return false;
     }
