@@ -74,7 +74,9 @@ Checked<ServerSettings> checkServer(QStringView port, QStringView expiry)
 
 Checked<std::array<std::uint16_t, 5>> checkThroughputTimes(const std::array<QString, 5> &times)
 {
-    const auto timeField = [](std::size_t i) { return u"CB_ThrouputTime"_s + QString::number(i + 1); };
+    const auto timeField = [](std::size_t i) -> QString {
+        return u"CB_ThrouputTime"_s + QString::number(i + 1);
+    };
     for (std::size_t i = 0; i < times.size(); ++i) {
         if (times[i].isEmpty())
             return {{}, says(text::throughputEmpty(), timeField(i))};

@@ -9,19 +9,31 @@ using namespace Qt::StringLiterals;
 
 namespace r5setup {
 
-OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &systemLocation)
+namespace {
+// As the port reads its name: a path, or a name under /dev.
+QString devicePath(const QString &portName)
+{
+    return portName.startsWith(u'/') ? portName : u"/dev/"_s + portName;
+}
+} // namespace
+
+OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &portName)
 {
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return OpenFailure::NotFound;
-    case QSerialPort::PermissionError:
-        // The same error stands for the device file's mode and for another program's lock. The
-        // check runs with the rights the open had (effective ids), as the open itself did.
-        if (::faccessat(AT_FDCWD, QFile::encodeName(systemLocation).constData(), R_OK | W_OK, AT_EACCESS) !=
-                0 &&
-            errno == EACCES)
-            return OpenFailure::AccessDenied;
-        return OpenFailure::InUse;
+    case QSerialPort::PermissionError: {
+        // The same error stands for the device file's mode and for another program's lock.
+        // Opening the file again, with the rights the port had, tells them apart.
+        const int fd = ::open(QFile::encodeName(devicePath(portName)).constData(),
+                              O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        const int why = errno;
+        if (fd >= 0) {
+            ::close(fd);
+            return OpenFailure::InUse;
+        }
+        return why == EACCES ? OpenFailure::AccessDenied : OpenFailure::InUse;
+    }
     default:
         return OpenFailure::Other;
     }

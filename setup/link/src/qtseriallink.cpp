@@ -2,8 +2,6 @@
 
 #include "r5setup/portaccess.h"
 
-#include <QSerialPortInfo>
-
 namespace r5setup {
 
 namespace {
@@ -86,7 +84,7 @@ bool QtSerialLink::open()
     applySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_error = m_port.errorString();
-        m_openFailure = classifyOpenFailure(m_port.error(), QSerialPortInfo(m_port).systemLocation());
+        m_openFailure = classifyOpenFailure(m_port.error(), m_port.portName());
         m_port.clearError();
         return false;
     }

@@ -38,7 +38,6 @@ void markOutOfRange(QLineEdit *edit, FieldRange range)
 {
     QObject::connect(edit, &QLineEdit::textChanged, edit,
                      [edit, range](const QString &text) { show(edit, text, range); });
-    show(edit, edit->text(), range);
 }
 
 void markOutOfRange(QComboBox *combo, FieldRange range)
@@ -46,7 +45,6 @@ void markOutOfRange(QComboBox *combo, FieldRange range)
     const auto update = [combo, range](const QString &text) { show(combo, text, range); };
     QObject::connect(combo, &QComboBox::currentTextChanged, combo, update);
     QObject::connect(combo, &QComboBox::editTextChanged, combo, update);
-    show(combo, combo->currentText(), range);
 }
 
 bool isMarkedOutOfRange(const QWidget *field)

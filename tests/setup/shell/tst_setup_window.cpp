@@ -429,7 +429,7 @@ void TstSetupWindow::lineErrorIsLogged()
 
     // Reception goes on: a reply to a set-command is logged.
     QVERIFY(m_pty->write("\x7E\x05\x45\x44\xFE"));
-    QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+    QTRY_COMPARE(panel().last(), u"[10:20:30]  Device acknowledged the DI settings (0x45)."_s);
 }
 
 // An adapter pulled out while connected: the far side of the pseudo-terminal closes and no
@@ -450,7 +450,7 @@ void TstSetupWindow::pulledAdapterIsReportedOnce()
         if (round == 0)
             autoCheck->setChecked(true);
         QVERIFY(adapter->write("\x7E\x05\x45\x44\xFE"));
-        QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+        QTRY_COMPARE(panel().last(), u"[10:20:30]  Device acknowledged the DI settings (0x45)."_s);
         const qsizetype before = panel().size();
 
         adapter.reset(); // unplugged: master and the test's own slave handle both closed

@@ -9,8 +9,8 @@
 // platform names its own causes (one implementation per platform).
 namespace r5setup {
 
-// `error` as the port reported it on opening the device at `systemLocation`.
-OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &systemLocation);
+// `error` as the port named `portName` reported it on opening.
+OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QString &portName);
 
 // One sentence of advice for the box; empty when there is nothing to add.
 QString openFailureAdvice(OpenFailure failure);
