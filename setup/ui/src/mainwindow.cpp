@@ -1,6 +1,7 @@
 #include "r5setup/ui/mainwindow.h"
 
 #include "apcommands.h"
+#include "r5setup/portaccess.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
@@ -22,7 +23,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -63,6 +66,10 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     resize(kWindowSize);
     m_link->setParent(this);
     m_link->setObjectName(u"ComPortEnvBoard"_s);
+    m_noAnswerTimer = new QTimer(this);
+    m_noAnswerTimer->setObjectName(u"Timer_NoAnswer"_s);
+    m_noAnswerTimer->setSingleShot(true);
+    connect(m_noAnswerTimer, &QTimer::timeout, this, &MainWindow::Timer_NoAnswerTimer);
 
     m_pages = new PageControl(this);
     m_pages->setFixedHeight(kPageControlHeight);
@@ -219,7 +226,8 @@ void MainWindow::ButtonStartClick()
     setLinkState(LinkState::Connecting);
     log(text::tryingOpen());
     if (!m_link->isOpen() && !m_link->open()) {
-        prompter().error(this, m_link->errorString());
+        prompter().error(this, text::openFailed(m_link->settings().portName, m_link->errorString(),
+                                                openFailureAdvice(m_link->openFailure())));
         return;
     }
     if (!m_link->isOpen())
@@ -236,6 +244,8 @@ void MainWindow::ButtonStopClick()
     }
     if (m_link->isOpen())
         return;
+    m_answers.clear();
+    m_noAnswerTimer->stop();
     setLinkState(LinkState::Disconnected);
 }
 
@@ -258,7 +268,7 @@ void MainWindow::BtnExitClick()
     close();
 }
 
-bool MainWindow::sendRequest(const r5::protocol::Request &request)
+bool MainWindow::sendRequest(const r5::protocol::Request &request, bool automatic)
 {
     ++m_requestCount;
     for (const QString &line : request.announce)
@@ -273,7 +283,35 @@ bool MainWindow::sendRequest(const r5::protocol::Request &request)
         log(r5::protocol::texts::serialPortError());
         return false;
     }
+    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(), automatic);
+    armNoAnswerTimer();
     return true;
+}
+
+void MainWindow::noteAnswer(std::uint8_t id, bool registered)
+{
+    m_answers.answered(id, registered);
+    armNoAnswerTimer();
+}
+
+void MainWindow::armNoAnswerTimer()
+{
+    const std::optional<QDateTime> due = m_answers.nextDue();
+    if (!due) {
+        m_noAnswerTimer->stop();
+        return;
+    }
+    // Due by the Clock, so a test's clock decides what is overdue; the timer only wakes us.
+    const qint64 wait = clock().utcNow().msecsTo(*due);
+    m_noAnswerTimer->start(int(std::clamp<qint64>(wait, 0, r5::protocol::AnswerWatch::kPatienceMs)));
+}
+
+void MainWindow::Timer_NoAnswerTimer()
+{
+    const SerialSettings port = m_link->settings();
+    for (const std::uint8_t id : m_answers.overdue(clock().utcNow()))
+        log(r5::protocol::texts::noAnswer(id, port.portName, port.baudRate));
+    armNoAnswerTimer();
 }
 
 void MainWindow::Btn_CurrentStatusClick()

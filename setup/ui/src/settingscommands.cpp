@@ -6,6 +6,7 @@
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
+#include "rangemark.h"
 #include "refusalbox.h"
 
 #include <QComboBox>
@@ -23,13 +24,19 @@ SettingsCommands::SettingsCommands(MainWindow &window) : QObject(&window), m_win
 
     auto *keys = new KeyFilter(window.prompter(), &window);
     for (const auto *row : {&page.ipEdits(), &page.gatewayEdits(), &page.maskEdits()}) {
-        for (QLineEdit *octet : *row)
+        for (QLineEdit *octet : *row) {
             keys->attach(octet, true);
+            markOutOfRange(octet, kOctetRange);
+        }
     }
     keys->attach(page.serverPort());
+    markOutOfRange(page.serverPort(), kPortRange);
     keys->attach(page.expiryTime());
-    for (QComboBox *time : page.throughputTimes())
+    markOutOfRange(page.expiryTime(), kOctetRange);
+    for (QComboBox *time : page.throughputTimes()) {
         keys->attach(time);
+        markOutOfRange(time, kThroughputRange);
+    }
 
     connect(page.saveWanButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_WanClick);
     connect(page.saveServerButton(), &QPushButton::clicked, this,
@@ -41,9 +48,11 @@ bool SettingsCommands::confirmed(const settings::Refusal &refusal, bool passed, 
 {
     if (!passed) {
         const DefaultPage &page = m_window.defaultPage();
-        const auto &times = page.throughputTimes();
-        showRefusal(m_window.prompter(), &m_window, refusal,
-                    {page.serverPort(), page.expiryTime(), times[0], times[1], times[2], times[3], times[4]});
+        QList<QWidget *> fields{page.serverPort(), page.expiryTime()};
+        for (const auto *row : {&page.ipEdits(), &page.gatewayEdits(), &page.maskEdits()})
+            fields.append(QList<QWidget *>(row->begin(), row->end()));
+        fields.append(QList<QWidget *>(page.throughputTimes().begin(), page.throughputTimes().end()));
+        showRefusal(m_window.prompter(), &m_window, refusal, fields);
         return false;
     }
     return m_window.prompter().askYesNo(&m_window, {}, question);

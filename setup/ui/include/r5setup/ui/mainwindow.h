@@ -4,6 +4,7 @@
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5setup/linkstate.h"
+#include "r5setup/protocol/answerwatch.h"
 #include "r5setup/protocol/requests.h"
 #include "r5setup/seriallink.h"
 
@@ -13,6 +14,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace r5setup {
 
@@ -73,8 +75,12 @@ public:
     // The common request procedure of every command handler: log the request's announcement
     // lines, then, with the port open, log its TX line and write the frame in one write; with
     // the port closed, say so in a box and in the log. A failed write is logged, not retried.
-    // True when the frame was handed to the port.
-    bool sendRequest(const r5::protocol::Request &request);
+    // True when the frame was handed to the port. A request handed over waits for its answer:
+    // without one in time, one "No answer" line says so (nothing is resent). `automatic` marks
+    // the status request the receive path sends for an unregistered answer.
+    bool sendRequest(const r5::protocol::Request &request, bool automatic = false);
+    // A frame with `id` came in (`registered`: an id the receiver knows).
+    void noteAnswer(std::uint8_t id, bool registered);
     // How many requests sendRequest() has been asked to send during the run.
     quint64 requestCount() const { return m_requestCount; }
 
@@ -101,6 +107,9 @@ private:
     // The device went away while connected: reported once, then disconnected.
     void ComPortEnvBoardVanished();
     void setLinkState(LinkState state);
+    // `Timer_NoAnswer`: logs the requests whose answer is overdue by the clock.
+    void Timer_NoAnswerTimer();
+    void armNoAnswerTimer();
     // The maintenance page's fields that SETUP.INI keeps, each with its row of configTable().
     QList<std::pair<int, QLineEdit *>> configFields() const;
 
@@ -121,6 +130,8 @@ private:
     bool m_statusQueried = false;
     quint64 m_requestCount = 0;
     bool m_activated = false;
+    r5::protocol::AnswerWatch m_answers;
+    QTimer *m_noAnswerTimer = nullptr;
 };
 
 } // namespace r5setup
