@@ -40,8 +40,13 @@ foreach(program IN LISTS _programs)
   set(R5_RC_DESCRIPTION ${_desc_${program}})
   set(R5_RC_ICON ${_out}/${program}.ico)
   configure_file(${_win_dir}/program.rc.in ${_out}/${program}.rc @ONLY)
-  set_source_files_properties(${_out}/${program}.rc PROPERTIES OBJECT_DEPENDS ${_out}/${program}.ico)
-  target_sources(${program} PRIVATE ${_out}/${program}.rc ${_out}/${program}.ico)
+  # The program's target lives in another folder, which cannot see this folder's rule: a target
+  # here makes the icon, and the resource is recompiled when it changes.
+  add_custom_target(r5_icon_${program} DEPENDS ${_out}/${program}.ico)
+  add_dependencies(${program} r5_icon_${program})
+  target_sources(${program} PRIVATE ${_out}/${program}.rc)
+  set_source_files_properties(${_out}/${program}.rc TARGET_DIRECTORY ${program}
+    PROPERTIES OBJECT_DEPENDS ${_out}/${program}.ico)
 endforeach()
 
 # The three windows are GUI-subsystem programs; the command-line programs stay console ones.
