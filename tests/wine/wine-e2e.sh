@@ -50,8 +50,8 @@ step() {
 }
 
 # The prefix's server keeps its own output (it dumps its objects when the pseudo-terminal
-# hangs up) and stays up between the steps.
-mkdir -p "$WINEPREFIX" && wineserver -p >"$run/wineserver.log" 2>&1
+# hangs up) and stays up between the steps (and ends 10 s after the last of them).
+mkdir -p "$WINEPREFIX" && wineserver -p10 >"$run/wineserver.log" 2>&1
 step "wine prefix" sh -c 'wineboot -i >"$1/wineboot.log" 2>&1' sh "$run"
 
 cat >"$run/device.json" <<'EOF'
