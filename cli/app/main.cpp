@@ -1,7 +1,7 @@
 #include "commissioner.h"
 #include "r5/version.h"
 #include "r5cli/cliargs.h"
-#include "r5setup/qtseriallink.h"
+#include "r5setup/seriallinkfactory.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -24,8 +24,8 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
 
-    r5setup::QtSerialLink link;
-    r5cli::Commissioner commissioner(*parsed.args, link, r5::SystemClock::instance(), out, err);
+    const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
+    r5cli::Commissioner commissioner(*parsed.args, *link, r5::SystemClock::instance(), out, err);
     QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
     commissioner.start();

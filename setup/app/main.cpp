@@ -4,7 +4,7 @@
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/workfolders.h"
-#include "r5setup/qtseriallink.h"
+#include "r5setup/seriallinkfactory.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
 #include "singleinstance.h"
@@ -51,7 +51,7 @@ int main(int argc, char *argv[])
     r5::WidgetPrompter prompter;
     r5::SystemLauncher launcher;
     r5setup::Services services{prompter, r5::SystemClock::instance(), launcher};
-    r5setup::MainWindow window(services, std::make_unique<r5setup::QtSerialLink>());
+    r5setup::MainWindow window(services, r5setup::makeSerialLink());
     if (const QScreen *screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     if (single == r5setup::SingleInstance::Result::CheckOff)

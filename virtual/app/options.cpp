@@ -23,16 +23,21 @@ ParsedOptions parseOptions(const QStringList &arguments)
 {
     QCommandLineParser p;
     p.setApplicationDescription(
-        u"Virtual R5200TX: answers devsetup's serial protocol on a pseudo-terminal (or a serial port)\n"
-        "and keeps the settings written to it. Every request and answer is shown on the console.\n"
+        u"Virtual R5200TX: answers devsetup's serial protocol on a pseudo-terminal it creates (Linux)\n"
+        "or on a serial port named with --port (Linux and Windows; on Windows the only way, e.g. one\n"
+        "end of a null-modem pair), and keeps the settings written to it. Every request and answer\n"
+        "is shown on the console.\n"
         "A firmware download order is really fetched over HTTP from the address, port and path it\n"
         "names; the size and SHA-256 of what came are shown and kept in the state file.\n"
         "The first line printed is \"Serial port: PATH\"."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
-    const QCommandLineOption link(u"link"_s, u"Also make a symbolic link PATH to the pseudo-terminal."_s,
-                                  u"PATH"_s);
+    const QCommandLineOption link(
+        u"link"_s, u"Also make a symbolic link PATH to the pseudo-terminal (Linux)."_s, u"PATH"_s);
     const QCommandLineOption port(
-        u"port"_s, u"Open the serial port NAME (115200 8N1) instead of a pseudo-terminal."_s, u"NAME"_s);
+        u"port"_s,
+        u"Open the serial port NAME (115200 8N1), e.g. /dev/ttyUSB0 or COM5, instead of a "
+        "pseudo-terminal."_s,
+        u"NAME"_s);
     const QCommandLineOption state(
         u"state"_s, u"Keep the device's settings in FILE (JSON): read at start, written on every change."_s,
         u"FILE"_s);
