@@ -28,9 +28,10 @@ function(r5_add_qt_test name)
   set(_env "R5_BIN_DIR=${CMAKE_BINARY_DIR}/bin;R5_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   if(WIN32)
     r5_wine_environment(_wine)
-    add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/wine-test.sh $<TARGET_FILE:${name}>
+    add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/wine-test.sh --qtest $<TARGET_FILE:${name}>
       WORKING_DIRECTORY ${_home}/work)
-    list(APPEND _env ${_wine} "QT_QPA_PLATFORM=minimal")
+    # The Korean code page (949) of the field's laptops: Wine takes it from the locale's name.
+    list(APPEND _env ${_wine} "QT_QPA_PLATFORM=minimal" "LC_ALL=ko_KR.UTF-8")
   else()
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${_home}/work)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen;HOME=${_home};XDG_CONFIG_HOME=${_home}/config;XDG_RUNTIME_DIR=${_home};ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")

@@ -3,6 +3,10 @@
 # private registry files) from a template prefix that `--make-template` boots once per run.
 #   R5_WINE_TEMPLATE  the template prefix      R5_WINE_DLL_DIRS  ':'-separated DLL folders
 #   R5_WINE           the wine program
+# Wine keeps QT_* variables from Windows programs (WINEQT_* reach them as QT_*), and a QtTest
+# program's console report does not reach a pipe or file there: `--qtest` has the report written
+# to a file, which is printed afterwards.
+#   wine-test.sh [--qtest] PROGRAM [ARGUMENT...]
 set -eu
 wine=${R5_WINE:-wine}
 template=${R5_WINE_TEMPLATE:?}
@@ -10,6 +14,8 @@ server=$(dirname "$(command -v "$wine")")/wineserver
 [ -x "$server" ] || server=wineserver
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
+[ -n "${QT_QPA_PLATFORM:-}" ] && export WINEQT_QPA_PLATFORM=$QT_QPA_PLATFORM
+[ -n "${QT_PLUGIN_PATH:-}" ] && export WINEQT_PLUGIN_PATH=$QT_PLUGIN_PATH
 
 if [ "${1:-}" = --make-template ]; then
   rm -rf "$template"
@@ -31,6 +37,18 @@ for f in "$prefix"/*.reg; do cp --remove-destination "$template/$(basename "$f")
 export WINEPREFIX=$prefix
 WINEPATH=$(printf '%s' "${R5_WINE_DLL_DIRS:-}" | tr ':' ';')
 export WINEPATH
+qtest=
+if [ "${1:-}" = --qtest ]; then
+  qtest=$prefix/report.txt
+  shift
+fi
+program=$1
+shift
 status=0
-"$wine" "$@" || status=$?
+if [ -n "$qtest" ]; then
+  "$wine" "$program" -o "Z:$qtest,txt" "$@" || status=$?
+  [ -f "$qtest" ] && cat "$qtest"
+else
+  "$wine" "$program" "$@" || status=$?
+fi
 exit $status
