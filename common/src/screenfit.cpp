@@ -72,10 +72,11 @@ void ScreenFit::fit()
         const QSize room = screen->availableGeometry().size().shrunkBy(frameMargins());
         size = want.boundedTo(room);
         // A scroll bar in one direction takes its width from the other.
+        const QSize scrolled = m_sizing == Sizing::Fixed ? want : m_page->minimumSizeHint();
         const int bar = m_area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_area);
-        if (size.height() < want.height())
+        if (size.height() < scrolled.height())
             size.setWidth(qMin(room.width(), size.width() + bar));
-        if (size.width() < want.width())
+        if (size.width() < scrolled.width())
             size.setHeight(qMin(room.height(), size.height() + bar));
         if (m_sizing == Sizing::Resizable && m_placed)
             size = m_window->size().boundedTo(room);
