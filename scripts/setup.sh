@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   libjpeg62-turbo-dev
-  fonts-nanum fonts-dejavu-core
+  fonts-nanum fonts-dejavu-core  # the windows' fonts (cmake/R5Fonts.cmake)
   python3 socat
   clang libclang-rt-14-dev clang-format
   xvfb xauth

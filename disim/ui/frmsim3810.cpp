@@ -10,11 +10,14 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/screenfit.h"
+#include "r5/suitefonts.h"
 #include "ui/inputfilters.h"
 #include "ui/settings.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,7 +46,11 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 {
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
-    m_ui.setupUi(this);
+    setFont(r5::suiteFont(r5::FontRole::Sans, 9));
+    // The layout is fixed: the window takes the size its controls need at their font.
+    auto *fit = new r5::ScreenFit(this, r5::ScreenFit::Sizing::Fixed);
+    m_ui.setupUi(fit->page());
+    fit->page()->layout()->setContentsMargins(fit->windowMargins());
     m_ui.Label1[1]->setText(makerUrl().toString());
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
@@ -90,8 +97,6 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
             cmdSend_Click();
     });
     connect(m_ping, &PingSession::line, this, &frmSim_3810::AddList);
-
-    setFixedSize(sizeHint());
 }
 
 frmSim_3810::~frmSim_3810() = default;

@@ -66,9 +66,8 @@ install(FILES ${_sdk}/plugins/styles/qwindowsvistastyle.dll DESTINATION styles)
 install(FILES ${_sdk}/plugins/imageformats/qico.dll ${_sdk}/plugins/imageformats/qjpeg.dll
   DESTINATION imageformats)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/copyright DESTINATION . RENAME copyright.txt)
-if(R5_WINDOWS_FONT_FILES)
-  install(FILES ${R5_WINDOWS_FONT_FILES} DESTINATION fonts)
-endif()
+# The suite's own fonts (cmake/R5Fonts.cmake), registered by each program at start.
+install(DIRECTORY ${R5_FONT_DIR}/ DESTINATION fonts)
 
 # --- installer and portable ZIP --------------------------------------------------------------------
 set(CPACK_GENERATOR NSIS ZIP)

@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "r5/suitefonts.h"
 #include "sim/frmsimulator.h"
 #include "simpeer.h"
 
@@ -6,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -119,6 +122,8 @@ void TstSimWindow::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    // Layouts are measured with the fonts the build ships (bin/fonts), not the machine's.
+    QVERIFY(r5::registerSuiteFonts() > 0);
 }
 
 void TstSimWindow::init()
@@ -212,26 +217,42 @@ void TstSimWindow::startupState()
 void TstSimWindow::readableLayout_data()
 {
     QTest::addColumn<QStringList>("clicks");
-    QTest::newRow("start-up") << QStringList();
-    QTest::newRow("client role, grey boxes") << QStringList{u"opt_Client"_s};
-    QTest::newRow("receive only, button-face boxes") << QStringList{u"opt_Receive_Only"_s, u"opt_None"_s};
-    QTest::newRow("program mode") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s};
+    QTest::addColumn<qreal>("listPoints"); // 0: the list's own font
+    QTest::newRow("start-up") << QStringList() << 0.0;
+    QTest::newRow("client role, grey boxes") << QStringList{u"opt_Client"_s} << 0.0;
+    QTest::newRow("receive only, button-face boxes")
+        << QStringList{u"opt_Receive_Only"_s, u"opt_None"_s} << 0.0;
+    QTest::newRow("program mode") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s} << 0.0;
+    QTest::newRow("a taller font than drawn for") << QStringList() << 14.0;
 }
 
 // Inside the fixed window every frame gets the room it needs, the activity list shows at least
-// 20 rows, and the text of every disabled control stays readable (contrast of 4.5 : 1 or more).
+// 20 rows (the window grows for a taller font), and the text of every disabled control stays
+// readable (contrast of 4.5 : 1 or more).
 void TstSimWindow::readableLayout()
 {
     QFETCH(QStringList, clicks);
+    QFETCH(qreal, listPoints);
+    auto *list = child<QListView>(u"List1"_s);
+    QCOMPARE(QFontInfo(list->font()).family(), u"DejaVu Sans"_s);
+    if (listPoints > 0) {
+        QFont taller = list->font();
+        taller.setPointSizeF(listPoints);
+        list->setFont(taller);
+    }
     for (const QString &name : clicks)
         click(name);
-    QCOMPARE(m_window->size(), QSize(731, 722));
-    QVERIFY(m_window->minimumSizeHint().width() <= m_window->width());
-    QVERIFY2(m_window->minimumSizeHint().height() <= m_window->height(),
-             qPrintable(QString::number(m_window->minimumSizeHint().height())));
+    QCoreApplication::processEvents(); // the layout settles
+    const QWidget *page = child<QScrollArea>(QString())->widget();
+    if (listPoints > 0)
+        QVERIFY(page->height() > 722);
+    else
+        QCOMPARE(m_window->size(), QSize(731, 722));
+    QVERIFY(page->minimumSizeHint().width() <= page->width());
+    QVERIFY2(page->minimumSizeHint().height() <= page->height(),
+             qPrintable(QString::number(page->minimumSizeHint().height())));
     m_window->activityLog().model()->addText(u"row"_s);
     m_window->activityLog().model()->flush();
-    const auto *list = child<QListView>(u"List1"_s);
     const int rows = list->viewport()->height() / list->sizeHintForRow(0);
     QVERIFY2(rows >= 20, qPrintable(QString::number(rows)));
 

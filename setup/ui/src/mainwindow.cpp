@@ -1,6 +1,8 @@
 #include "r5setup/ui/mainwindow.h"
 
 #include "apcommands.h"
+#include "r5/screenfit.h"
+#include "r5/suitefonts.h"
 #include "r5setup/portaccess.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
@@ -36,6 +38,7 @@ namespace {
 
 constexpr QSize kWindowSize(996, 896);
 constexpr int kPageControlHeight = 560;
+constexpr int kLogLines = 5;
 
 QPlainTextEdit *makeMemo(QWidget *parent)
 {
@@ -48,10 +51,9 @@ QPlainTextEdit *makeMemo(QWidget *parent)
     pal.setColor(QPalette::Base, Qt::black);
     pal.setColor(QPalette::Text, Qt::white);
     memo->setPalette(pal);
-    QFont font(u"Courier New"_s);
-    font.setFamilies({u"Courier New"_s, u"NanumGothicCoding"_s, u"DejaVu Sans Mono"_s, u"monospace"_s});
-    font.setStyleHint(QFont::TypeWriter);
-    memo->setFont(font);
+    memo->setFont(r5::suiteFont(r5::FontRole::Mono));
+    // The last lines of the log stay in sight, whatever the font, however small the screen.
+    r5::reserveRows(memo, kLogLines);
     return memo;
 }
 
@@ -63,7 +65,8 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 {
     setObjectName(u"TForm_main"_s);
     setWindowTitle(text::appTitle());
-    resize(kWindowSize);
+    // Centred on the screen, scrolling where the screen is smaller than the window.
+    QWidget *page = (new r5::ScreenFit(this, r5::ScreenFit::Sizing::Resizable, kWindowSize))->page();
     m_link->setParent(this);
     m_link->setObjectName(u"ComPortEnvBoard"_s);
     m_noAnswerTimer = new QTimer(this);
@@ -71,8 +74,8 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_noAnswerTimer->setSingleShot(true);
     connect(m_noAnswerTimer, &QTimer::timeout, this, &MainWindow::Timer_NoAnswerTimer);
 
-    m_pages = new PageControl(this);
-    m_pages->setFixedHeight(kPageControlHeight);
+    m_pages = new PageControl(page);
+    m_pages->setDesignHeight(kPageControlHeight);
     m_defaultPage = new DefaultPage(m_pages);
     m_apPage = new ApPage(m_pages);
     m_maintenancePage = new MaintenancePage(*this, m_pages);
@@ -80,7 +83,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_pages->addTab(m_apPage, ApPage::caption());
     m_pages->addTab(m_maintenancePage, MaintenancePage::caption());
 
-    auto *logPane = new QWidget(this);
+    auto *logPane = new QWidget(page);
     logPane->setObjectName(u"PaneLogMain"_s);
     m_memo = makeMemo(logPane);
     auto *logLayout = new QVBoxLayout(logPane);
@@ -88,7 +91,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     logLayout->addWidget(m_memo);
     m_log = new LogPanel(clock(), m_memo, m_top->saveLogFile, this);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_top->panel);

@@ -24,10 +24,6 @@ using namespace Qt::StringLiterals;
 namespace r5::sim {
 
 namespace {
-// 11085 x 11265 twips, frame included.
-constexpr int kWidth = 731;
-constexpr int kHeight = 722;
-
 QString localAddress()
 {
     const auto all = QNetworkInterface::allAddresses();
@@ -98,8 +94,6 @@ frmSimulator::frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::L
         List1->setCurrentIndex(last);
         List1->scrollTo(last);
     });
-
-    setFixedSize(kWidth, kHeight);
 }
 
 frmSimulator::~frmSimulator() = default;
