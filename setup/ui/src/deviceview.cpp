@@ -95,6 +95,7 @@ void DeviceView::showStatus(const r5::protocol::StatusView &view)
     form::showText(m_window.maintenancePage().flashInterval(), view.flashInterval);
     form::showText(m_window.maintenancePage().flashDelay(), view.flashDelay);
     m_window.defaultPage().enableStatusPanels();
+    Q_EMIT statusShown(view);
 }
 
 void DeviceView::Btn_Get_CurrentAPClick(QPushButton *clicked)

@@ -1,6 +1,7 @@
 #include "r5setup/ui/mainwindow.h"
 
 #include "apcommands.h"
+#include "profilebridge.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
@@ -13,8 +14,11 @@
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
+#include "reconnectwatcher.h"
+#include "saveverifier.h"
 #include "settingscommands.h"
 #include "topmenu.h"
+#include "usersettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -108,8 +112,19 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_connectedSet = m_defaultPage->connectedControls() + m_apPage->connectedControls() +
                      m_maintenancePage->connectedControls();
     m_deviceView = new DeviceView(*this);
-    new SettingsCommands(*this);
+    auto *settings = new SettingsCommands(*this);
     new ApCommands(*this); // after the device view: its timer runs the view's query handler
+
+    auto *profiles = new ProfileBridge(*this);
+    connect(settings, &SettingsCommands::saveSent, &profiles->verifier(), &SaveVerifier::saveSent);
+    connect(m_deviceView, &DeviceView::statusShown, &profiles->verifier(), &SaveVerifier::statusShown);
+    m_reconnect = new ReconnectWatcher(*m_link, this);
+    rememberCheck(m_top->reconnect, u"Field/Reconnect"_s, true);
+    connect(m_reconnect, &ReconnectWatcher::returned, this, &MainWindow::ComPortEnvBoardReturned);
+    connect(m_top->reconnect, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on && m_reconnect->watching())
+            ButtonStopClick();
+    });
 
     FormCreate();
 }
@@ -230,6 +245,7 @@ void MainWindow::ButtonStartClick()
 
 void MainWindow::ButtonStopClick()
 {
+    m_reconnect->stop();
     if (m_link->isOpen()) {
         log(text::connectionClose());
         m_link->close();
@@ -297,10 +313,23 @@ void MainWindow::ComPortEnvBoardError(LineErrors errors)
 
 void MainWindow::ComPortEnvBoardVanished()
 {
-    // The link has closed the port already; the window follows as "Disconnect" would, so
-    // "Connect" opens the port again once the adapter is back.
+    // The link has closed the port already. With "Reconnect" the window waits for the port to
+    // come back; otherwise it follows as "Disconnect" would, and "Connect" opens it again.
+    if (m_top->reconnect->isChecked()) {
+        log(ReconnectWatcher::lostLine(m_link->settings().portName));
+        setLinkState(LinkState::Waiting);
+        m_reconnect->start();
+        return;
+    }
     log(text::lineError(lineErrorName(LineError::IO)));
     ButtonStopClick();
+}
+
+void MainWindow::ComPortEnvBoardReturned()
+{
+    // The view stays as it was; nothing is asked of the device until the installer asks.
+    log(ReconnectWatcher::returnedLine(m_link->settings().portName));
+    setLinkState(LinkState::Connected);
 }
 
 } // namespace r5setup

@@ -48,6 +48,10 @@ TopMenu buildTopMenu(QWidget *parent)
     linkRow->addWidget(m.comSetup);
     linkRow->addWidget(m.connect);
     linkRow->addWidget(m.disconnect);
+    m.reconnect = new QCheckBox(u"Reconnect"_s, link);
+    m.reconnect->setObjectName(u"CB_Reconnect"_s);
+    m.reconnect->setAccessibleName(u"Reconnect"_s);
+    linkRow->addWidget(m.reconnect);
 
     auto *logBox = new QGroupBox(m.panel);
     logBox->setObjectName(u"Panel_Log"_s);

@@ -23,6 +23,7 @@ class DeviceView;
 class LogPanel;
 class MaintenancePage;
 class PageControl;
+class ReconnectWatcher;
 struct TopMenu;
 
 // What the window asks the outside world for; tests pass fakes.
@@ -100,6 +101,8 @@ private:
     void ComPortEnvBoardError(LineErrors errors);
     // The device went away while connected: reported once, then disconnected.
     void ComPortEnvBoardVanished();
+    // "Reconnect" opened the lost port again.
+    void ComPortEnvBoardReturned();
     void setLinkState(LinkState state);
     // The maintenance page's fields that SETUP.INI keeps, each with its row of configTable().
     QList<std::pair<int, QLineEdit *>> configFields() const;
@@ -115,6 +118,7 @@ private:
     QPlainTextEdit *m_memo = nullptr;
     LogPanel *m_log = nullptr;
     InfoForm *m_info = nullptr; // made on first use
+    ReconnectWatcher *m_reconnect = nullptr;
     // The controls enabled only while connected.
     QList<QWidget *> m_connectedSet;
     LinkState m_linkState = LinkState::Disconnected;
