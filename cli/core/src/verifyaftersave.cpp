@@ -6,8 +6,17 @@ namespace r5cli {
 
 void VerifyAfterSave::start(const Wanted &wanted, bool reboots, qint64 nowMs)
 {
-    m_wanted = wantedFields(wanted);
-    m_section = m_wanted.isEmpty() ? QString() : sectionOf(m_wanted.firstKey());
+    // A save while the last one is still being waited for: both are checked in one go, after
+    // the later save's reboot.
+    if (!m_active) {
+        m_wanted.clear();
+        m_sections.clear();
+    }
+    const Fields fields = wantedFields(wanted);
+    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+        m_wanted.insert(it.key(), it.value());
+    if (!fields.isEmpty() && !m_sections.contains(sectionOf(fields.firstKey())))
+        m_sections.append(sectionOf(fields.firstKey()));
     m_active = !m_wanted.isEmpty();
     m_asked = false;
     m_started = nowMs;
@@ -28,7 +37,7 @@ std::optional<VerifyAfterSave::Outcome> VerifyAfterSave::due(qint64 nowMs)
         m_active = false;
         return Outcome{
             u"Verify gave up: no status answer within %1 s after the %2 save."_s.arg(kGiveUpMs / 1000)
-                .arg(m_section),
+                .arg(section()),
             Verdict::NoAnswer,
             {}};
     }
@@ -48,7 +57,7 @@ std::optional<VerifyAfterSave::Outcome> VerifyAfterSave::statusArrived(const r5:
     const QList<Comparison> rows = compare(m_wanted, deviceFields(out.reading));
     if (allMatch(rows)) {
         out.verdict = Verdict::Ok;
-        out.line = u"Verified: "_s + m_section;
+        out.line = u"Verified: "_s + section();
         return out;
     }
     QStringList differing;

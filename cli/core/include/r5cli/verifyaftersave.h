@@ -4,6 +4,7 @@
 #include "r5cli/profile.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
@@ -28,8 +29,8 @@ public:
         DeviceReading reading; // the status compared (none when nothing came)
     };
 
-    // Starts waiting after the save of `wanted` (one section) sent at `nowMs`; a wait still
-    // running for an earlier save is dropped.
+    // Starts waiting after the save of `wanted` (one section) sent at `nowMs`; what a wait still
+    // running for an earlier save wanted is checked too.
     void start(const Wanted &wanted, bool reboots, qint64 nowMs);
     bool active() const { return m_active; }
     // When to call due() next.
@@ -40,13 +41,14 @@ public:
     // A status answer was decoded: the comparison once one of our requests has gone out.
     std::optional<Outcome> statusArrived(const r5::protocol::StatusView &status);
 
-    QString section() const { return m_section; }
+    // The sections waited for ("WAN", or "WAN, Server").
+    QString section() const { return m_sections.join(u", "); }
 
 private:
     bool m_active = false;
     bool m_asked = false;
     Fields m_wanted;
-    QString m_section;
+    QStringList m_sections;
     qint64 m_started = 0;
     qint64 m_next = 0;
 };
