@@ -1,6 +1,5 @@
 #include "commissioner.h"
 
-#include "r5cli/csv.h"
 #include "r5setup/protocol/receivepath.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/shelltexts.h"
@@ -377,12 +376,8 @@ void Commissioner::writeRecord(Verdict verdict)
     if (m_args.record.isEmpty())
         return;
     // Only ever appended to: a header goes in when the file is new or empty.
-    const bool fresh = QFileInfo(m_args.record).size() == 0;
-    QByteArray bytes;
-    if (fresh)
-        bytes += csv::line(recordHeader());
-    bytes +=
-        csv::line(recordRow(m_clock.localNow(), m_reading, verdict, QFileInfo(m_args.profile).fileName()));
+    const QByteArray bytes = recordBytes(QFileInfo(m_args.record).size() == 0, m_clock.localNow(), m_reading,
+                                         verdict, QFileInfo(m_args.profile).fileName());
     r5::AppendFile file;
     if (!file.append(m_args.record, bytes))
         m_err << m_args.record << u": the record row could not be written"_s << Qt::endl;

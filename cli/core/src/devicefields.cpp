@@ -1,5 +1,7 @@
 #include "r5cli/devicefields.h"
 
+#include "r5cli/csv.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -203,6 +205,16 @@ QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdi
     const auto rssi = rssiValue(reading);
     row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName;
     return row;
+}
+
+QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
+                       const QString &profileName)
+{
+    QByteArray bytes;
+    if (fileEmpty)
+        bytes += csv::line(recordHeader());
+    bytes += csv::line(recordRow(time, reading, verdict, profileName));
+    return bytes;
 }
 
 } // namespace r5cli

@@ -84,7 +84,7 @@ void DeviceView::sendAutomaticStatusRequest()
         return;
     }
     ++m_automaticRequests;
-    m_window.sendRequest(r5::protocol::statusRequest(), true);
+    m_window.sendRequest(r5::protocol::statusRequest(), MainWindow::Awaiting::AutomaticAnswer);
     m_requestCountAfterAutomatic = m_window.requestCount();
 }
 
@@ -96,6 +96,7 @@ void DeviceView::showStatus(const r5::protocol::StatusView &view)
     form::showText(m_window.maintenancePage().flashInterval(), view.flashInterval);
     form::showText(m_window.maintenancePage().flashDelay(), view.flashDelay);
     m_window.defaultPage().enableStatusPanels();
+    Q_EMIT statusShown(view);
 }
 
 void DeviceView::Btn_Get_CurrentAPClick(QPushButton *clicked)

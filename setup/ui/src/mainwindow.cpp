@@ -1,6 +1,7 @@
 #include "r5setup/ui/mainwindow.h"
 
 #include "apcommands.h"
+#include "profilebridge.h"
 #include "r5/screenfit.h"
 #include "r5/suitefonts.h"
 #include "r5setup/portaccess.h"
@@ -16,8 +17,11 @@
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
+#include "reconnectwatcher.h"
+#include "saveverifier.h"
 #include "settingscommands.h"
 #include "topmenu.h"
+#include "usersettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -118,8 +122,19 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_connectedSet = m_defaultPage->connectedControls() + m_apPage->connectedControls() +
                      m_maintenancePage->connectedControls();
     m_deviceView = new DeviceView(*this);
-    new SettingsCommands(*this);
+    auto *settings = new SettingsCommands(*this);
     new ApCommands(*this); // after the device view: its timer runs the view's query handler
+
+    auto *profiles = new ProfileBridge(*this);
+    connect(settings, &SettingsCommands::saveSent, &profiles->verifier(), &SaveVerifier::saveSent);
+    connect(m_deviceView, &DeviceView::statusShown, &profiles->verifier(), &SaveVerifier::statusShown);
+    m_reconnect = new ReconnectWatcher(*m_link, this);
+    rememberCheck(m_top->reconnect, u"Field/Reconnect"_s, true);
+    connect(m_reconnect, &ReconnectWatcher::returned, this, &MainWindow::ComPortEnvBoardReturned);
+    connect(m_top->reconnect, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on && m_reconnect->watching())
+            ButtonStopClick();
+    });
 
     FormCreate();
 }
@@ -241,6 +256,7 @@ void MainWindow::ButtonStartClick()
 
 void MainWindow::ButtonStopClick()
 {
+    m_reconnect->stop();
     if (m_link->isOpen()) {
         log(text::connectionClose());
         m_link->close();
@@ -271,7 +287,7 @@ void MainWindow::BtnExitClick()
     close();
 }
 
-bool MainWindow::sendRequest(const r5::protocol::Request &request, bool automatic)
+bool MainWindow::sendRequest(const r5::protocol::Request &request, Awaiting awaiting)
 {
     ++m_requestCount;
     for (const QString &line : request.announce)
@@ -286,7 +302,9 @@ bool MainWindow::sendRequest(const r5::protocol::Request &request, bool automati
         log(r5::protocol::texts::serialPortError());
         return false;
     }
-    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(), automatic);
+    if (awaiting == Awaiting::Nothing)
+        return true;
+    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(), awaiting == Awaiting::AutomaticAnswer);
     armNoAnswerTimer();
     return true;
 }
@@ -338,10 +356,25 @@ void MainWindow::ComPortEnvBoardError(LineErrors errors)
 
 void MainWindow::ComPortEnvBoardVanished()
 {
-    // The link has closed the port already; the window follows as "Disconnect" would, so
-    // "Connect" opens the port again once the adapter is back.
+    // The link has closed the port already. With "Reconnect" the window waits for the port to
+    // come back; otherwise it follows as "Disconnect" would, and "Connect" opens it again.
+    if (m_top->reconnect->isChecked()) {
+        m_answers.clear();
+        m_noAnswerTimer->stop();
+        log(ReconnectWatcher::lostLine(m_link->settings().portName));
+        setLinkState(LinkState::Waiting);
+        m_reconnect->start();
+        return;
+    }
     log(text::lineError(lineErrorName(LineError::IO)));
     ButtonStopClick();
+}
+
+void MainWindow::ComPortEnvBoardReturned()
+{
+    // The view stays as it was; nothing is asked of the device until the installer asks.
+    log(ReconnectWatcher::returnedLine(m_link->settings().portName));
+    setLinkState(LinkState::Connected);
 }
 
 } // namespace r5setup

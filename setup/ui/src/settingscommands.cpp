@@ -80,7 +80,11 @@ void SettingsCommands::Btn_Save_Config_WanClick()
     const auto checked = settings::checkWan(octets);
     if (!confirmed(checked.refusal, bool(checked), settings::text::wanQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::wanRequest(*checked.value));
+    if (!m_window.sendRequest(r5::protocol::wanRequest(*checked.value)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.wan = *checked.value;
+    Q_EMIT saveSent(wanted, true);
 }
 
 void SettingsCommands::Btn_Save_Config_ServerClick()
@@ -91,8 +95,14 @@ void SettingsCommands::Btn_Save_Config_ServerClick()
     const auto checked = settings::checkServer(page.serverPort()->text(), page.expiryTime()->currentText());
     if (!confirmed(checked.refusal, bool(checked), settings::text::serverQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds,
-                                                     page.protocolMode()->itemIndex()));
+    const int mode = page.protocolMode()->itemIndex();
+    if (!m_window.sendRequest(
+            r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds, mode)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.server =
+        r5cli::ServerWanted{checked.value->port, checked.value->expirySeconds, mode == 0 ? 'N' : 'G'};
+    Q_EMIT saveSent(wanted, true);
 }
 
 void SettingsCommands::Btn_Save_Config_DIClick()
@@ -109,7 +119,13 @@ void SettingsCommands::Btn_Save_Config_DIClick()
     const auto checked = settings::checkThroughputTimes(times);
     if (!confirmed(checked.refusal, bool(checked), settings::text::diQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes));
+    if (!m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.di = r5cli::DiWanted{*checked.value, {}};
+    for (std::size_t i = 0; i < 5; ++i)
+        wanted.di->modes[i] = modes[i] == 0 ? 'F' : 'R';
+    Q_EMIT saveSent(wanted, false);
 }
 
 } // namespace r5setup

@@ -441,6 +441,7 @@ void TstSetupWindow::pulledAdapterIsReportedOnce()
     pointConfigAt(name);
     makeWindow();
     m_window->show();
+    control<QCheckBox>(u"CB_Reconnect"_s)->setChecked(false); // with it on, the window waits instead
     auto *autoCheck = control<QCheckBox>(u"CB_RSSI_AutoChk"_s);
     for (int round = 0; round < 20; ++round) {
         auto adapter = std::make_unique<r5::test::Pty>();

@@ -55,5 +55,8 @@ QStringList recordHeader();
 // password, RSSI, verdict, profile file name.
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
                       const QString &profileName);
+// What one record appends to its file: the row, after the header when the file is still empty.
+QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
+                       const QString &profileName);
 
 } // namespace r5cli

@@ -25,6 +25,7 @@ class DeviceView;
 class LogPanel;
 class MaintenancePage;
 class PageControl;
+class ReconnectWatcher;
 struct TopMenu;
 
 // What the window asks the outside world for; tests pass fakes.
@@ -76,9 +77,11 @@ public:
     // lines, then, with the port open, log its TX line and write the frame in one write; with
     // the port closed, say so in a box and in the log. A failed write is logged, not retried.
     // True when the frame was handed to the port. A request handed over waits for its answer:
-    // without one in time, one "No answer" line says so (nothing is resent). `automatic` marks
-    // the status request the receive path sends for an unregistered answer.
-    bool sendRequest(const r5::protocol::Request &request, bool automatic = false);
+    // without one in time, one "No answer" line says so (nothing is resent), unless the sender
+    // expects silence and keeps its own time (the status requests of a verify wait, sent while
+    // the device reboots).
+    enum class Awaiting { Answer, AutomaticAnswer, Nothing };
+    bool sendRequest(const r5::protocol::Request &request, Awaiting awaiting = Awaiting::Answer);
     // A frame with `id` came in (`registered`: an id the receiver knows).
     void noteAnswer(std::uint8_t id, bool registered);
     // How many requests sendRequest() has been asked to send during the run.
@@ -106,6 +109,8 @@ private:
     void ComPortEnvBoardError(LineErrors errors);
     // The device went away while connected: reported once, then disconnected.
     void ComPortEnvBoardVanished();
+    // "Reconnect" opened the lost port again.
+    void ComPortEnvBoardReturned();
     void setLinkState(LinkState state);
     // `Timer_NoAnswer`: logs the requests whose answer is overdue by the clock.
     void Timer_NoAnswerTimer();
@@ -124,6 +129,7 @@ private:
     QPlainTextEdit *m_memo = nullptr;
     LogPanel *m_log = nullptr;
     InfoForm *m_info = nullptr; // made on first use
+    ReconnectWatcher *m_reconnect = nullptr;
     // The controls enabled only while connected.
     QList<QWidget *> m_connectedSet;
     LinkState m_linkState = LinkState::Disconnected;
