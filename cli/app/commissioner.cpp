@@ -148,8 +148,7 @@ void Commissioner::openAndRead()
         if (m_args.command == Command::Apply || m_args.command == Command::Verify)
             writeRecord(Verdict::NoAnswer);
         fail(exitcode::PortNotOpened, u"--port"_s,
-             u"--port "_s + m_args.port + u": the serial port cannot be opened ("_s + m_link.errorString() +
-                 u")."_s);
+             u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s + m_link.errorString());
         return;
     }
     log(r5setup::text::connectionSuccess(m_args.port));
