@@ -20,6 +20,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -74,7 +75,10 @@ private Q_SLOTS:
     void makerLink();
     void oddHexWarnsAndSendsEvenPart();
     void emptyAddressRefused();
-    void socketErrorBoxRecordAndListLine();
+    // A connect or listen that fails says why, once, in the list and the error file; a server
+    // run retrying its listen is stopped by "Close".
+    void failedRunSaysWhy_data();
+    void failedRunSaysWhy();
     void programModeFillsEmptyGap();
     void echoServerAgainstSocat();
 
@@ -548,21 +552,65 @@ void TstSimWindow::emptyAddressRefused()
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
 }
 
-void TstSimWindow::socketErrorBoxRecordAndListLine()
+void TstSimWindow::failedRunSaysWhy_data()
 {
-    setLoopbackDestination(simtest::freePort());
+    QTest::addColumn<bool>("listen");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QString>("record");
+    QTest::newRow("connect refused") << false << u"Connection refused (error 10061)"_s
+                                     << u"Err Title : Client Socket Error\r\n"_s;
+    QTest::newRow("listen on a port in use")
+        << true << u"Address already in use (error 10048)"_s << u"Err Title : Server Socket Error\r\n"_s;
+}
+
+void TstSimWindow::failedRunSaysWhy()
+{
+    QFETCH(bool, listen);
+    QFETCH(QString, why);
+    QFETCH(QString, record);
+    QTcpServer holder; // another program on the port
+    QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(holder.serverPort());
+    const QString fail = kStamp + (listen ? u"] : Listen Fail"_s : u"] : Connection Fail"_s);
+    const auto count = [this](const QString &line) { return rows().count(line); };
+    if (listen) {
+        click(u"opt_Client"_s);
+        child<QLineEdit>(u"txt_Port"_s)->setText(port);
+    } else {
+        setLoopbackDestination(holder.serverPort());
+        holder.close();
+    }
     click(u"Cmd_Start"_s);
-    QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
-    QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
-    QVERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
+    QTRY_VERIFY(count(fail) >= (listen ? 2 : 1));
+    const QString reason =
+        kStamp +
+        (listen ? u"] : Cannot listen on port "_s + port : u"] : Cannot connect to 127.0.0.1:"_s + port) +
+        u" : "_s + why;
+    QVERIFY2(count(reason) == 1, qPrintable(rows().join(u"\n"_s)));
+    QVERIFY(rows().indexOf(reason) > rows().indexOf(fail));
+    QVERIFY(
+        rows().contains(u"09:15:02"_s + record.mid(12, 13) + u" Error : Referance Err_Log File ....... "_s));
     m_window->activityLog().waitWritten();
-    QVERIFY(readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s))
-                .startsWith("Err Title : Client Socket Error\r\n"));
+    const QByteArray errors = readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s));
+    QVERIFY2(errors.startsWith(record.toLatin1()) && errors.count("Err Title") == 1, errors.constData());
     // The statistics file is relative to the working folder: the test's own.
-    QVERIFY(readAll(m_appDir->filePath(u"log/STAT_20261207.log"_s))
-                .startsWith("Err Title : Client Socket Error\r\n"));
+    QVERIFY(readAll(m_appDir->filePath(u"log/STAT_20261207.log"_s)).startsWith(record.toLatin1()));
+    if (listen) {
+        QVERIFY(errors.contains("Err Number : 10048\r\n"));
+        QVERIFY(m_prompter.takeTexts().isEmpty());
+        QVERIFY(!child(u"Cmd_Start"_s)->isEnabled());
+        QVERIFY(!child(u"Frame1"_s)->isEnabled());
+        click(u"cmd_End"_s);
+        QCOMPARE(rows().last(), kStamp + u"] : Server Closed"_s);
+        const qsizetype fails = count(fail);
+        QTest::qWait(1500); // longer than a retry: none follows
+        QCOMPARE(count(fail), fails);
+    } else {
+        QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
+    }
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
     QVERIFY(child(u"Frame1"_s)->isEnabled());
+    QVERIFY(!child(u"cmd_End"_s)->isEnabled());
 }
 
 void TstSimWindow::programModeFillsEmptyGap()

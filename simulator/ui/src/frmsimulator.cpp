@@ -166,6 +166,11 @@ void frmSimulator::applyLayout(SimEngine::Layout layout)
         Cmd_Send->setEnabled(true);
         cmd_End->setEnabled(true);
         break;
+    case SimEngine::Layout::ListenRetry:
+        // Only "Close" leaves the retries; the role and port stay as the run uses them.
+        enableAll({Frame1, Frame2, txt_Logfile, Cmd_Start, Cmd_Send}, false);
+        cmd_End->setEnabled(true);
+        break;
     case SimEngine::Layout::Idle:
         enableAll({Frame1, Frame2, Frame10, chkMode}, true);
         txt_Logfile->setEnabled(opt_File->isChecked() || Opt_List_File->isChecked());

@@ -82,9 +82,10 @@ struct Wanted
     std::optional<ApWanted> ap;
 };
 
-// Checks every present section with the window's rules and texts, in the order the set-commands
-// go out (WAN, Server, DI, AP). A key the section lacks is an empty field to the window; the
-// access point password may be empty, as in the window.
+// Checks every present section with the window's rules, in the order the set-commands go out
+// (WAN, Server, DI, AP). A key the section lacks is an empty field to the window; the access
+// point password may be empty, as in the window. A refusal's text names the profile key, which
+// its `focus` holds.
 r5setup::maint::Checked<Wanted> checkFields(const Fields &fields);
 
 // The key a refusal of checkFields(`fields`) is about ("WAN.Gateway"), found by checking each
