@@ -67,109 +67,57 @@ private:
     QTcpServer m_server;
 };
 
-} // namespace simtest
+// The two things a test peer does that Qt's socket cannot (peersocket_<platform>.cpp).
+// Makes the next close of `socket` a reset (RST) instead of a FIN, as a crashing peer does.
+void resetOnClose(qintptr socket);
+// Sends a FIN and keeps reading: a half-close.
+void shutdownWrite(qintptr socket);
 
-#include <arpa/inet.h>
-#include <atomic>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
-
-namespace simtest {
-
-// Makes the next close of `s` a reset (RST) instead of a FIN, as a crashing peer does.
-inline void resetOnClose(qintptr fd)
-{
-    const linger hard{1, 0};
-    ::setsockopt(int(fd), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-}
-
-// A peer on a plain socket in a thread of its own, because Qt's socket cannot half-close: it
-// writes `data`, shuts its sending side (shutdown(SHUT_WR)) and reads until the other side
+// A peer that writes `data`, half-closes once all of it has left and reads until the other side
 // closes. It connects to `port`, or with `listen` waits for the tool on the port it reports.
-class HalfClosingPeer
+class HalfClosingPeer : public QObject
 {
 public:
     explicit HalfClosingPeer(QByteArray data) : m_data(std::move(data)) {}
-    ~HalfClosingPeer()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
 
     void connectTo(quint16 port)
     {
-        m_thread = std::thread([this, port] {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_port = htons(port);
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0)
-                talk(fd);
-            ::close(fd);
-            finished = true;
-        });
+        talk(new QTcpSocket(this));
+        m_socket->connectToHost(QHostAddress::LocalHost, port);
     }
     quint16 listen()
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<const sockaddr *>(&at), sizeof at);
-        ::listen(m_listener, 1);
-        socklen_t len = sizeof at;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&at), &len);
-        m_thread = std::thread([this] {
-            const int fd = ::accept(m_listener, nullptr, nullptr);
-            ::close(m_listener);
-            if (fd >= 0)
-                talk(fd);
-            ::close(fd);
-            finished = true;
+        m_server.listen(QHostAddress::LocalHost, 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            talk(m_server.nextPendingConnection());
+            m_server.close();
+            m_socket->write(m_data);
         });
-        return ntohs(at.sin_port);
+        return m_server.serverPort();
     }
 
-    std::atomic<bool> finished{false};
-    QByteArray received; // read only once `finished`
+    bool finished = false;
+    QByteArray received;
 
 private:
-    void talk(int fd)
+    void talk(QTcpSocket *socket)
     {
-        qsizetype written = 0;
-        bool shut = false;
-        char buf[65536];
-        for (;;) {
-            if (written == m_data.size() && !shut) {
-                ::shutdown(fd, SHUT_WR);
-                shut = true;
-            }
-            pollfd p{fd, short(POLLIN | (shut ? 0 : POLLOUT)), 0};
-            if (::poll(&p, 1, 10000) <= 0)
-                return;
-            if (p.revents & POLLIN) {
-                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-                if (n <= 0)
-                    return;
-                received.append(buf, n);
-            }
-            if (!shut && (p.revents & POLLOUT)) {
-                const ssize_t n = ::send(fd, m_data.constData() + written,
-                                         size_t(std::min<qsizetype>(m_data.size() - written, 65536)),
-                                         MSG_NOSIGNAL | MSG_DONTWAIT);
-                if (n > 0)
-                    written += n;
-            }
-        }
+        m_socket = socket;
+        QObject::connect(socket, &QTcpSocket::connected, this, [this] { m_socket->write(m_data); });
+        QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+            if (m_socket->bytesToWrite() == 0)
+                shutdownWrite(m_socket->socketDescriptor());
+        });
+        QObject::connect(socket, &QTcpSocket::readyRead, this, [this] { received += m_socket->readAll(); });
+        QObject::connect(socket, &QTcpSocket::disconnected, this, [this] {
+            received += m_socket->readAll();
+            finished = true;
+        });
     }
 
     QByteArray m_data;
-    int m_listener = -1;
-    std::thread m_thread;
+    QTcpServer m_server;
+    QTcpSocket *m_socket = nullptr;
 };
 
 } // namespace simtest
