@@ -15,4 +15,9 @@ void shutdownWrite(qintptr socket)
     ::shutdown(int(socket), SHUT_WR);
 }
 
+bool resetReadsAsEnd()
+{
+    return false;
+}
+
 } // namespace simtest

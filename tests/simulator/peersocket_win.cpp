@@ -1,6 +1,7 @@
 // clang-format off
 // Winsock must come before anything that includes windows.h.
 #include <winsock2.h>
+#include <windows.h>
 // clang-format on
 
 #include "simpeer.h"
@@ -16,6 +17,12 @@ void resetOnClose(qintptr socket)
 void shutdownWrite(qintptr socket)
 {
     ::shutdown(SOCKET(socket), SD_SEND);
+}
+
+bool resetReadsAsEnd()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
 } // namespace simtest

@@ -72,6 +72,9 @@ private:
 void resetOnClose(qintptr socket);
 // Sends a FIN and keeps reading: a half-close.
 void shutdownWrite(qintptr socket);
+// Wine (8.0) reads a reset as an end of file: recv() gives 0 and the error is lost, where
+// Windows gives WSAECONNRESET. True when running there.
+bool resetReadsAsEnd();
 
 // A peer that writes `data`, half-closes once all of it has left and reads until the other side
 // closes. It connects to `port`, or with `listen` waits for the tool on the port it reports.

@@ -299,16 +299,21 @@ void ClientSocket::connectTo(const QString &address, quint16 port)
     m_connectingFd = fd;
     m_connectNotifier = new QSocketNotifier(fd, QSocketNotifier::Write, this);
     connect(m_connectNotifier, &QSocketNotifier::activated, this, &ClientSocket::connectDone);
+    // Winsock tells an outcome only once: one that came before the notifier watched is looked up.
+    QTimer::singleShot(0, this, &ClientSocket::connectDone);
 }
 
 void ClientSocket::connectDone()
 {
     const qintptr fd = m_connectingFd;
+    int err = 0;
+    if (fd == -1 || !sys::connectEnded(fd, err))
+        return;
     m_connectingFd = -1;
     m_connectNotifier->setEnabled(false);
     m_connectNotifier->deleteLater();
     m_connectNotifier = nullptr;
-    if (const int err = sys::connectError(fd)) {
+    if (err != 0) {
         sys::close(fd);
         Q_EMIT socketError(sys::recordNumber(err), sys::errorText(err));
         return;

@@ -15,8 +15,10 @@ inline constexpr Descriptor kInvalid = -1;
 // `ipv4`:`port`; the outcome comes as write readiness. kInvalid with `error` set when the
 // connect cannot even start.
 Descriptor startConnect(quint32 ipv4, quint16 port, int &error);
-// 0 once the connect has succeeded, else why it failed.
-int connectError(Descriptor d);
+// Whether a connect has ended, without waiting; `error` is 0 when it succeeded.
+bool connectEnded(Descriptor d, int &error);
+// The error the socket holds, 0 when none.
+int pendingError(Descriptor d);
 // Makes an accepted socket non-blocking and not inherited by child processes.
 void adopt(Descriptor d);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -29,7 +30,16 @@ Descriptor startConnect(quint32 ipv4, quint16 port, int &error)
     return fd;
 }
 
-int connectError(Descriptor d)
+bool connectEnded(Descriptor d, int &error)
+{
+    pollfd p{int(d), POLLOUT, 0};
+    if (::poll(&p, 1, 0) == 0)
+        return false;
+    error = pendingError(d);
+    return true;
+}
+
+int pendingError(Descriptor d)
 {
     int err = 0;
     socklen_t len = sizeof err;

@@ -56,20 +56,31 @@ Descriptor startConnect(quint32 ipv4, quint16 port, int &error)
     return Descriptor(s);
 }
 
-int connectError(Descriptor d)
+// Winsock tells a failed connect through the exception set, a completed one through the write set.
+bool connectEnded(Descriptor d, int &error)
+{
+    fd_set written;
+    fd_set failed;
+    FD_ZERO(&written);
+    FD_ZERO(&failed);
+    FD_SET(sock(d), &written);
+    FD_SET(sock(d), &failed);
+    timeval now{0, 0};
+    if (::select(0, nullptr, &written, &failed, &now) <= 0)
+        return false;
+    error = FD_ISSET(sock(d), &failed) ? pendingError(d) : 0;
+    if (FD_ISSET(sock(d), &failed) && error == 0)
+        error = WSAECONNREFUSED; // failed, and the reason is already gone
+    return true;
+}
+
+int pendingError(Descriptor d)
 {
     int err = 0;
     int len = sizeof err;
     if (::getsockopt(sock(d), SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&err), &len) != 0)
         return ::WSAGetLastError();
-    if (err != 0)
-        return err;
-    // A failed connect is also reported as write readiness; a socket with no peer has failed.
-    sockaddr_in peer{};
-    int peerLen = sizeof peer;
-    if (::getpeername(sock(d), reinterpret_cast<sockaddr *>(&peer), &peerLen) != 0)
-        return WSAECONNREFUSED;
-    return 0;
+    return err;
 }
 
 void adopt(Descriptor d)
