@@ -6,6 +6,10 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace simtest {
 
@@ -76,51 +80,68 @@ void shutdownWrite(qintptr socket);
 // Windows gives WSAECONNRESET. True when running there.
 bool resetReadsAsEnd();
 
-// A peer that writes `data`, half-closes once all of it has left and reads until the other side
-// closes. It connects to `port`, or with `listen` waits for the tool on the port it reports.
-class HalfClosingPeer : public QObject
+// A peer in a thread of its own that writes `data`, half-closes once all of it has left and
+// reads until the other side closes. It connects to `port`, or with `listen` waits for the tool
+// on the port it reports. It waits with Qt's blocking calls, which look at the socket itself:
+// Winsock announces a peer's close only once, and under Wine an event-driven QTcpSocket can
+// miss it.
+class HalfClosingPeer
 {
 public:
     explicit HalfClosingPeer(QByteArray data) : m_data(std::move(data)) {}
+    ~HalfClosingPeer()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+    }
 
     void connectTo(quint16 port)
     {
-        talk(new QTcpSocket(this));
-        m_socket->connectToHost(QHostAddress::LocalHost, port);
-    }
-    quint16 listen()
-    {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            talk(m_server.nextPendingConnection());
-            m_server.close();
-            m_socket->write(m_data);
-        });
-        return m_server.serverPort();
-    }
-
-    bool finished = false;
-    QByteArray received;
-
-private:
-    void talk(QTcpSocket *socket)
-    {
-        m_socket = socket;
-        QObject::connect(socket, &QTcpSocket::connected, this, [this] { m_socket->write(m_data); });
-        QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this] {
-            if (m_socket->bytesToWrite() == 0)
-                shutdownWrite(m_socket->socketDescriptor());
-        });
-        QObject::connect(socket, &QTcpSocket::readyRead, this, [this] { received += m_socket->readAll(); });
-        QObject::connect(socket, &QTcpSocket::disconnected, this, [this] {
-            received += m_socket->readAll();
+        m_thread = std::thread([this, port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(10000))
+                talk(socket);
             finished = true;
         });
     }
+    quint16 listen()
+    {
+        std::promise<quint16> port;
+        std::future<quint16> listening = port.get_future();
+        m_thread = std::thread([this, &port] {
+            QTcpServer server;
+            server.listen(QHostAddress::LocalHost, 0);
+            port.set_value(server.serverPort());
+            if (server.waitForNewConnection(10000)) {
+                const std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+                server.close();
+                talk(*socket);
+            }
+            finished = true;
+        });
+        return listening.get();
+    }
+
+    std::atomic<bool> finished{false};
+    QByteArray received; // read only once `finished`
+
+private:
+    void talk(QTcpSocket &socket)
+    {
+        // What arrives meanwhile is kept in the socket's buffer, so the tool never stalls on us.
+        socket.write(m_data);
+        while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(10000)) {
+        }
+        shutdownWrite(socket.socketDescriptor());
+        do {
+            received += socket.readAll();
+        } while (socket.waitForReadyRead(10000));
+        received += socket.readAll();
+    }
 
     QByteArray m_data;
-    QTcpServer m_server;
-    QTcpSocket *m_socket = nullptr;
+    std::thread m_thread;
 };
 
 } // namespace simtest

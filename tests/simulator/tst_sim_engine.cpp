@@ -362,7 +362,7 @@ void TstSimEngine::halfClosingPeerGetsEveryReply()
         m_opts.destinationPort = QString::number(peer.listen());
         m_engine->startRun();
     }
-    QTRY_VERIFY_WITH_TIMEOUT(peer.finished, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(peer.finished.load(), 30000);
     QCOMPARE(peer.received.size(), n);
     QVERIFY(peer.received == data);
     if (role == Role::Listen) {
