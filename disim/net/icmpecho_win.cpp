@@ -15,7 +15,7 @@
 namespace disim {
 
 namespace {
-// The reply buffer of the original program; it holds one reply to an empty request and the
+// The reply buffer size the tool has always used; it holds one reply to an empty request and the
 // status block an asynchronous request needs.
 constexpr DWORD kReplySize = 157;
 static_assert(kReplySize >= sizeof(ICMP_ECHO_REPLY) + 8 + 2 * sizeof(void *));
