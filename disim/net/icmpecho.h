@@ -5,18 +5,17 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-class QSocketNotifier;
-
 namespace disim {
 
-// ICMPv4 echo through the sockets the system allows: an unprivileged ICMP datagram socket
-// where net.ipv4.ping_group_range admits the user, else a raw socket (root or CAP_NET_RAW).
-// Waiting is event-driven (socket notifier and a time-out timer), so the caller's thread never
-// blocks.
+// ICMPv4 echo through what the system allows without administrator rights. On Linux: an
+// unprivileged ICMP datagram socket where net.ipv4.ping_group_range admits the user, else a raw
+// socket (root or CAP_NET_RAW). On Windows: the system's ICMP service (IcmpSendEcho2).
+// Waiting is event-driven (a notifier and a time-out timer), so the caller's thread never blocks.
 class IcmpEcho final : public Echo
 {
     Q_OBJECT
 public:
+    // The Linux socket kinds; Windows' ICMP service needs no socket of its own and ignores them.
     enum SocketKind { Datagram = 1, Raw = 2 };
     Q_DECLARE_FLAGS(SocketKinds, SocketKind)
 
@@ -28,21 +27,23 @@ public:
     void cancel() override;
 
 private:
-    bool openSocket(QString &reason);
-    void readReplies();
+    struct Platform; // icmpecho_linux.cpp, icmpecho_win.cpp
+    static Platform *newPlatform();
+    static void deletePlatform(Platform *platform);
+
+    // The platform's part: sends one request to m_target and ends in finish() when the reply
+    // comes; false with `reason` when the system allows no echo here.
+    bool sendRequest(QString &reason);
+    // Drops the request under way, if any.
+    void dropRequest();
     void finish(const EchoResult &result);
     void finishLater(const EchoResult &result);
-    void closeSocket();
 
     SocketKinds m_kinds;
-    int m_fd = -1;
-    bool m_raw = false;
-    QSocketNotifier *m_notifier = nullptr;
+    Platform *m_platform;
     QTimer m_timeout;
     QElapsedTimer m_elapsed;
     QHostAddress m_target;
-    quint16 m_id = 0;
-    quint16 m_sequence = 0;
     quint64 m_attempt = 0;
     bool m_active = false;
 };

@@ -6,6 +6,10 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <atomic>
+#include <future>
+#include <memory>
+#include <thread>
 
 namespace simtest {
 
@@ -67,28 +71,20 @@ private:
     QTcpServer m_server;
 };
 
-} // namespace simtest
+// The two things a test peer does that Qt's socket cannot (peersocket_<platform>.cpp).
+// Makes the next close of `socket` a reset (RST) instead of a FIN, as a crashing peer does.
+void resetOnClose(qintptr socket);
+// Sends a FIN and keeps reading: a half-close.
+void shutdownWrite(qintptr socket);
+// Wine (8.0) reads a reset as an end of file: recv() gives 0 and the error is lost, where
+// Windows gives WSAECONNRESET. True when running there.
+bool resetReadsAsEnd();
 
-#include <arpa/inet.h>
-#include <atomic>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
-
-namespace simtest {
-
-// Makes the next close of `s` a reset (RST) instead of a FIN, as a crashing peer does.
-inline void resetOnClose(qintptr fd)
-{
-    const linger hard{1, 0};
-    ::setsockopt(int(fd), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-}
-
-// A peer on a plain socket in a thread of its own, because Qt's socket cannot half-close: it
-// writes `data`, shuts its sending side (shutdown(SHUT_WR)) and reads until the other side
-// closes. It connects to `port`, or with `listen` waits for the tool on the port it reports.
+// A peer in a thread of its own that writes `data`, half-closes once all of it has left and
+// reads until the other side closes. It connects to `port`, or with `listen` waits for the tool
+// on the port it reports. It waits with Qt's blocking calls, which look at the socket itself:
+// Winsock announces a peer's close only once, and under Wine an event-driven QTcpSocket can
+// miss it.
 class HalfClosingPeer
 {
 public:
@@ -102,73 +98,49 @@ public:
     void connectTo(quint16 port)
     {
         m_thread = std::thread([this, port] {
-            const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_port = htons(port);
-            to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) == 0)
-                talk(fd);
-            ::close(fd);
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port);
+            if (socket.waitForConnected(10000))
+                talk(socket);
             finished = true;
         });
     }
     quint16 listen()
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<const sockaddr *>(&at), sizeof at);
-        ::listen(m_listener, 1);
-        socklen_t len = sizeof at;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&at), &len);
-        m_thread = std::thread([this] {
-            const int fd = ::accept(m_listener, nullptr, nullptr);
-            ::close(m_listener);
-            if (fd >= 0)
-                talk(fd);
-            ::close(fd);
+        std::promise<quint16> port;
+        std::future<quint16> listening = port.get_future();
+        m_thread = std::thread([this, &port] {
+            QTcpServer server;
+            server.listen(QHostAddress::LocalHost, 0);
+            port.set_value(server.serverPort());
+            if (server.waitForNewConnection(10000)) {
+                const std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+                server.close();
+                talk(*socket);
+            }
             finished = true;
         });
-        return ntohs(at.sin_port);
+        return listening.get();
     }
 
     std::atomic<bool> finished{false};
     QByteArray received; // read only once `finished`
 
 private:
-    void talk(int fd)
+    void talk(QTcpSocket &socket)
     {
-        qsizetype written = 0;
-        bool shut = false;
-        char buf[65536];
-        for (;;) {
-            if (written == m_data.size() && !shut) {
-                ::shutdown(fd, SHUT_WR);
-                shut = true;
-            }
-            pollfd p{fd, short(POLLIN | (shut ? 0 : POLLOUT)), 0};
-            if (::poll(&p, 1, 10000) <= 0)
-                return;
-            if (p.revents & POLLIN) {
-                const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
-                if (n <= 0)
-                    return;
-                received.append(buf, n);
-            }
-            if (!shut && (p.revents & POLLOUT)) {
-                const ssize_t n = ::send(fd, m_data.constData() + written,
-                                         size_t(std::min<qsizetype>(m_data.size() - written, 65536)),
-                                         MSG_NOSIGNAL | MSG_DONTWAIT);
-                if (n > 0)
-                    written += n;
-            }
+        // What arrives meanwhile is kept in the socket's buffer, so the tool never stalls on us.
+        socket.write(m_data);
+        while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(10000)) {
         }
+        shutdownWrite(socket.socketDescriptor());
+        do {
+            received += socket.readAll();
+        } while (socket.waitForReadyRead(10000));
+        received += socket.readAll();
     }
 
     QByteArray m_data;
-    int m_listener = -1;
     std::thread m_thread;
 };
 

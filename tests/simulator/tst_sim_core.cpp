@@ -343,6 +343,15 @@ void TstSimCore::logPathPlan_data()
         << u"/data//a/x.log"_s << true << u"/data"_s << QStringList{u"/data/a"_s} << u"/data/a/x.log"_s;
     QTest::newRow("empty") << QString() << false << QString() << QStringList() << QString();
     QTest::newRow("root itself") << u"/"_s << false << QString() << QStringList() << QString();
+    QTest::newRow("drive") << u"C:\\Logs\\a\\x.log"_s << true << u"C:/"_s
+                           << QStringList{u"C:/Logs"_s, u"C:/Logs/a"_s} << u"C:/Logs/a/x.log"_s;
+    QTest::newRow("drive, forward and back, dots") << u"d:/Logs\\.\\b\\..\\x.log"_s << true << u"d:/"_s
+                                                   << QStringList{u"d:/Logs"_s} << u"d:/Logs/x.log"_s;
+    QTest::newRow("share") << u"\\\\srv\\pub\\Logs\\x.log"_s << true << u"//srv/pub"_s
+                           << QStringList{u"//srv/pub/Logs"_s} << u"//srv/pub/Logs/x.log"_s;
+    QTest::newRow("drive itself") << u"C:\\"_s << false << QString() << QStringList() << QString();
+    QTest::newRow("share itself") << u"\\\\srv\\pub"_s << false << QString() << QStringList() << QString();
+    QTest::newRow("no share") << u"\\\\srv"_s << false << QString() << QStringList() << QString();
 }
 
 void TstSimCore::logPathPlan()

@@ -417,6 +417,8 @@ void TstSimEngine::peerResetIsAnError()
     if (unread > 0) {
         peer->write(QByteArray(unread, 'x'));
         QTest::qWait(500);
+    } else if (simtest::resetReadsAsEnd()) {
+        QSKIP("Wine reads a reset as an end of file; only a failed send shows it there");
     }
     simtest::resetOnClose(peer->socketDescriptor());
     peer->abort();

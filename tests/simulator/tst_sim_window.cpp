@@ -132,7 +132,8 @@ void TstSimWindow::initTestCase()
 
 void TstSimWindow::init()
 {
-    QFile::remove(m_settings.filePath(u"KV3700_SIMUL.conf"_s));
+    // Through QSettings: on Windows the store is the registry, which setPath() cannot move.
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, u"KV3700_SIMUL"_s).clear();
     m_appDir = std::make_unique<QTemporaryDir>();
     // The statistics file goes to ./log: each test writes into a folder of its own.
     QVERIFY(QDir::setCurrent(m_appDir->path()));

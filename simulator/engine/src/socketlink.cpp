@@ -1,17 +1,14 @@
 #include "sim/socketlink.h"
 
+#include "socketsys.h"
+
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace r5::sim {
+
+namespace sys = socketsys;
 
 namespace {
 constexpr qsizetype kArrivalMax = 256 * 1024;
@@ -20,80 +17,44 @@ constexpr qint64 kSendLow = 256 * 1024;
 // How long a link closed from this side may take to see the peer's FIN before it is dropped.
 constexpr int kLingerMs = 3000;
 
-// Error numbers as the records of the tool have always shown them (the Windows socket codes),
-// so old and new error files read alike.
-int errorNumber(int err)
-{
-    switch (err) {
-    case ECONNREFUSED:
-        return 10061;
-    case ECONNRESET:
-    case EPIPE:
-        return 10054;
-    case ECONNABORTED:
-        return 10053;
-    case ETIMEDOUT:
-        return 10060;
-    case ENETUNREACH:
-        return 10051;
-    case EHOSTUNREACH:
-        return 10065;
-    case ENETDOWN:
-        return 10050;
-    case EADDRINUSE:
-        return 10048;
-    case EADDRNOTAVAIL:
-        return 10049;
-    case EACCES:
-        return 10013;
-    case ENOBUFS:
-    case ENOMEM:
-        return 10055;
-    default:
-        return 10000 + err;
-    }
-}
-
-QString errorText(int err)
-{
-    if (err == EPIPE)
-        err = ECONNRESET; // a write after the peer's reset
-    return QString::fromLocal8Bit(std::strerror(err));
-}
-
-void setNonBlocking(int fd)
-{
-    const int flags = ::fcntl(fd, F_GETFL);
-    ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-}
-
 // A link closed from this side: its FIN is sent at once, and what the peer still sends is read
 // and dropped until the peer closes too (closing with unread bytes would reset the link and
 // lose what the socket took but has not delivered yet).
 class Lingerer : public QObject
 {
 public:
-    Lingerer(int fd, QObject *parent) : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read, this)
+    Lingerer(qintptr fd, QObject *parent)
+        : QObject(parent), m_fd(fd), m_notifier(fd, QSocketNotifier::Read, this)
     {
-        ::shutdown(fd, SHUT_WR);
-        connect(&m_notifier, &QSocketNotifier::activated, this, [this] {
-            char sink[16384];
-            const ssize_t n = ::recv(m_fd, sink, sizeof sink, 0);
-            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-                deleteLater();
-        });
+        sys::shutdownWrite(fd);
+        connect(&m_notifier, &QSocketNotifier::activated, this, &Lingerer::drain);
         QTimer::singleShot(kLingerMs, this, &QObject::deleteLater);
     }
     ~Lingerer() override
     {
         m_notifier.setEnabled(false);
-        ::close(m_fd);
+        sys::close(m_fd);
     }
 
 private:
-    int m_fd;
+    // Drains what waits, not one read per event: Winsock tells of the peer's end only once.
+    void drain()
+    {
+        char sink[16384];
+        for (int i = 0; i < 64; ++i) {
+            const qint64 n = sys::receive(m_fd, sink, sizeof sink);
+            if (n > 0)
+                continue;
+            if (n == 0 || !sys::wouldBlock(sys::lastError()))
+                deleteLater();
+            return;
+        }
+    }
+
+    qintptr m_fd;
     QSocketNotifier m_notifier;
 };
+
 } // namespace
 
 SocketLink::SocketLink(QObject *parent) : QObject(parent) {}
@@ -103,8 +64,8 @@ SocketLink::~SocketLink()
     // Nothing is reported from a link that is going away.
     delete m_readNotifier;
     delete m_writeNotifier;
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (linked())
+        sys::close(m_fd);
 }
 
 SocketState SocketLink::state() const
@@ -136,15 +97,17 @@ void SocketLink::holdReading(bool hold)
     updateReading();
 }
 
-void SocketLink::attach(int fd)
+void SocketLink::attach(qintptr socket)
 {
     release();
-    setNonBlocking(fd);
-    m_fd = fd;
+    sys::adopt(socket);
+    m_fd = socket;
+    ++m_link;
+    m_readAgainDue = false;
     m_writeHigh = false;
     m_peerFinished = false;
-    m_readNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    m_writeNotifier = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    m_readNotifier = new QSocketNotifier(socket, QSocketNotifier::Read, this);
+    m_writeNotifier = new QSocketNotifier(socket, QSocketNotifier::Write, this);
     m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &SocketLink::readWaiting);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, [this] { writeSome(true); });
@@ -153,21 +116,49 @@ void SocketLink::attach(int fd)
 
 void SocketLink::updateReading()
 {
-    if (m_readNotifier)
-        m_readNotifier->setEnabled(!m_peerFinished && !m_writeHigh && !m_held);
+    if (!m_readNotifier)
+        return;
+    const bool resume = readingWanted() && !m_readNotifier->isEnabled();
+    m_readNotifier->setEnabled(readingWanted());
+    // What arrived while reading was held may have been announced already.
+    if (resume && !sys::readNotifierRepeats())
+        readAgainLater();
+}
+
+template <typename Step> void SocketLink::atNextEvent(Step step)
+{
+    QTimer::singleShot(0, this, [this, step, link = m_link] {
+        if (linked() && link == m_link)
+            step();
+    });
+}
+
+void SocketLink::readAgainLater()
+{
+    if (m_readAgainDue)
+        return;
+    m_readAgainDue = true;
+    atNextEvent([this] {
+        m_readAgainDue = false;
+        if (readingWanted())
+            readWaiting();
+    });
 }
 
 void SocketLink::readWaiting()
 {
     static thread_local QByteArray buffer(kArrivalMax, Qt::Uninitialized);
-    const ssize_t n = ::recv(m_fd, buffer.data(), size_t(kArrivalMax), 0);
+    const qint64 n = sys::receive(m_fd, buffer.data(), kArrivalMax);
     if (n > 0) {
+        if (!sys::readNotifierRepeats())
+            readAgainLater();
         Q_EMIT dataArrival(QByteArray(buffer.constData(), qsizetype(n)));
         return;
     }
     if (n < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-            fail(errno);
+        const int err = sys::lastError();
+        if (!sys::wouldBlock(err))
+            fail(err);
         return;
     }
     // The peer will send no more; it may still read the replies to what it sent.
@@ -182,14 +173,16 @@ void SocketLink::writeSome(bool fromEvent)
 {
     while (!m_out.empty()) {
         Pending &p = m_out.front();
-        const ssize_t n =
-            ::send(m_fd, p.bytes.constData() + p.taken, size_t(p.bytes.size() - p.taken), MSG_NOSIGNAL);
+        const qint64 n = sys::send(m_fd, p.bytes.constData() + p.taken, p.bytes.size() - p.taken);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK || !fromEvent)
+            const int err = sys::lastError();
+            if (sys::wouldBlock(err))
                 break;
-            fail(errno);
+            if (!fromEvent) {
+                atNextEvent([this] { writeSome(true); });
+                break;
+            }
+            fail(err);
             return;
         }
         p.taken += n;
@@ -202,14 +195,17 @@ void SocketLink::writeSome(bool fromEvent)
         if (!linked())
             return; // the owner closed the link on the way
     }
-    // A link whose peer has finished closes from the next event once everything has left.
-    m_writeNotifier->setEnabled(!m_out.empty() || (!fromEvent && m_peerFinished));
+    m_writeNotifier->setEnabled(!m_out.empty());
     if (m_writeHigh ? m_queued <= kSendLow : m_queued > kSendHigh) {
         m_writeHigh = !m_writeHigh;
         updateReading();
     }
-    if (fromEvent)
+    if (fromEvent) {
         finishIfDone();
+    } else if (m_peerFinished && m_out.empty()) {
+        // A link whose peer has finished closes from the next event once everything has left.
+        atNextEvent([this] { finishIfDone(); });
+    }
 }
 
 void SocketLink::finishIfDone()
@@ -217,7 +213,7 @@ void SocketLink::finishIfDone()
     if (!m_peerFinished || !m_out.empty())
         return;
     dropLink();
-    ::close(m_fd);
+    sys::close(m_fd);
     m_fd = -1;
     Q_EMIT peerClosed();
 }
@@ -225,9 +221,9 @@ void SocketLink::finishIfDone()
 void SocketLink::fail(int err)
 {
     dropLink();
-    ::close(m_fd);
+    sys::close(m_fd);
     m_fd = -1;
-    Q_EMIT socketError(errorNumber(err), errorText(err));
+    Q_EMIT socketError(sys::recordNumber(err), sys::errorText(err));
 }
 
 // Ends the link's bookkeeping; the descriptor is left to the caller. A buffer the socket took
@@ -257,12 +253,12 @@ void SocketLink::release()
 {
     if (!linked())
         return;
-    const int fd = m_fd;
+    const qintptr fd = m_fd;
     const bool finished = m_peerFinished;
     m_fd = -1;
     dropLink();
     if (finished)
-        ::close(fd);
+        sys::close(fd);
     else
         new Lingerer(fd, this);
 }
@@ -271,7 +267,7 @@ ClientSocket::ClientSocket(QObject *parent) : SocketLink(parent) {}
 
 SocketState ClientSocket::state() const
 {
-    return m_connectingFd >= 0 ? SocketState::Connecting : SocketLink::state();
+    return m_connectingFd != -1 ? SocketState::Connecting : SocketLink::state();
 }
 
 void ClientSocket::close()
@@ -280,8 +276,8 @@ void ClientSocket::close()
         m_connectNotifier->setEnabled(false);
     delete m_connectNotifier;
     m_connectNotifier = nullptr;
-    if (m_connectingFd >= 0)
-        ::close(m_connectingFd);
+    if (m_connectingFd != -1)
+        sys::close(m_connectingFd);
     m_connectingFd = -1;
     release();
 }
@@ -292,42 +288,34 @@ void ClientSocket::connectTo(const QString &address, quint16 port)
     QHostAddress host;
     if (!host.setAddress(address) || host.protocol() != QAbstractSocket::IPv4Protocol || port == 0)
         return;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        const int err = errno;
-        QTimer::singleShot(0, this, [this, err] { Q_EMIT socketError(errorNumber(err), errorText(err)); });
+    int err = 0;
+    const qintptr fd = sys::startConnect(host.toIPv4Address(), port, err);
+    if (fd == sys::kInvalid) {
+        QTimer::singleShot(0, this,
+                           [this, err] { Q_EMIT socketError(sys::recordNumber(err), sys::errorText(err)); });
         return;
     }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(host.toIPv4Address());
     // The outcome always comes as an event, also when loopback connects at once.
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
-        const int err = errno;
-        ::close(fd);
-        QTimer::singleShot(0, this, [this, err] { Q_EMIT socketError(errorNumber(err), errorText(err)); });
-        return;
-    }
     m_connectingFd = fd;
     m_connectNotifier = new QSocketNotifier(fd, QSocketNotifier::Write, this);
     connect(m_connectNotifier, &QSocketNotifier::activated, this, &ClientSocket::connectDone);
+    // Winsock tells an outcome only once: one that came before the notifier watched is looked up.
+    QTimer::singleShot(0, this, &ClientSocket::connectDone);
 }
 
 void ClientSocket::connectDone()
 {
-    const int fd = m_connectingFd;
+    const qintptr fd = m_connectingFd;
+    int err = 0;
+    if (fd == -1 || !sys::connectEnded(fd, err))
+        return;
     m_connectingFd = -1;
     m_connectNotifier->setEnabled(false);
     m_connectNotifier->deleteLater();
     m_connectNotifier = nullptr;
-    int err = 0;
-    socklen_t len = sizeof err;
-    if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
-        err = errno;
     if (err != 0) {
-        ::close(fd);
-        Q_EMIT socketError(errorNumber(err), errorText(err));
+        sys::close(fd);
+        Q_EMIT socketError(sys::recordNumber(err), sys::errorText(err));
         return;
     }
     attach(fd);
@@ -363,14 +351,13 @@ quint16 ServerSocket::port() const
     return m_server.isListening() ? m_server.serverPort() : 0;
 }
 
-void ServerSocket::takePeer(int fd)
+void ServerSocket::takePeer(qintptr fd)
 {
     // The listener accepts the request itself, so nothing listens until this peer leaves.
     if (linked()) {
-        ::close(fd);
+        sys::close(fd);
         return;
     }
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     attach(fd);
     m_server.close();
     Q_EMIT connectionRequest();

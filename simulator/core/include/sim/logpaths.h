@@ -18,10 +18,11 @@ QString statFolder();
 QString errorFilePath(const QString &appDir, const QDate &day);
 QString errorFolder(const QString &appDir);
 
-// How a user log path is made ready before a connection run. The first folder of an absolute
-// path stands where a drive letter stands on systems that have them: it must already exist.
-// Every folder after it is created when missing, in order, and then the file itself. A relative
-// path is taken from the working folder.
+// How a user log path is made ready before a connection run. The root must already exist: the
+// drive of a Windows path ("C:\..." or "C:/..."), the share of a network path
+// ("\\server\share\..."), or else the first folder of a '/' path, which stands where a drive
+// stands. Every folder after it is created when missing, in order, and then the file itself. A
+// relative path is taken from the working folder.
 struct LogPathPlan
 {
     QString root;        // must exist

@@ -43,11 +43,11 @@ protected:
     explicit SocketLink(QObject *parent);
     ~SocketLink() override;
 
-    void attach(int fd);
+    // `socket` is a platform socket descriptor (a SOCKET on Windows).
+    void attach(qintptr socket);
     // Closes the link from this side. What the socket took still reaches the peer.
     void release();
-    bool linked() const { return m_fd >= 0; }
-    int descriptor() const { return m_fd; }
+    bool linked() const { return m_fd != -1; }
 
 private:
     struct Pending
@@ -57,14 +57,20 @@ private:
     };
 
     void readWaiting();
+    // Runs `step` from the event loop, unless this link has ended by then.
+    template <typename Step> void atNextEvent(Step step);
+    void readAgainLater();
     void writeSome(bool fromEvent);
+    bool readingWanted() const { return !m_peerFinished && !m_writeHigh && !m_held; }
     void updateReading();
     void finishIfDone();
     void fail(int err);
     void dropLink();
     qint64 queuedBytes() const { return m_queued; }
 
-    int m_fd = -1;
+    qintptr m_fd = -1;
+    quint64 m_link = 0; // counts links, so a step meant for an earlier link is dropped
+    bool m_readAgainDue = false;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
     std::deque<Pending> m_out;
@@ -92,7 +98,7 @@ Q_SIGNALS:
 private:
     void connectDone();
 
-    int m_connectingFd = -1;
+    qintptr m_connectingFd = -1;
     QSocketNotifier *m_connectNotifier = nullptr;
 };
 
@@ -123,13 +129,13 @@ private:
         explicit Listener(ServerSocket &owner) : m_owner(owner) {}
 
     protected:
-        void incomingConnection(qintptr fd) override { m_owner.takePeer(int(fd)); }
+        void incomingConnection(qintptr fd) override { m_owner.takePeer(fd); }
 
     private:
         ServerSocket &m_owner;
     };
 
-    void takePeer(int fd);
+    void takePeer(qintptr fd);
 
     Listener m_server{*this};
 };
