@@ -11,8 +11,11 @@
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "ui/inputfilters.h"
+#include "ui/reportcsvfile.h"
 #include "ui/settings.h"
+#include "ui/trendpanel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -44,6 +48,9 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
     m_ui.setupUi(this);
+    m_trend = new TrendPanel(services.prompter, services.clock, services.logFolder);
+    m_ui.splTrend->addWidget(m_trend);
+    m_csv = std::make_unique<ReportCsvFile>(services.prompter, services.clock, services.logFolder, this);
     m_ui.Label1[1]->setText(makerUrl().toString());
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
@@ -65,6 +72,8 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
             [this](const QString &t) { saveSetting(u"PORT"_s, t); });
     connect(m_ui.cboTime, &QComboBox::currentTextChanged, this,
             [this](const QString &t) { saveSetting(u"INTERVAL"_s, t); });
+    connect(m_ui.chkCsv, &QCheckBox::toggled, this,
+            [this](bool on) { saveSetting(u"CSV"_s, on ? u"1"_s : u"0"_s); });
 
     connect(m_ui.cmdConnect, &QPushButton::clicked, this, &frmSim_3810::cmdConnect_Click);
     connect(m_ui.cmdDisconnect, &QPushButton::clicked, this, &frmSim_3810::cmdDisconnect_Click);
@@ -101,6 +110,7 @@ void frmSim_3810::Form_Load()
     m_ui.txtDestIP->setText(m_settings->value(u"ADDRESS"_s, u"192.168.1.110"_s).toString());
     m_ui.txtDestPort->setText(m_settings->value(u"PORT"_s, u"4000"_s).toString());
     m_ui.cboTime->setEditText(m_settings->value(u"INTERVAL"_s, u"1"_s).toString());
+    m_ui.chkCsv->setChecked(m_settings->value(u"CSV"_s, u"1"_s).toString() != u"0"_s);
 }
 
 void frmSim_3810::saveSetting(const QString &key, const QString &value)
@@ -273,6 +283,9 @@ void frmSim_3810::ShowReport(const QByteArray &bytes)
     AddList(line);
     if (m_ui.optLog[1]->isChecked())
         WriteLog(logRecord(line));
+    if (m_ui.chkCsv->isChecked())
+        m_csv->write(bytes.size(), *report);
+    m_trend->addReport(*report);
 }
 
 void frmSim_3810::cmdPingStart_Click()
