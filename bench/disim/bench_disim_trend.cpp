@@ -14,7 +14,6 @@
 #include <QTcpServer>
 #include <QTimer>
 #include <cstdio>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -35,13 +34,17 @@ double threadCpuSeconds()
     return double(stat.readAll().split(' ').value(0).toLongLong()) / 1e9;
 }
 
+// Resident memory from the kernel's account (Linux; elsewhere 0).
 double rssMiB()
 {
-    QFile statm(u"/proc/self/statm"_s);
-    if (!statm.open(QIODevice::ReadOnly))
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
         return 0;
-    return double(statm.readAll().split(' ').value(1).toLongLong()) * double(sysconf(_SC_PAGESIZE)) /
-           1048576.0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return 0;
 }
 
 struct Mode
