@@ -13,8 +13,11 @@
 #include "r5/screenfit.h"
 #include "r5/suitefonts.h"
 #include "ui/inputfilters.h"
+#include "ui/reportcsvfile.h"
 #include "ui/settings.h"
+#include "ui/trendpanel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
@@ -23,6 +26,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSplitter>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -51,6 +55,9 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     auto *fit = new r5::ScreenFit(this, r5::ScreenFit::Sizing::Fixed);
     m_ui.setupUi(fit->page());
     fit->page()->layout()->setContentsMargins(fit->windowMargins());
+    m_trend = new TrendPanel(services.prompter, services.clock, services.logFolder);
+    m_ui.splTrend->addWidget(m_trend);
+    m_csv = std::make_unique<ReportCsvFile>(services.prompter, services.clock, services.logFolder, this);
     m_ui.Label1[1]->setText(makerUrl().toString());
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
@@ -72,6 +79,8 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
             [this](const QString &t) { saveSetting(u"PORT"_s, t); });
     connect(m_ui.cboTime, &QComboBox::currentTextChanged, this,
             [this](const QString &t) { saveSetting(u"INTERVAL"_s, t); });
+    connect(m_ui.chkCsv, &QCheckBox::toggled, this,
+            [this](bool on) { saveSetting(u"CSV"_s, on ? u"1"_s : u"0"_s); });
 
     connect(m_ui.cmdConnect, &QPushButton::clicked, this, &frmSim_3810::cmdConnect_Click);
     connect(m_ui.cmdDisconnect, &QPushButton::clicked, this, &frmSim_3810::cmdDisconnect_Click);
@@ -116,6 +125,7 @@ void frmSim_3810::Form_Load()
     m_ui.txtDestIP->setText(m_settings->value(u"ADDRESS"_s, u"192.168.1.110"_s).toString());
     m_ui.txtDestPort->setText(m_settings->value(u"PORT"_s, u"4000"_s).toString());
     m_ui.cboTime->setEditText(m_settings->value(u"INTERVAL"_s, u"1"_s).toString());
+    m_ui.chkCsv->setChecked(m_settings->value(u"CSV"_s, u"1"_s).toString() != u"0"_s);
 }
 
 void frmSim_3810::saveSetting(const QString &key, const QString &value)
@@ -290,6 +300,9 @@ void frmSim_3810::ShowReport(const QByteArray &bytes)
     AddList(line);
     if (m_ui.optLog[1]->isChecked())
         WriteLog(logRecord(line));
+    if (m_ui.chkCsv->isChecked())
+        m_csv->write(bytes.size(), *report);
+    m_trend->addReport(*report);
 }
 
 void frmSim_3810::cmdPingStart_Click()

@@ -24,6 +24,8 @@ class DeviceLink;
 class Echo;
 class HostResolver;
 class PingSession;
+class ReportCsvFile;
+class TrendPanel;
 
 // The DI device test client's only window.
 class frmSim_3810 : public QWidget
@@ -76,6 +78,8 @@ private:
     PingSession *m_ping = nullptr;
     std::unique_ptr<QSettings> m_settings;
     r5::AppendFile m_log;
+    TrendPanel *m_trend = nullptr;
+    std::unique_ptr<ReportCsvFile> m_csv;
     bool m_sendAgain = false;
     QString m_failureSaid; // the failure last listed; a repeat run lists the same one once
 };

@@ -1,5 +1,7 @@
 #include "ui/frmsim3810ui.h"
 
+#include <QBoxLayout>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 
 using namespace Qt::StringLiterals;
 
@@ -140,6 +143,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     optLog[0]->setChecked(true);
     logGrid->addWidget(optLog[1], 0, 0);
     logGrid->addWidget(optLog[0], 0, 1);
+    chkCsv = named(new QCheckBox(u"CSV"_s), u"chkCsv"_s, u"CSV"_s);
+    logGrid->addWidget(chkCsv, 0, 2);
 
     auto *ping = new QGroupBox(u" Ping TEST "_s);
     auto *pingGrid = new QGridLayout(ping);
@@ -162,7 +167,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     panel->setObjectName(u"SSPanel2"_s);
     (new QGridLayout(panel))->addWidget(Label1[1], 0, 0);
 
-    auto *grid = new QGridLayout(form);
+    auto *fixed = new QWidget;
+    auto *grid = new QGridLayout(fixed);
     grid->addWidget(tcp, 0, 0);
     grid->addWidget(action, 0, 1);
     grid->addWidget(send, 1, 0, 1, 2);
@@ -177,6 +183,11 @@ void Sim3810Ui::setupUi(QWidget *form)
     grid->addLayout(fields, 3, 0, 1, 2);
     grid->addWidget(List1, 4, 0, 1, 2);
     grid->addWidget(panel, 5, 0, 1, 2);
+    splTrend = named(new QSplitter, u"splTrend"_s, u"Trend"_s);
+    splTrend->addWidget(fixed);
+    auto *outer = new QHBoxLayout(form);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(splTrend);
 }
 
 } // namespace disim

@@ -2,12 +2,14 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QWidget;
 
 namespace disim {
@@ -34,6 +36,7 @@ struct Sim3810Ui
     QPushButton *cmdClear = nullptr;
 
     std::array<QRadioButton *, 2> optLog{}; // 0 "List", 1 "List + File"
+    QCheckBox *chkCsv = nullptr;            // every report into the day's CSV file
     QPushButton *cmdPingStart = nullptr;
     QPushButton *cmdPingStop = nullptr;
 
@@ -45,6 +48,7 @@ struct Sim3810Ui
 
     QListWidget *List1 = nullptr;
     std::array<QLabel *, 2> Label1{}; // 0 the "Channel" caption, 1 the maker's address
+    QSplitter *splTrend = nullptr;    // all of the above on the left, the trend on the right
 
     // Builds every control, frame and caption with its start-up content and enabled state.
     void setupUi(QWidget *form);

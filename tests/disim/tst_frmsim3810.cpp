@@ -1,6 +1,7 @@
 #include "simfixture.h"
 #include "ui/settings.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTimer>
@@ -206,12 +207,16 @@ void TstFrmSim3810::settingsRestoredAtNextStart()
     }
     f->type(u"cboTime"_s, u"2.5"_s);
     QCOMPARE(openSettings()->value(u"INTERVAL"_s).toString(), u"2.5"_s);
+    QVERIFY(f->child<QCheckBox>(u"chkCsv"_s)->isChecked());
+    QTest::mouseClick(f->child(u"chkCsv"_s), Qt::LeftButton, {}, QPoint(4, 4));
+    QCOMPARE(openSettings()->value(u"CSV"_s).toString(), u"0"_s);
 
     f->create();
     QCOMPARE(f->text(u"txtDestIP"_s), u"127.0.0.1"_s);
     QCOMPARE(f->text(u"txtDestPort"_s), u"40000"_s);
     QCOMPARE(f->combo(u"cboTime"_s)->currentText(), u"2.5"_s);
     QVERIFY(f->option(u"optInterval(0)"_s)->isChecked());
+    QVERIFY(!f->child<QCheckBox>(u"chkCsv"_s)->isChecked());
 }
 
 void TstFrmSim3810::badPortGivesMessageNoAttempt_data()

@@ -306,43 +306,6 @@ r5setup::maint::Checked<Wanted> checkFields(const Fields &fields)
     return {wanted, {}};
 }
 
-QString refusedKey(const Fields &fields, const r5setup::maint::Refusal &refusal)
-{
-    // Values every rule takes, only to isolate one key at a time.
-    const auto accepted = [](const QString &key) {
-        if (key.startsWith(u"WAN."_s))
-            return u"0.0.0.0"_s;
-        if (key == u"Server.Port"_s)
-            return u"1"_s;
-        if (key == u"Server.Expire"_s)
-            return u"0"_s;
-        if (key == u"Server.Mode"_s)
-            return u"N"_s;
-        if (key.startsWith(u"DI.Time"_s))
-            return u"10"_s;
-        if (key.startsWith(u"DI.Mode"_s))
-            return u"F"_s;
-        return key == u"AP.SSID"_s ? u"ap"_s : QString();
-    };
-    for (const QString &section : kSections) {
-        if (!hasSection(fields, section))
-            continue;
-        const QString prefix = section + u'.';
-        for (const QString &key : profileKeys()) {
-            if (!key.startsWith(prefix))
-                continue;
-            Fields probe;
-            for (const QString &other : profileKeys()) {
-                if (other.startsWith(prefix))
-                    probe.insert(other, other == key ? fields.value(key) : accepted(other));
-            }
-            if (const auto checked = checkFields(probe); !checked && checked.refusal == refusal)
-                return key;
-        }
-    }
-    return {};
-}
-
 Fields wantedFields(const Wanted &wanted)
 {
     Fields f;

@@ -115,11 +115,10 @@ void ProfileBridge::fill(const r5cli::Wanted &wanted, bool withPassword)
     }
 }
 
-void ProfileBridge::refuse(const QString &where, const r5cli::Fields &fields, const maint::Refusal &refusal)
+void ProfileBridge::refuse(const QString &where, const maint::Refusal &refusal)
 {
-    const QString key = r5cli::refusedKey(fields, refusal);
-    m_window.prompter().warning(&m_window, where + u": "_s + (key.isEmpty() ? QString() : key + u": "_s) +
-                                               refusal.message);
+    // The profile rules' messages name the key they refuse.
+    m_window.prompter().warning(&m_window, where + u": "_s + refusal.message);
 }
 
 void ProfileBridge::Btn_SaveProfileClick()
@@ -127,7 +126,7 @@ void ProfileBridge::Btn_SaveProfileClick()
     const r5cli::Fields fields = pageFields();
     const auto checked = r5cli::checkFields(fields);
     if (!checked)
-        return refuse(u"Profile not saved"_s, fields, checked.refusal);
+        return refuse(u"Profile not saved"_s, checked.refusal);
     const QString path = m_window.prompter().saveFileName(&m_window, u"Save profile"_s, {}, kFilter);
     if (path.isEmpty())
         return;
@@ -162,7 +161,7 @@ void ProfileBridge::Btn_LoadProfileClick()
                                            name + u": names no setting ([WAN], [Server], [DI] or [AP])"_s);
     const auto checked = r5cli::checkFields(*parsed.value);
     if (!checked)
-        return refuse(name, *parsed.value, checked.refusal);
+        return refuse(name, checked.refusal);
     fill(*checked.value, parsed.value->contains(kPassword));
     m_verifier->setProfileName(name);
     m_window.log(u"Profile loaded: "_s + path);

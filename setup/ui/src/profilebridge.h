@@ -33,7 +33,7 @@ public Q_SLOTS:
 private:
     r5cli::Fields pageFields() const;
     void fill(const r5cli::Wanted &wanted, bool withPassword);
-    void refuse(const QString &where, const r5cli::Fields &fields, const maint::Refusal &refusal);
+    void refuse(const QString &where, const maint::Refusal &refusal);
 
     MainWindow &m_window;
     QCheckBox *m_verify = nullptr;

@@ -91,7 +91,6 @@ r5setup::maint::Checked<Wanted> checkFields(const Fields &fields);
 // The key a refusal of checkFields(`fields`) is about ("WAN.Gateway"), found by checking each
 // key of the refused section with the section's other keys set to values the rules take;
 // empty when no single key explains it.
-QString refusedKey(const Fields &fields, const r5setup::maint::Refusal &refusal);
 
 // The texts `wanted` stands for, in the form the device view shows them ("192.168.1.50", "N").
 Fields wantedFields(const Wanted &wanted);
