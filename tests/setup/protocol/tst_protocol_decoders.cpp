@@ -1,6 +1,7 @@
 // Expected texts are built with plain +, which the string builder would turn into proxies.
 #undef QT_USE_QSTRINGBUILDER
 
+#include "devicetext.h"
 #include "frames.h"
 #include "r5setup/protocol/decoders.h"
 
@@ -151,15 +152,15 @@ void TstProtocolDecoders::rssi()
 
 void TstProtocolDecoders::koreanSsidCutAtEveryBytePosition()
 {
-    const QString ssid = u"연구소 무선랜 2층"_s; // 24 bytes
+    const QString ssid = u"연구소 무선랜 2층"_s; // 24 bytes in UTF-8, 17 in code page 949
     for (int shift = 0; shift <= 40; ++shift) {
         // The device cut the SSID field by bytes wherever it fell.
-        const QByteArray field = (QByteArray(shift, ' ') + ssid.toUtf8()).left(32);
+        const QByteArray field = (QByteArray(shift, ' ') + r5::test::deviceText(ssid)).left(32);
         // Whole characters that fit in the 32 bytes after the shift.
         QString expected;
         int used = shift;
         for (const QChar c : ssid) {
-            used += int(QString(c).toUtf8().size());
+            used += int(r5::test::deviceText(QString(c)).size());
             if (used > 32)
                 break;
             expected += c;
@@ -177,8 +178,11 @@ void TstProtocolDecoders::koreanSsidCutAtEveryBytePosition()
         QCOMPARE(list->entries[0].ssid, expected.trimmed());
         QCOMPARE(list->entries[0].channel, u"11"_s);
     }
-    // A field whose cut begins inside a character drops the bytes that continue it.
-    const QByteArray spill = "1" + (QByteArray(30, ' ') + u"가나"_s.toUtf8()).left(52) + QByteArray(20, ' ');
+    // A field whose cut begins inside a character drops the bytes that continue it: "가" starts
+    // one byte before the SSID field's end.
+    const QByteArray spill =
+        "1" + (QByteArray(33 - r5::test::syllableBytes(), ' ') + r5::test::deviceText(u"가나")).left(52) +
+        QByteArray(20, ' ');
     const std::optional<ApList> list = decodeApList(content(frame(0x48, spill)));
     QVERIFY(list);
     QCOMPARE(list->entries.value(0).ssid, QString());
@@ -195,7 +199,7 @@ void TstProtocolDecoders::apList_data()
 
     const QByteArray r1 = apRecord("R5_LAB", "6", "-48", "WPA2_PSK");
     const QByteArray r2 = apRecord("Office-2G", "1", "-67", "WPA2_PSK");
-    const QByteArray r3 = apRecord("한국 연구소"_ba, "11", "-73", "WPA_WPA2_PSK");
+    const QByteArray r3 = apRecord(r5::test::deviceText(u"한국 연구소"), "11", "-73", "WPA_WPA2_PSK");
     const QStringList row1{u"1"_s, u"R5_LAB"_s, u"6"_s, u"-48"_s, u"100%"_s, u"WPA2_PSK"_s};
     const QStringList row2{u"2"_s, u"Office-2G"_s, u"1"_s, u"-67"_s, u"66%"_s, u"WPA2_PSK"_s};
     const QStringList row3{u"3"_s, u"한국 연구소"_s, u"11"_s, u"-73"_s, u"54%"_s, u"WPA_WPA2_PSK"_s};
@@ -238,8 +242,8 @@ void TstProtocolDecoders::apList()
 
 void TstProtocolDecoders::currentApCutsByBytes()
 {
-    const std::optional<CurrentAp> ap =
-        decodeCurrentAp(content(currentApFrame("한국 연구소"_ba, "비밀번호")));
+    const std::optional<CurrentAp> ap = decodeCurrentAp(
+        content(currentApFrame(r5::test::deviceText(u"한국 연구소"), r5::test::deviceText(u"비밀번호"))));
     QVERIFY(ap);
     QCOMPARE(ap->ssid, u"한국 연구소"_s);
     QCOMPARE(ap->password, u"비밀번호"_s);
@@ -261,7 +265,7 @@ void TstProtocolDecoders::textEndsAtTheFirstZeroByte()
     QCOMPARE(r->ssid, u"R5_LAB"_s);
     QCOMPARE(r->rssiText, QString());
     QCOMPARE(int(r->signal), int(RssiReading::Signal::Unreadable));
-    QCOMPARE(resLine("한국 AP"_ba), u"res[5] = [한국 AP]"_s);
+    QCOMPARE(resLine(r5::test::deviceText(u"한국 AP")), u"res[5] = [한국 AP]"_s);
     QCOMPARE(responseText(QByteArray("\x33\x4A")), QByteArray());
 }
 

@@ -1,6 +1,7 @@
 // Expected texts are built with plain +, which the string builder would turn into proxies.
 #undef QT_USE_QSTRINGBUILDER
 
+#include "devicetext.h"
 #include "r5setup/protocol/codec.h"
 #include "r5setup/protocol/requests.h"
 
@@ -143,7 +144,8 @@ void TstProtocolRequests::charText_data()
     QTest::newRow("A") << u"A"_s << u"41"_s;
     QTest::newRow("tilde") << u"~"_s << u"7E"_s;
     QTest::newRow("empty") << QString() << u"00"_s;
-    QTest::newRow("korean lead byte") << u"가"_s << u"EA"_s;
+    QTest::newRow("korean lead byte")
+        << u"가"_s << QString::fromLatin1(r5::test::deviceText(u"가").left(1).toHex().toUpper());
     QTest::newRow("only the first character") << u"NG"_s << u"4E"_s;
 }
 
@@ -183,12 +185,16 @@ void TstProtocolRequests::paddedText_data()
     QTest::newRow("exact password") << u"0123456789abcdef"_s << 16 << QByteArray("0123456789abcdef");
     QTest::newRow("long ssid cut") << QString(u"0123456789"_s.repeated(4)) << 32
                                    << QByteArray("0123456789").repeated(4).left(32);
-    // Lengths count bytes: each Hangul syllable is 3 bytes here.
+    // Lengths count bytes: a Hangul syllable is 3 bytes in UTF-8, 2 in code page 949.
+    const qsizetype s = r5::test::syllableBytes();
     QTest::newRow("korean counted in bytes")
-        << u"한국"_s << 32 << QByteArray(QByteArray(26, ' ') + QByteArray("\xED\x95\x9C\xEA\xB5\xAD"));
-    // Eleven syllables are 33 bytes: the eleventh does not fit whole and is left out.
-    QTest::newRow("korean cut whole") << u"가나다라마바사아자차카"_s << 32
-                                      << QByteArray(QByteArray(2, ' ') + u"가나다라마바사아자차"_s.toUtf8());
+        << u"한국"_s << 32 << QByteArray(QByteArray(32 - 2 * s, ' ') + r5::test::deviceText(u"한국"));
+    // Seventeen syllables do not fit in 32 bytes either way: those that do not fit whole are left out.
+    const QString many = u"가나다라마바사아자차카타파하거너더"_s;
+    const qsizetype fit = 32 / s;
+    QTest::newRow("korean cut whole")
+        << many << 32
+        << QByteArray(QByteArray(32 - fit * s, ' ') + r5::test::deviceText(QStringView(many).left(fit)));
 }
 
 void TstProtocolRequests::paddedText()
@@ -205,22 +211,25 @@ void TstProtocolRequests::setApAnnouncesPaddedTexts()
 {
     const Request r = setApRequest(u"한국 AP"_s, u"비밀번호"_s);
     QCOMPARE(r.frame.size(), 53);
-    QCOMPARE(r.frame.mid(4, 32), QByteArray(QByteArray(23, ' ') + u"한국 AP"_s.toUtf8()));
-    QCOMPARE(r.frame.mid(36, 16), QByteArray(QByteArray(4, ' ') + u"비밀번호"_s.toUtf8()));
-    QCOMPARE(r.announce.value(0), u"tmpSSIDName : [32]["_s + QString(23, u' ') + u"한국 AP]"_s);
-    QCOMPARE(r.announce.value(1), u"tmpSSIDPW   : [16][    비밀번호]"_s);
+    const QByteArray ssid = r5::test::deviceText(u"한국 AP");
+    const QByteArray password = r5::test::deviceText(u"비밀번호");
+    QCOMPARE(r.frame.mid(4, 32), QByteArray(QByteArray(32 - ssid.size(), ' ') + ssid));
+    QCOMPARE(r.frame.mid(36, 16), QByteArray(QByteArray(16 - password.size(), ' ') + password));
+    QCOMPARE(r.announce.value(0), u"tmpSSIDName : [32]["_s + QString(32 - ssid.size(), u' ') + u"한국 AP]"_s);
+    QCOMPARE(r.announce.value(1),
+             u"tmpSSIDPW   : [16]["_s + QString(16 - password.size(), u' ') + u"비밀번호]"_s);
 }
 
 void TstProtocolRequests::cutNeverSplitsACharacter()
 {
     const QString text = u"AP 한국어 Wi-Fi 무선"_s;
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = r5::test::deviceText(text);
     // Byte offset of every character start, and the end.
     QList<qsizetype> starts;
     for (qsizetype i = 0, at = 0; i <= text.size(); ++i) {
         starts.append(at);
         if (i < text.size())
-            at += text.mid(i, 1).toUtf8().size();
+            at += r5::test::deviceText(text.mid(i, 1)).size();
     }
     for (qsizetype from = 0; from <= bytes.size() + 1; ++from) {
         for (qsizetype width = 0; width <= bytes.size() + 1; ++width) {
@@ -230,7 +239,7 @@ void TstProtocolRequests::cutNeverSplitsACharacter()
                     expected += text[i];
             }
             const QByteArrayView got = mb::cut(bytes, from, width);
-            QVERIFY2(QString::fromUtf8(got) == expected,
+            QVERIFY2(r5::test::fromDevice(got) == expected,
                      qPrintable(u"from %1 width %2"_s.arg(from).arg(width)));
         }
     }

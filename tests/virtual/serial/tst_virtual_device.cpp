@@ -1,6 +1,7 @@
 // Expected texts are built with plain +, which the string builder would turn into proxies.
 #undef QT_USE_QSTRINGBUILDER
 
+#include "devicetext.h"
 #include "virt/devicemodel.h"
 #include "virt/faults.h"
 #include "virt/requestreceiver.h"
@@ -36,14 +37,14 @@ QByteArray query(int id)
 // A padded text of a request: spaces first, then the text's bytes.
 QByteArray leftPadded(const QString &text, int width)
 {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = r5::test::deviceText(text);
     return QByteArray(width - bytes.size(), ' ') + bytes;
 }
 
 // A padded text of an answer: the text's bytes, then spaces.
 QByteArray rightPadded(const QString &text, int width)
 {
-    return text.toUtf8().leftJustified(width, ' ');
+    return r5::test::deviceText(text).leftJustified(width, ' ');
 }
 
 QByteArray setAp(const QString &ssid, const QString &password)
@@ -126,7 +127,7 @@ void TstVirtualDevice::answersEveryRequest_data()
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     const auto record = [](const char *ssid, const char *channel, const char *rssi, const char *auth) {
-        return rightPadded(QString::fromUtf8(ssid), 32) + QByteArray(channel).leftJustified(4, ' ') +
+        return rightPadded(r5::test::fromDevice(ssid), 32) + QByteArray(channel).leftJustified(4, ' ') +
                QByteArray(rssi).leftJustified(4, ' ') + QByteArray(auth).leftJustified(12, ' ');
     };
     // 266 bytes: the length byte stays at 255.
