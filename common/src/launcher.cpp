@@ -1,16 +1,11 @@
 #include "r5/launcher.h"
 
 #include <QDesktopServices>
-#include <QProcess>
 #include <QStandardPaths>
 
-namespace r5 {
+// startDetached() is per platform (launcher_linux.cpp, launcher_win.cpp).
 
-bool SystemLauncher::startDetached(const QString &program, const QStringList &arguments,
-                                   const QString &workingDir)
-{
-    return QProcess::startDetached(program, arguments, workingDir);
-}
+namespace r5 {
 
 bool SystemLauncher::openUrl(const QUrl &url)
 {
