@@ -13,8 +13,9 @@ namespace r5 {
 // (portable use, the tests). Run installed (from the bin folder of an installed suite, or from
 // a folder it cannot write to), it keeps those files in its per-user data folder instead, and
 // when it was started in the home folder, the root folder, its own folder or a folder it
-// cannot write to (a start from the menu or by another program) it also works there. An installed program
-// started from a shell in a writable folder of the user's choice works in that folder.
+// cannot write to (a start from the menu or by another program) it also works there. An
+// installed program started from a shell in a writable folder of the user's choice works in
+// that folder.
 struct Folders
 {
     QString working;     // what the program's relative paths ("cfg/SETUP.INI", "./log") resolve to
