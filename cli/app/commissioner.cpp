@@ -1,6 +1,5 @@
 #include "commissioner.h"
 
-#include "r5cli/csv.h"
 #include "r5setup/protocol/receivepath.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/shelltexts.h"
@@ -57,6 +56,8 @@ Commissioner::Commissioner(const Args &args, r5setup::SerialLink &link, r5::Cloc
                            QTextStream &err, QObject *parent)
     : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err)
 {
+    m_report.command = commandName(args.command);
+    m_report.record = args.record;
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &Commissioner::onTimeout);
     connect(&m_link, &r5setup::SerialLink::rxChar, this, &Commissioner::onRx);
@@ -78,14 +79,12 @@ bool Commissioner::loadFiles()
     QString error;
     const auto profileBytes = readFile(m_args.profile, error);
     if (!profileBytes) {
-        m_err << error << Qt::endl;
-        finish(exitcode::Usage);
+        fail(exitcode::Usage, u"PROFILE"_s, error);
         return false;
     }
     auto profile = parseProfile(*profileBytes);
     if (!profile.value) {
-        m_err << m_args.profile << u": "_s << profile.error << Qt::endl;
-        finish(exitcode::Usage);
+        fail(exitcode::Usage, u"PROFILE"_s, m_args.profile + u": "_s + profile.error);
         return false;
     }
     m_profile = *profile.value;
@@ -93,23 +92,31 @@ bool Commissioner::loadFiles()
         const auto planBytes = readFile(m_args.plan, error);
         auto plan = planBytes ? parsePlan(*planBytes) : Parsed<Plan>{{}, error};
         if (!plan.value) {
-            m_err << (planBytes ? m_args.plan + u": "_s : QString()) << plan.error << Qt::endl;
-            finish(exitcode::Usage);
+            fail(exitcode::Usage, u"--plan"_s, (planBytes ? m_args.plan + u": "_s : QString()) + plan.error);
             return false;
         }
         m_plan = std::move(*plan.value);
     }
     if (m_profile.isEmpty() && (!m_plan || m_plan->macs.isEmpty())) {
-        m_err << m_args.profile << u": names no setting ([WAN], [Server], [DI] or [AP])"_s << Qt::endl;
-        finish(exitcode::Usage);
+        fail(exitcode::Usage, u"PROFILE"_s,
+             m_args.profile + u": names no setting ([WAN], [Server], [DI] or [AP])"_s);
         return false;
+    }
+    // A record that cannot be written is found before anything goes to the device.
+    if (!m_args.record.isEmpty()) {
+        QFile record(m_args.record);
+        if (!record.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            fail(exitcode::NotWritten, u"--record"_s,
+                 m_args.record + u": the record cannot be written ("_s + record.errorString() +
+                     u"); nothing was sent."_s);
+            return false;
+        }
     }
     // Every row is checked before anything goes out, so a bad row stops the run at the first
     // device rather than in the middle of a batch. The profile alone is checked here too when
     // there is no plan; with one, only once a device without a row shows up.
     const auto refuse = [this](const QString &where, const r5setup::maint::Refusal &r) {
-        m_err << where << u": "_s << r.message << Qt::endl;
-        finish(exitcode::Usage);
+        fail(exitcode::Usage, r.focus, where + u": "_s + r.message);
         return false;
     };
     if (m_plan) {
@@ -130,14 +137,17 @@ void Commissioner::openAndRead()
     r5setup::SerialSettings settings = m_link.settings();
     settings.portName = m_args.port;
     settings.baudRate = m_args.baud;
+    settings.dataBits = m_args.dataBits;
+    settings.parity = m_args.parity;
+    settings.stopBits = m_args.stopBits;
     m_link.setSettings(settings);
     log(r5setup::text::tryingOpen());
     if (!m_link.open()) {
-        m_err << u"Cannot open "_s << m_args.port << u": "_s << m_link.errorString() << Qt::endl;
         log(proto::texts::portNotConnected());
         if (m_args.command == Command::Apply || m_args.command == Command::Verify)
             writeRecord(Verdict::NoAnswer);
-        finish(exitcode::NoAnswer);
+        fail(exitcode::PortNotOpened, u"--port"_s,
+             u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s + m_link.errorString());
         return;
     }
     log(r5setup::text::connectionSuccess(m_args.port));
@@ -170,21 +180,19 @@ void Commissioner::afterFirstRead()
 {
     switch (m_args.command) {
     case Command::Status:
-        if (m_args.json)
-            m_out << QString::fromUtf8(statusJson(m_reading));
-        else
-            m_out << statusLines(m_reading).join(u'\n') << Qt::endl;
+        say(statusLines(m_reading).join(u'\n'));
         return finish(exitcode::Ok);
     case Command::Save: {
         Fields fields = deviceFields(m_reading);
         fields.remove(u"AP.Password"_s);
         QSaveFile file(m_args.profile);
-        if (!file.open(QIODevice::WriteOnly) || file.write(profileText(fields)) < 0 || !file.commit()) {
-            m_err << m_args.profile << u": "_s << file.errorString() << Qt::endl;
-            return finish(exitcode::Usage);
-        }
-        m_out << u"Saved the settings of "_s << m_reading.status->mac << u" to "_s << m_args.profile
-              << u" (without the access point password)."_s << Qt::endl;
+        if (!file.open(QIODevice::WriteOnly) || file.write(profileText(fields)) < 0 || !file.commit())
+            return fail(exitcode::NotWritten, u"PROFILE"_s,
+                        m_args.profile + u": the profile cannot be written ("_s + file.errorString() +
+                            u")."_s);
+        m_report.saved = m_args.profile;
+        say(u"Saved the settings of "_s + m_reading.status->mac + u" to "_s + m_args.profile +
+            u" (without the access point password)."_s);
         return finish(exitcode::Ok);
     }
     case Command::Apply:
@@ -196,9 +204,9 @@ void Commissioner::afterFirstRead()
     if (m_plan) {
         if (m_plan->rows.contains(mac)) {
             effective = merged(m_profile, m_plan->rows.value(mac));
-            m_out << u"Plan row for "_s << mac << u" applies."_s << Qt::endl;
+            say(u"Plan row for "_s + mac + u" applies."_s);
         } else {
-            m_out << u"No plan row for "_s << mac << u": the profile alone."_s << Qt::endl;
+            say(u"No plan row for "_s + mac + u": the profile alone."_s);
         }
     }
     // The window's password field holds what the device reported; a profile without one (as
@@ -207,14 +215,13 @@ void Commissioner::afterFirstRead()
         effective.insert(u"AP.Password"_s, m_reading.ap->password.trimmed());
     const auto checked = checkFields(effective);
     if (!checked) {
-        m_err << m_args.profile << u": "_s << checked.refusal.message << Qt::endl;
         writeRecord(Verdict::Refused);
-        return finish(exitcode::Usage);
+        return fail(exitcode::Usage, checked.refusal.focus,
+                    m_args.profile + u": "_s + checked.refusal.message);
     }
     if (effective.isEmpty()) {
-        m_err << m_args.profile << u": names no setting for "_s << mac << Qt::endl;
         writeRecord(Verdict::Refused);
-        return finish(exitcode::Usage);
+        return fail(exitcode::Usage, u"PROFILE"_s, m_args.profile + u": names no setting for "_s + mac);
     }
     m_wantedFields = wantedFields(*checked.value);
     if (m_args.command == Command::Verify)
@@ -227,7 +234,7 @@ void Commissioner::applyNext()
 {
     if (m_steps.isEmpty()) {
         if (!m_args.verify) {
-            m_out << u"Applied; not verified."_s << Qt::endl;
+            say(u"Applied; not verified."_s);
             return finish(exitcode::Ok);
         }
         m_reading = {};
@@ -235,8 +242,8 @@ void Commissioner::applyNext()
     }
     const Step step = m_steps.takeFirst();
     const auto id = std::uint8_t(step.request.frame.at(2));
-    m_out << u"Writing 0x"_s << QString::number(id, 16).toUpper()
-          << (step.reboots ? u", then waiting for the device to reboot"_s : QString()) << Qt::endl;
+    say(u"Writing 0x"_s + QString::number(id, 16).toUpper() +
+        (step.reboots ? u", then waiting for the device to reboot"_s : QString()));
     // The reply comes before a reboot; without one the status polls find out all the same.
     ask(step.request, id, m_args.timeoutMs, 1, [this, step](bool) {
         if (!step.reboots) {
@@ -271,10 +278,20 @@ void Commissioner::pollStatus(qint64 deadline, Then then)
 void Commissioner::verifyNow()
 {
     const QList<Comparison> rows = compare(m_wantedFields, deviceFields(m_reading));
-    m_out << comparisonTable(rows).join(u'\n') << Qt::endl;
+    m_report.comparison = rows;
+    say(comparisonTable(rows).join(u'\n'));
     const bool ok = allMatch(rows);
     writeRecord(ok ? Verdict::Ok : Verdict::Differs);
-    finish(ok ? exitcode::Ok : exitcode::Differs);
+    if (ok)
+        return finish(exitcode::Ok);
+    QStringList differing;
+    for (const Comparison &c : rows) {
+        if (!c.ok)
+            differing.append(c.key);
+    }
+    fail(exitcode::Differs, differing.join(u", "_s),
+         u"The device differs from "_s + QFileInfo(m_args.profile).fileName() + u" in "_s +
+             differing.join(u", "_s) + u'.');
 }
 
 void Commissioner::ask(const proto::Request &request, std::uint8_t answerId, int waitMs, int tries, Then then)
@@ -366,10 +383,27 @@ void Commissioner::log(const QString &message)
 
 void Commissioner::finishNoAnswer(const QString &query)
 {
-    m_err << u"No answer to the "_s << query << u" query on "_s << m_args.port << u'.' << Qt::endl;
     if (m_args.command == Command::Apply || m_args.command == Command::Verify)
         writeRecord(Verdict::NoAnswer);
-    finish(exitcode::NoAnswer);
+    fail(exitcode::NoAnswer, u"--port"_s,
+         u"No answer to the "_s + query + u" query on "_s + m_args.port +
+             u". Check the cable, the device's power, the port and --baud."_s);
+}
+
+void Commissioner::say(const QString &line)
+{
+    if (!m_args.json)
+        m_out << line << Qt::endl;
+}
+
+void Commissioner::fail(int code, const QString &field, const QString &message)
+{
+    m_err << message << Qt::endl;
+    if (m_report.errorMessage.isEmpty()) {
+        m_report.errorField = field;
+        m_report.errorMessage = message;
+    }
+    finish(code);
 }
 
 void Commissioner::writeRecord(Verdict verdict)
@@ -377,15 +411,14 @@ void Commissioner::writeRecord(Verdict verdict)
     if (m_args.record.isEmpty())
         return;
     // Only ever appended to: a header goes in when the file is new or empty.
-    const bool fresh = QFileInfo(m_args.record).size() == 0;
-    QByteArray bytes;
-    if (fresh)
-        bytes += csv::line(recordHeader());
-    bytes +=
-        csv::line(recordRow(m_clock.localNow(), m_reading, verdict, QFileInfo(m_args.profile).fileName()));
+    const QByteArray bytes = recordBytes(QFileInfo(m_args.record).size() == 0, m_clock.localNow(), m_reading,
+                                         verdict, QFileInfo(m_args.profile).fileName());
     r5::AppendFile file;
-    if (!file.append(m_args.record, bytes))
+    m_report.recordWritten = file.append(m_args.record, bytes);
+    if (!m_report.recordWritten) {
+        m_recordFailed = true;
         m_err << m_args.record << u": the record row could not be written"_s << Qt::endl;
+    }
 }
 
 void Commissioner::finish(int code)
@@ -393,12 +426,22 @@ void Commissioner::finish(int code)
     if (m_done)
         return;
     m_done = true;
+    // A run that did everything else but leave its record has not succeeded.
+    if (code == exitcode::Ok && m_recordFailed) {
+        code = exitcode::NotWritten;
+        m_report.errorField = u"--record"_s;
+        m_report.errorMessage = m_args.record + u": the record row could not be written"_s;
+    }
     m_timer.stop();
     m_waitId = 0;
     if (m_link.isOpen()) {
         m_link.close();
         log(r5setup::text::connectionClose());
     }
+    m_report.exitCode = code;
+    m_report.reading = m_reading;
+    if (m_args.json)
+        m_out << QString::fromUtf8(reportJson(m_report));
     m_out.flush();
     m_err.flush();
     Q_EMIT finished(code);

@@ -47,6 +47,9 @@ private:
     void onRx();
     void onTimeout();
     void log(const QString &message);
+    // A progress line for people; --json keeps stdout for its one object.
+    void say(const QString &line);
+    void fail(int code, const QString &field, const QString &message);
     void finish(int code);
     void finishNoAnswer(const QString &what);
     void writeRecord(Verdict verdict);
@@ -72,6 +75,8 @@ private:
     Fields m_wantedFields;
     QList<Step> m_steps;
     DeviceReading m_reading;
+    RunReport m_report;
+    bool m_recordFailed = false;
     bool m_done = false;
 };
 

@@ -2,9 +2,11 @@
 #include "r5/consoletext.h"
 #include "r5/version.h"
 #include "r5cli/cliargs.h"
-#include "r5setup/qtseriallink.h"
+#include "r5cli/devicefields.h"
+#include "r5setup/seriallinkfactory.h"
 
 #include <QCoreApplication>
+#include <QSerialPortInfo>
 #include <QTextStream>
 #include <cstdio>
 
@@ -20,15 +22,29 @@ int main(int argc, char *argv[])
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // The rates the port dialog offers.
     const r5cli::ParsedArgs parsed =
-        r5cli::parseArgs(QCoreApplication::arguments(), QString::fromLatin1(r5::versionNumber));
+        r5cli::parseArgs(QCoreApplication::arguments(), QString::fromLatin1(r5::versionNumber),
+                         QSerialPortInfo::standardBaudRates());
     if (!parsed.args) {
-        (parsed.exitCode == r5cli::exitcode::Ok ? out : err) << parsed.text << Qt::endl;
+        if (parsed.exitCode == r5cli::exitcode::Ok) {
+            out << parsed.text << Qt::endl;
+            return parsed.exitCode;
+        }
+        err << parsed.text << Qt::endl;
+        if (parsed.json) {
+            r5cli::RunReport report;
+            report.command = parsed.command;
+            report.exitCode = parsed.exitCode;
+            report.errorField = parsed.field;
+            report.errorMessage = parsed.message;
+            out << QString::fromUtf8(r5cli::reportJson(report));
+        }
         return parsed.exitCode;
     }
 
-    r5setup::QtSerialLink link;
-    r5cli::Commissioner commissioner(*parsed.args, link, r5::SystemClock::instance(), out, err);
+    const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
+    r5cli::Commissioner commissioner(*parsed.args, *link, r5::SystemClock::instance(), out, err);
     QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
     commissioner.start();

@@ -7,6 +7,19 @@
 
 namespace r5 {
 
+bool SystemLauncher::startDetachedToFile(const QString &program, const QStringList &arguments,
+                                         const QString &workingDir, const QString &outputFile)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingDir);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(outputFile, QIODevice::Append);
+    process.setStandardErrorFile(outputFile, QIODevice::Append);
+    return process.startDetached();
+}
+
 bool SystemLauncher::openUrl(const QUrl &url)
 {
     return QDesktopServices::openUrl(url);

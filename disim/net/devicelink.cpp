@@ -11,10 +11,17 @@ DeviceLink::DeviceLink(QObject *parent) : QObject(parent), m_socket(new QTcpSock
     connect(&m_wait, &QTimer::timeout, this, [this] {
         if (isConnected())
             sendNow(m_waiting);
+        else
+            attemptFailed(QStringLiteral("No connection within %1 second").arg(kConnectWaitMs / 1000));
         m_waiting.clear();
         Q_EMIT waitOver();
     });
-    connect(m_socket, &QTcpSocket::connected, this, &DeviceLink::connected);
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        m_target.clear();
+        Q_EMIT connected();
+    });
+    // Qt's own texts name the cause: "Connection refused", "Network unreachable", "Host not found".
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this] { attemptFailed(m_socket->errorString()); });
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
         if (!m_closingHere)
             Q_EMIT closed();
@@ -31,11 +38,13 @@ DeviceLink::~DeviceLink()
 void DeviceLink::open(const QString &host, quint16 port)
 {
     close();
+    m_target = host + u':' + QString::number(port);
     m_socket->connectToHost(host, port);
 }
 
 void DeviceLink::close()
 {
+    m_target.clear();
     m_closingHere = true;
     m_socket->abort();
     m_closingHere = false;
@@ -63,6 +72,13 @@ void DeviceLink::sendNow(const QByteArray &command)
 {
     m_socket->write(command);
     Q_EMIT sent(command);
+}
+
+void DeviceLink::attemptFailed(const QString &reason)
+{
+    if (m_target.isEmpty())
+        return;
+    Q_EMIT failed(std::exchange(m_target, QString()), reason);
 }
 
 } // namespace disim

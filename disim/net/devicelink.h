@@ -21,7 +21,7 @@ public:
     explicit DeviceLink(QObject *parent = nullptr);
     ~DeviceLink() override;
 
-    // Closes whatever is open and starts connecting. A failed attempt reports nothing.
+    // Closes whatever is open and starts connecting. An attempt that fails reports failed() once.
     void open(const QString &host, quint16 port);
     // Closing from this side raises no closed().
     void close();
@@ -39,14 +39,19 @@ Q_SIGNALS:
     void arrived(const QByteArray &bytes);
     void sent(const QByteArray &command);
     void waitOver();
+    // The attempt to reach `target` ("host:port") failed: refused, unreachable, unknown host, or
+    // no connection by the end of a send's wait.
+    void failed(const QString &target, const QString &reason);
 
 private:
     void sendNow(const QByteArray &command);
+    void attemptFailed(const QString &reason);
 
     QTcpSocket *m_socket = nullptr;
     QTimer m_wait;
     QByteArray m_waiting;
     bool m_closingHere = false;
+    QString m_target; // of the attempt under way; empty when none is
 };
 
 } // namespace disim

@@ -10,11 +10,14 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/screenfit.h"
+#include "r5/suitefonts.h"
 #include "ui/inputfilters.h"
 #include "ui/settings.h"
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,7 +46,11 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 {
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
-    m_ui.setupUi(this);
+    setFont(r5::suiteFont(r5::FontRole::Sans, 9));
+    // The layout is fixed: the window takes the size its controls need at their font.
+    auto *fit = new r5::ScreenFit(this, r5::ScreenFit::Sizing::Fixed);
+    m_ui.setupUi(fit->page());
+    fit->page()->layout()->setContentsMargins(fit->windowMargins());
     m_ui.Label1[1]->setText(makerUrl().toString());
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
@@ -68,7 +75,12 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 
     connect(m_ui.cmdConnect, &QPushButton::clicked, this, &frmSim_3810::cmdConnect_Click);
     connect(m_ui.cmdDisconnect, &QPushButton::clicked, this, &frmSim_3810::cmdDisconnect_Click);
-    connect(m_ui.cmdSend, &QPushButton::clicked, this, &frmSim_3810::cmdSend_Click);
+    connect(m_ui.cmdSend, &QPushButton::clicked, this, [this] {
+        // Each click is news; a tick of a repeat, or a click that joins a wait, is not.
+        if (!m_winsock1->isWaiting())
+            m_failureSaid.clear();
+        cmdSend_Click();
+    });
     connect(m_ui.cmdEnd, &QPushButton::clicked, this, &frmSim_3810::cmdEnd_Click);
     connect(m_ui.cmdClear, &QPushButton::clicked, this, &frmSim_3810::cmdClear_Click);
     connect(m_ui.cmdPingStart, &QPushButton::clicked, this, &frmSim_3810::cmdPingStart_Click);
@@ -82,6 +94,11 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     connect(m_winsock1, &DeviceLink::connected, this, &frmSim_3810::Winsock1_Connect);
     connect(m_winsock1, &DeviceLink::closed, this, &frmSim_3810::Winsock1_Close);
     connect(m_winsock1, &DeviceLink::arrived, this, &frmSim_3810::Winsock1_DataArrival);
+    connect(m_winsock1, &DeviceLink::failed, this, [this](const QString &target, const QString &reason) {
+        const QString line = u" Socket Connect Fail!! "_s + target + u" : "_s + reason;
+        if (std::exchange(m_failureSaid, line) != line)
+            AddList(GetTimeStamp() + line);
+    });
     connect(m_winsock1, &DeviceLink::sent, this,
             [this](const QByteArray &command) { AddList(sendLine(GetTimeStamp(), command)); });
     connect(m_winsock1, &DeviceLink::waitOver, this, [this] {
@@ -90,8 +107,6 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
             cmdSend_Click();
     });
     connect(m_ping, &PingSession::line, this, &frmSim_3810::AddList);
-
-    setFixedSize(sizeHint());
 }
 
 frmSim_3810::~frmSim_3810() = default;
@@ -137,6 +152,7 @@ void frmSim_3810::cmdConnect_Click()
         m_services.prompter.warning(this, kPortMessage);
         return;
     }
+    m_failureSaid.clear();
     m_winsock1->open(m_ui.txtDestIP->text(), *port);
 }
 
@@ -146,6 +162,7 @@ void frmSim_3810::Winsock1_Connect()
     m_ui.cmdDisconnect->setEnabled(true);
     m_ui.cmdSend->setEnabled(true);
     m_ui.cmdEnd->setEnabled(true);
+    m_failureSaid.clear();
     AddList(GetTimeStamp() + u" Socket Connected!!"_s);
 }
 

@@ -77,6 +77,7 @@ private:
     std::unique_ptr<QSettings> m_settings;
     r5::AppendFile m_log;
     bool m_sendAgain = false;
+    QString m_failureSaid; // the failure last listed; a repeat run lists the same one once
 };
 
 } // namespace disim

@@ -3,31 +3,17 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5/suitefonts.h"
 #include "r5/workfolders.h"
-#include "r5setup/qtseriallink.h"
+#include "r5setup/seriallinkfactory.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
 #include "singleinstance.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// The window was laid out for 굴림; where it is missing, other Hangul fonts stand in so the
-// Korean captions never show as boxes.
-QFont applicationFont()
-{
-    QFont font(u"굴림"_s, 9);
-    font.setFamilies({u"굴림"_s, u"Gulim"_s, u"NanumGothic"_s, u"NanumBarunGothic"_s, u"Noto Sans CJK KR"_s,
-                      u"Malgun Gothic"_s, u"DejaVu Sans"_s});
-    return font;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -46,14 +32,12 @@ int main(int argc, char *argv[])
     r5::a11y::install();
     r5::settleFolders(u"devsetup"_s, {u"cfg"_s, u"Log"_s, u"KorviaFW"_s});
 
-    QApplication::setFont(applicationFont());
+    QApplication::setFont(r5::suiteFont(r5::FontRole::Korean, 9));
 
     r5::WidgetPrompter prompter;
     r5::SystemLauncher launcher;
     r5setup::Services services{prompter, r5::SystemClock::instance(), launcher};
-    r5setup::MainWindow window(services, std::make_unique<r5setup::QtSerialLink>());
-    if (const QScreen *screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
+    r5setup::MainWindow window(services, r5setup::makeSerialLink());
     if (single == r5setup::SingleInstance::Result::CheckOff)
         window.log(u"Single-instance check is off: cannot create the marker ["_s +
                    QDir::toNativeSeparators(instance.path()) + u"], "_s + instance.reason() + u'.');

@@ -85,20 +85,20 @@ void TstCliCore::profileWithPlan_data()
         << QByteArray("[Server]\nPort=4000\nMode=N\n")
         << QByteArray("MAC,Server.Expire\n02:52:00:AB:CD:EF,0\n") << u"02:52:00:AB:CD:EF"_s
         << u"Server.Port=4000;Server.Expire=0;Server.Mode=N"_s;
-    // The window's refusals, first failing field first.
-    QTest::newRow("octet 256") << QByteArray("[WAN]\nIP=127.0.0.256\nGateway=127.0.0.1\nMask=255.0.0.0\n")
-                               << QByteArray() << QString() << u"refused: 0 ~ 255 정수만 입력 가능합니다."_s;
-    QTest::newRow("missing gateway is an empty field, even before a bad octet")
+    // The window's rules, first failing field first, in words that name the key.
+    QTest::newRow("octet 256")
+        << QByteArray("[WAN]\nIP=127.0.0.256\nGateway=127.0.0.1\nMask=255.0.0.0\n") << QByteArray()
+        << QString() << u"refused: WAN.IP \"127.0.0.256\": each of the four numbers must be 0 to 255."_s;
+    QTest::newRow("missing gateway is named, even before a bad octet")
         << QByteArray("[WAN]\nIP=999.0.0.1\nMask=255.0.0.0\n") << QByteArray() << QString()
-        << u"refused: IP 주소에는 공란입력이 불가합니다."_s;
+        << u"refused: WAN.Gateway is missing; the [WAN] section needs it."_s;
     QTest::newRow("three-part address")
-        << QByteArray("[WAN]\nIP=127.0.1\nGateway=127.0.0.1\nMask=255.0.0.0\n") << QByteArray() << QString()
-        << u"refused: IP 주소에는 공란입력이 불가합니다."_s;
+        << QByteArray("[WAN]\nIP=127.0.0.1\nGateway=127.0.1\nMask=255.0.0.0\n") << QByteArray() << QString()
+        << u"refused: WAN.Gateway \"127.0.1\" is not an address: it needs four numbers, a.b.c.d."_s;
     QTest::newRow("port 0") << QByteArray("[Server]\nPort=0\nExpire=1\nMode=N\n") << QByteArray() << QString()
-                            << u"refused: TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s;
+                            << u"refused: Server.Port \"0\" must be a whole number from 1 to 65535."_s;
     QTest::newRow("expiry empty") << QByteArray("[Server]\nPort=80\nExpire=\nMode=N\n") << QByteArray()
-                                  << QString()
-                                  << u"refused: Server Expire(Sec) 값은 공란 입력이 불가합니다."_s;
+                                  << QString() << u"refused: Server.Expire is empty."_s;
     QTest::newRow("mode X") << QByteArray("[Server]\nPort=80\nExpire=3\nMode=X\n") << QByteArray()
                             << QString() << u"refused: Server.Mode must be N or G."_s;
     QTest::newRow("throughput 3 out of range, 4 too")
@@ -106,15 +106,15 @@ void TstCliCore::profileWithPlan_data()
                "[DI]\nTime1=1\nTime2=1\nTime3=2551\nTime4=0\nTime5=1\nMode1=F\nMode2=F\nMode3=F\nMode4=F\n"
                "Mode5=F\n")
         << QByteArray() << QString()
-        << u"refused: ThrouputTime3 값을 확인하세요. 1 ~ 2550 정수만 가능합니다."_s;
+        << u"refused: DI.Time3 \"2551\" must be a whole number from 1 to 2550."_s;
     QTest::newRow("one-byte SSID") << QByteArray("[AP]\nSSID=A\n") << QByteArray() << QString()
-                                   << u"refused: SSID를 확인하세요."_s;
+                                   << u"refused: AP.SSID must be at least 2 bytes."_s;
     QTest::newRow("33-byte SSID") << QByteArray("[AP]\nSSID=" + QByteArray(33, 'x') + "\n") << QByteArray()
                                   << QString() << u"refused: AP.SSID is longer than 32 bytes."_s;
     QTest::newRow("a bad plan row is refused for its device")
         << QByteArray("[WAN]\nIP=127.0.0.9\nGateway=127.0.0.1\nMask=255.0.0.0\n")
         << QByteArray("MAC,WAN.IP\n02:52:00:AB:CD:EF,127.0.0.300\n") << u"02:52:00:AB:CD:EF"_s
-        << u"refused: 0 ~ 255 정수만 입력 가능합니다."_s;
+        << u"refused: WAN.IP \"127.0.0.300\": each of the four numbers must be 0 to 255."_s;
     // Files that are not what they should be.
     QTest::newRow("misspelt key") << QByteArray("[Server]\nPrt=80\n") << QByteArray() << QString()
                                   << u"error: unknown key \"Prt\" in [Server] (known: "_s;

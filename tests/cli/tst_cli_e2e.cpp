@@ -1,4 +1,5 @@
 #include "ptypair.h"
+#include "r5/version.h"
 #include "virtualdevice.h"
 
 #include <QDir>
@@ -28,9 +29,10 @@ private slots:
     // A write the device takes but does not apply: verify names the field and ends with 3.
     void ignoredWriteIsCaught_data();
     void ignoredWriteIsCaught();
-    // A profile the window would refuse: its text, exit 1, and not one byte on the port.
-    void refusedProfileSendsNothing_data();
-    void refusedProfileSendsNothing();
+    // A run that cannot go ahead: its exit code, a message naming the field (or the JSON error
+    // object with --json), and not one byte on the port. --version of both programs.
+    void refusedRunSendsNothing_data();
+    void refusedRunSendsNothing();
     // Nobody on the line: three status tries, exit 2, a NO ANSWER record.
     void noDevice();
     // The plan's row for this device's MAC wins over the profile.
@@ -45,7 +47,7 @@ private:
         QString out;
         QString err;
     };
-    Run cli(const QStringList &arguments);
+    Run cli(const QStringList &arguments, const QString &program = u"r5200tx-cli"_s);
     void startDevice(const QStringList &extra = {});
     void write(const QString &name, const QByteArray &bytes);
     QByteArray readFile(const QString &name) const;
@@ -126,11 +128,11 @@ void TstCliE2e::startDevice(const QStringList &extra)
     QVERIFY2(!m_port.isEmpty(), qPrintable(m_device->console().join(u'\n')));
 }
 
-TstCliE2e::Run TstCliE2e::cli(const QStringList &arguments)
+TstCliE2e::Run TstCliE2e::cli(const QStringList &arguments, const QString &program)
 {
     QProcess p;
     p.setWorkingDirectory(m_dir->path());
-    p.start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-cli"_s, arguments);
+    p.start(qEnvironmentVariable("R5_BIN_DIR") + u'/' + program, arguments);
     Run run;
     if (!p.waitForFinished(120000)) {
         p.kill();
@@ -189,6 +191,9 @@ void TstCliE2e::applyThenVerify()
     const Run status = cli({u"--port"_s, m_port, u"status"_s, u"--json"_s});
     QCOMPARE(status.code, 0);
     const QJsonObject o = QJsonDocument::fromJson(status.out.toUtf8()).object();
+    QCOMPARE(o.value(u"command"_s).toString(), u"status"_s);
+    QCOMPARE(o.value(u"ok"_s), QJsonValue(true));
+    QVERIFY(o.value(u"error"_s).isNull());
     QCOMPARE(o.value(u"mac"_s).toString(), u"02:52:00:AB:CD:EF"_s);
     QCOMPARE(o.value(u"wan"_s).toObject().value(u"ip"_s).toString(), u"127.0.10.30"_s);
     QCOMPARE(o.value(u"server"_s).toObject().value(u"port"_s).toInt(), 4100);
@@ -232,43 +237,97 @@ void TstCliE2e::ignoredWriteIsCaught()
     // The other sections went through.
     const QString other = kind == u"wan"_s ? u"Server.Port"_s : u"WAN.IP"_s;
     QVERIFY2(tableLine(apply.out, other).endsWith(u"| ok"_s), qPrintable(apply.out));
-    const Run verify = cli({u"--port"_s, m_port, u"verify"_s, u"full.ini"_s});
+    const Run verify = cli({u"--port"_s, m_port, u"verify"_s, u"full.ini"_s, u"--json"_s});
     QCOMPARE(verify.code, 3);
+    const QJsonObject o = QJsonDocument::fromJson(verify.out.toUtf8()).object();
+    QCOMPARE(o.value(u"error"_s).toObject().value(u"kind"_s).toString(), u"differs"_s);
+    QVERIFY(o.value(u"error"_s).toObject().value(u"field"_s).toString().contains(field));
+    QVERIFY(!verify.out.contains(u"pw,1"_s));
 }
 
-void TstCliE2e::refusedProfileSendsNothing_data()
+void TstCliE2e::refusedRunSendsNothing_data()
 {
-    QTest::addColumn<QByteArray>("profile");
-    QTest::addColumn<QByteArray>("plan");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("octet") << QByteArray("[WAN]\nIP=127.0.0.256\nGateway=127.0.0.1\nMask=255.0.0.0\n")
-                           << QByteArray() << u"0 ~ 255 정수만 입력 가능합니다."_s;
-    QTest::newRow("throughput") << QByteArray(kFullProfile).replace("Time2=22", "Time2=0") << QByteArray()
-                                << u"ThrouputTime2 값을 확인하세요. 1 ~ 2550 정수만 가능합니다."_s;
-    QTest::newRow("ssid") << QByteArray("[AP]\nSSID=x\nPassword=abc\n") << QByteArray()
-                          << u"SSID를 확인하세요."_s;
-    QTest::newRow("plan row") << QByteArray("[Server]\nPort=4000\nExpire=10\nMode=G\n")
+    // "PTY" stands for the pseudo-terminal nobody answers on.
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("profile"); // written to bad.ini
+    QTest::addColumn<QByteArray>("plan");    // written to plan.csv
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");      // in stderr, or in stdout when the code is 0
+    QTest::addColumn<QString>("jsonField"); // with --json: the error object's field
+    const QString cli = u"r5200tx-cli"_s;
+    const QStringList apply{u"--port"_s, u"PTY"_s, u"apply"_s, u"bad.ini"_s};
+    const QStringList status{u"--port"_s, u"PTY"_s, u"status"_s};
+    QTest::newRow("octet") << cli << apply
+                           << QByteArray("[WAN]\nIP=127.0.0.256\nGateway=127.0.0.1\nMask=255.0.0.0\n")
+                           << QByteArray() << 1
+                           << u"bad.ini: WAN.IP \"127.0.0.256\": each of the four numbers must be 0 to 255."_s
+                           << QString();
+    QTest::newRow("missing gateway, json")
+        << cli << apply + QStringList{u"--json"_s} << QByteArray("[WAN]\nIP=127.0.0.9\nMask=255.0.0.0\n")
+        << QByteArray() << 1 << u"WAN.Gateway is missing"_s << u"WAN.Gateway"_s;
+    QTest::newRow("throughput") << cli << apply << QByteArray(kFullProfile).replace("Time2=22", "Time2=0")
+                                << QByteArray() << 1
+                                << u"DI.Time2 \"0\" must be a whole number from 1 to 2550."_s << QString();
+    QTest::newRow("ssid") << cli << apply << QByteArray("[AP]\nSSID=x\nPassword=abc\n") << QByteArray() << 1
+                          << u"AP.SSID must be at least 2 bytes."_s << QString();
+    QTest::newRow("plan row") << cli << apply + QStringList{u"--plan"_s, u"plan.csv"_s}
+                              << QByteArray("[Server]\nPort=4000\nExpire=10\nMode=G\n")
                               << QByteArray(
                                      "MAC,Server.Port\n00:11:22:33:44:55,4001\n02:52:00:AB:CD:EF,65536\n")
-                              << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s;
+                              << 1 << u"Server.Port \"65536\" must be a whole number from 1 to 65535."_s
+                              << QString();
+    QTest::newRow("baud 12") << cli << status + QStringList{u"--baud"_s, u"12"_s} << QByteArray()
+                             << QByteArray() << 1 << u"--baud: \"12\" is not one of"_s << QString();
+    QTest::newRow("data bits 9, json")
+        << cli << status + QStringList{u"--data-bits"_s, u"9"_s, u"--json"_s} << QByteArray() << QByteArray()
+        << 1 << u"--data-bits"_s << u"--data-bits"_s;
+    QTest::newRow("parity") << cli << status + QStringList{u"--parity"_s, u"sometimes"_s} << QByteArray()
+                            << QByteArray() << 1 << u"--parity: \"sometimes\""_s << QString();
+    QTest::newRow("port cannot be opened, json")
+        << cli << QStringList{u"--port"_s, u"/nonexistent/ttyR5"_s, u"status"_s, u"--json"_s} << QByteArray()
+        << QByteArray() << 4 << u"--port /nonexistent/ttyR5: the serial port cannot be opened"_s
+        << u"--port"_s;
+    QTest::newRow("record not writable")
+        << cli << apply + QStringList{u"--record"_s, u"no/such/folder/rec.csv"_s} << kFullProfile
+        << QByteArray() << 5 << u"no/such/folder/rec.csv: the record cannot be written"_s << QString();
+    QTest::newRow("cli version") << cli << QStringList{u"--version"_s} << QByteArray() << QByteArray() << 0
+                                 << u"r5200tx-cli "_s + QLatin1StringView(r5::versionNumber) << QString();
+    QTest::newRow("virtual version") << u"r5200tx-virtual"_s << QStringList{u"--version"_s} << QByteArray()
+                                     << QByteArray() << 0
+                                     << u"r5200tx-virtual "_s + QLatin1StringView(r5::versionNumber)
+                                     << QString();
 }
 
-void TstCliE2e::refusedProfileSendsNothing()
+void TstCliE2e::refusedRunSendsNothing()
 {
+    QFETCH(QString, program);
+    QFETCH(QStringList, args);
     QFETCH(QByteArray, profile);
     QFETCH(QByteArray, plan);
+    QFETCH(int, code);
     QFETCH(QString, text);
+    QFETCH(QString, jsonField);
     r5::test::Pty pty;
     QVERIFY(pty.isValid());
-    write(u"bad.ini"_s, profile);
-    QStringList args{u"--port"_s, pty.slavePath(), u"apply"_s, u"bad.ini"_s};
-    if (!plan.isEmpty()) {
+    args.replaceInStrings(u"PTY"_s, pty.slavePath());
+    if (!profile.isEmpty())
+        write(u"bad.ini"_s, profile);
+    if (!plan.isEmpty())
         write(u"plan.csv"_s, plan);
-        args << u"--plan"_s << u"plan.csv"_s;
+    const Run run = cli(args, program);
+    QCOMPARE(run.code, code);
+    QVERIFY2((code == 0 ? run.out : run.err).contains(text), qPrintable(run.out + run.err));
+    if (!jsonField.isEmpty()) {
+        const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(o.value(u"exitCode"_s).toInt(-1), code);
+        QCOMPARE(o.value(u"ok"_s), QJsonValue(false));
+        const QJsonObject error = o.value(u"error"_s).toObject();
+        QCOMPARE(error.value(u"kind"_s).toString(), code == 4 ? u"port"_s : u"usage"_s);
+        QCOMPARE(error.value(u"field"_s).toString(), jsonField);
+        QVERIFY(error.value(u"message"_s).toString().contains(text));
+        QVERIFY(o.contains(u"mac"_s) && o.contains(u"comparison"_s)); // the same keys as a result
     }
-    const Run run = cli(args);
-    QCOMPARE(run.code, 1);
-    QVERIFY2(run.err.contains(text), qPrintable(run.err));
     QCOMPARE(pty.read(200), QByteArray());
 }
 

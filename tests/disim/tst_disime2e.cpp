@@ -37,7 +37,9 @@ private Q_SLOTS:
     void checkByteKeepsGapTimes();
     void repeatFollowsCommandChanges();
     void disconnectThenSendReconnects();
-    void sendWithoutDeviceSendsNothing();
+    // Nothing listens: one line says why, however many attempts a click or a repeat makes.
+    void noDeviceSaysWhyOnce_data();
+    void noDeviceSaysWhyOnce();
     void peerCloseDuringRepeat();
     void listPlusFileWritesRecord();
     void dayFileFollowsItsPath_data();
@@ -248,14 +250,36 @@ void TstDisimE2e::disconnectThenSendReconnects()
     QVERIFY(lines.at(2).contains(u" RECV : "_s));
 }
 
-void TstDisimE2e::sendWithoutDeviceSendsNothing()
+void TstDisimE2e::noDeviceSaysWhyOnce_data()
 {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("connect") << u"cmdConnect"_s << false << 1;
+    QTest::newRow("send, and again during the wait") << u"cmdSend"_s << false << 2;
+    QTest::newRow("repeat") << u"cmdSend"_s << true << 1;
+}
+
+void TstDisimE2e::noDeviceSaysWhyOnce()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, repeat);
+    QFETCH(int, clicks);
+    const QString port = QString::number(freePort());
     f->type(u"txtDestIP"_s, u"127.0.0.1"_s);
-    f->type(u"txtDestPort"_s, QString::number(freePort()));
-    f->click(u"cmdSend"_s);
-    f->click(u"cmdSend"_s); // during the wait: runs once after it
+    f->type(u"txtDestPort"_s, port);
+    if (repeat) {
+        f->choose(u"optInterval(1)"_s);
+        f->type(u"cboTime"_s, u"0.3"_s);
+    }
+    for (int i = 0; i < clicks; ++i)
+        f->click(button); // a second click comes during the wait and runs once after it
     QTest::qWait(2 * DeviceLink::kConnectWaitMs + 500);
-    QVERIFY2(f->lines().isEmpty(), qPrintable(f->lines().join(u'\n')));
+    const QStringList lines = f->lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(
+        lines.first().endsWith(u"] Socket Connect Fail!! 127.0.0.1:"_s + port + u" : Connection refused"_s),
+        qPrintable(lines.first()));
     QVERIFY(f->button(u"cmdConnect"_s)->isEnabled());
 }
 
@@ -272,7 +296,7 @@ void TstDisimE2e::peerCloseDuringRepeat()
     virt::TcpConfig c = m_side->config();
     c.port = freePort();
     m_side->reconfigure(c);
-    QTRY_VERIFY(f->lines().last().endsWith(u"] Socket Closed!!"_s));
+    QTRY_VERIFY(!f->lines().filter(u"] Socket Closed!!"_s).isEmpty());
     QVERIFY(!f->button(u"cmdEnd"_s)->isEnabled());
     QVERIFY(f->window->findChild<QTimer *>(u"SendTimer"_s)->isActive());
 

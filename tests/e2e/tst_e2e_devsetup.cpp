@@ -4,6 +4,7 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "fakes.h"
+#include "ptypair.h"
 #include "r5setup/protocol/decoders.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/ui/appage.h"
@@ -27,6 +28,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -98,6 +100,9 @@ private Q_SLOTS:
     void unregisteredReplyAsksOnce();
     void wrongCountChangesNothing();
     void accessPointQueries();
+    void unansweredRequestIsSaidOnce_data();
+    void unansweredRequestIsSaidOnce();
+    void saveIsAcknowledgedInWords();
 
 private:
     void start(const QStringList &faults = {});
@@ -116,6 +121,7 @@ private:
 
 void TstE2eDevsetup::init()
 {
+    m_f.clock.set(kNow);
     QVERIFY(m_f.enter());
     QFile state(u"device.json"_s);
     QVERIFY(state.open(QIODevice::WriteOnly));
@@ -272,6 +278,75 @@ void TstE2eDevsetup::accessPointQueries()
     QVERIFY(lines()[at + 2].startsWith(u"[08:30:00]  RX MSG ID:[0x49] LEN:[53]:[7E."_s));
     QCOMPARE(lines()[at + 3], u"[08:30:00]  res[32] = ["_s + kKoreanAp + QString(8, u' ') + u"pw 2층!"_s +
                                   QString(8, u' ') + u']');
+}
+
+void TstE2eDevsetup::unansweredRequestIsSaidOnce_data()
+{
+    QTest::addColumn<QStringList>("faults"); // {"silent"}: a cable to nothing
+    QTest::addColumn<bool>("answered");
+    QTest::newRow("answered") << QStringList{} << true;
+    QTest::newRow("unanswered: a cable to nothing") << QStringList{u"silent"_s} << false;
+    // The spoilt answer is an answer; the status request it brings is answered too.
+    QTest::newRow("answered with an unregistered id") << QStringList{u"--fault-unregistered"_s} << true;
+}
+
+void TstE2eDevsetup::unansweredRequestIsSaidOnce()
+{
+    QFETCH(QStringList, faults);
+    QFETCH(bool, answered);
+    r5::test::Pty nothing;
+    if (faults == QStringList{u"silent"_s}) {
+        QVERIFY(m_f.makeWindow(nothing.slavePath()));
+        click(u"ButtonStart"_s);
+        m_start = int(m_f.window->memo().toPlainText().split(u'\n').size());
+    } else {
+        start(faults);
+    }
+    const QString port = m_f.window->link().settings().portName;
+    click(u"Btn_CurrentStatus"_s);
+    if (answered)
+        QTRY_VERIFY(m_f.window->statusQueried());
+    const QStringList before = shownAll(kStatusFields);
+
+    auto *timer = m_f.window->findChild<QTimer *>(u"Timer_NoAnswer"_s);
+    QVERIFY(timer);
+    for (int second = 0; second < 6; ++second) {
+        m_f.clock.advanceMs(1000);
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection));
+    }
+    const QStringList notices = lines().filter(u"No answer"_s);
+    if (answered) {
+        QCOMPARE(notices, QStringList());
+    } else {
+        QCOMPARE(notices,
+                 QStringList{u"[08:30:03]  No answer to the current status (0x41) request within 3 s: "
+                             u"check the cable, the device's power, the port ["_s +
+                             port + u"] and the baud rate [115200]."_s});
+        // Nothing was sent again, and the view is as it was.
+        QCOMPARE(nothing.readAtLeast(6, 200).toHex(' '), QByteArray("7e 05 41 50 fe"));
+        QVERIFY(!m_f.window->statusQueried());
+    }
+    QCOMPARE(shownAll(kStatusFields), before);
+}
+
+void TstE2eDevsetup::saveIsAcknowledgedInWords()
+{
+    start({u"--reboot-ms"_s, u"0"_s}); // back at once after the WAN and server saves
+    click(u"Btn_CurrentStatus"_s);
+    QTRY_VERIFY(m_f.window->statusQueried());
+    const QList<std::pair<QString, QString>> saves{
+        {u"Btn_Save_Config_Wan"_s,
+         u"Device acknowledged the WAN settings (0x43); it reboots to apply them."_s},
+        {u"Btn_Save_Config_Server"_s,
+         u"Device acknowledged the server settings (0x44); it reboots to apply them."_s},
+        {u"Btn_Save_Config_DI"_s, u"Device acknowledged the DI settings (0x45)."_s}};
+    for (const auto &[button, words] : saves) {
+        m_f.prompter.answerYes();
+        click(button);
+        QCOMPARE(m_f.prompter.takeTexts().size(), 1);
+        QTRY_VERIFY2(lines().contains(u"[08:30:00]  "_s + words), qPrintable(lines().join(u'\n')));
+        QCOMPARE(lines().at(lines().indexOf(u"[08:30:00]  "_s + words) - 1), u"[08:30:00]  [EOT]"_s);
+    }
 }
 
 QTEST_MAIN(TstE2eDevsetup)

@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "r5/suitefonts.h"
 #include "sim/frmsimulator.h"
 #include "simpeer.h"
 
@@ -6,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,8 +17,10 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
@@ -71,7 +75,10 @@ private Q_SLOTS:
     void makerLink();
     void oddHexWarnsAndSendsEvenPart();
     void emptyAddressRefused();
-    void socketErrorBoxRecordAndListLine();
+    // A connect or listen that fails says why, once, in the list and the error file; a server
+    // run retrying its listen is stopped by "Close".
+    void failedRunSaysWhy_data();
+    void failedRunSaysWhy();
     void programModeFillsEmptyGap();
     void echoServerAgainstSocat();
 
@@ -119,6 +126,8 @@ void TstSimWindow::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+    // Layouts are measured with the fonts the build ships (bin/fonts), not the machine's.
+    QVERIFY(r5::registerSuiteFonts() > 0);
 }
 
 void TstSimWindow::init()
@@ -212,26 +221,42 @@ void TstSimWindow::startupState()
 void TstSimWindow::readableLayout_data()
 {
     QTest::addColumn<QStringList>("clicks");
-    QTest::newRow("start-up") << QStringList();
-    QTest::newRow("client role, grey boxes") << QStringList{u"opt_Client"_s};
-    QTest::newRow("receive only, button-face boxes") << QStringList{u"opt_Receive_Only"_s, u"opt_None"_s};
-    QTest::newRow("program mode") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s};
+    QTest::addColumn<qreal>("listPoints"); // 0: the list's own font
+    QTest::newRow("start-up") << QStringList() << 0.0;
+    QTest::newRow("client role, grey boxes") << QStringList{u"opt_Client"_s} << 0.0;
+    QTest::newRow("receive only, button-face boxes")
+        << QStringList{u"opt_Receive_Only"_s, u"opt_None"_s} << 0.0;
+    QTest::newRow("program mode") << QStringList{u"opt_Send_Only"_s, u"chkMode"_s} << 0.0;
+    QTest::newRow("a taller font than drawn for") << QStringList() << 14.0;
 }
 
 // Inside the fixed window every frame gets the room it needs, the activity list shows at least
-// 20 rows, and the text of every disabled control stays readable (contrast of 4.5 : 1 or more).
+// 20 rows (the window grows for a taller font), and the text of every disabled control stays
+// readable (contrast of 4.5 : 1 or more).
 void TstSimWindow::readableLayout()
 {
     QFETCH(QStringList, clicks);
+    QFETCH(qreal, listPoints);
+    auto *list = child<QListView>(u"List1"_s);
+    QCOMPARE(QFontInfo(list->font()).family(), u"DejaVu Sans"_s);
+    if (listPoints > 0) {
+        QFont taller = list->font();
+        taller.setPointSizeF(listPoints);
+        list->setFont(taller);
+    }
     for (const QString &name : clicks)
         click(name);
-    QCOMPARE(m_window->size(), QSize(731, 722));
-    QVERIFY(m_window->minimumSizeHint().width() <= m_window->width());
-    QVERIFY2(m_window->minimumSizeHint().height() <= m_window->height(),
-             qPrintable(QString::number(m_window->minimumSizeHint().height())));
+    QCoreApplication::processEvents(); // the layout settles
+    const QWidget *page = child<QScrollArea>(QString())->widget();
+    if (listPoints > 0)
+        QVERIFY(page->height() > 722);
+    else
+        QCOMPARE(m_window->size(), QSize(731, 722));
+    QVERIFY(page->minimumSizeHint().width() <= page->width());
+    QVERIFY2(page->minimumSizeHint().height() <= page->height(),
+             qPrintable(QString::number(page->minimumSizeHint().height())));
     m_window->activityLog().model()->addText(u"row"_s);
     m_window->activityLog().model()->flush();
-    const auto *list = child<QListView>(u"List1"_s);
     const int rows = list->viewport()->height() / list->sizeHintForRow(0);
     QVERIFY2(rows >= 20, qPrintable(QString::number(rows)));
 
@@ -527,21 +552,65 @@ void TstSimWindow::emptyAddressRefused()
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
 }
 
-void TstSimWindow::socketErrorBoxRecordAndListLine()
+void TstSimWindow::failedRunSaysWhy_data()
 {
-    setLoopbackDestination(simtest::freePort());
+    QTest::addColumn<bool>("listen");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QString>("record");
+    QTest::newRow("connect refused") << false << u"Connection refused (error 10061)"_s
+                                     << u"Err Title : Client Socket Error\r\n"_s;
+    QTest::newRow("listen on a port in use")
+        << true << u"Address already in use (error 10048)"_s << u"Err Title : Server Socket Error\r\n"_s;
+}
+
+void TstSimWindow::failedRunSaysWhy()
+{
+    QFETCH(bool, listen);
+    QFETCH(QString, why);
+    QFETCH(QString, record);
+    QTcpServer holder; // another program on the port
+    QVERIFY(holder.listen(QHostAddress::LocalHost, 0));
+    const QString port = QString::number(holder.serverPort());
+    const QString fail = kStamp + (listen ? u"] : Listen Fail"_s : u"] : Connection Fail"_s);
+    const auto count = [this](const QString &line) { return rows().count(line); };
+    if (listen) {
+        click(u"opt_Client"_s);
+        child<QLineEdit>(u"txt_Port"_s)->setText(port);
+    } else {
+        setLoopbackDestination(holder.serverPort());
+        holder.close();
+    }
     click(u"Cmd_Start"_s);
-    QTRY_VERIFY(rows().contains(kStamp + u"] : Connection Fail"_s));
-    QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
-    QVERIFY(rows().contains(u"09:15:02Client Socket Error : Referance Err_Log File ....... "_s));
+    QTRY_VERIFY(count(fail) >= (listen ? 2 : 1));
+    const QString reason =
+        kStamp +
+        (listen ? u"] : Cannot listen on port "_s + port : u"] : Cannot connect to 127.0.0.1:"_s + port) +
+        u" : "_s + why;
+    QVERIFY2(count(reason) == 1, qPrintable(rows().join(u"\n"_s)));
+    QVERIFY(rows().indexOf(reason) > rows().indexOf(fail));
+    QVERIFY(
+        rows().contains(u"09:15:02"_s + record.mid(12, 13) + u" Error : Referance Err_Log File ....... "_s));
     m_window->activityLog().waitWritten();
-    QVERIFY(readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s))
-                .startsWith("Err Title : Client Socket Error\r\n"));
+    const QByteArray errors = readAll(m_appDir->filePath(u"Err_Log/20261207.txt"_s));
+    QVERIFY2(errors.startsWith(record.toLatin1()) && errors.count("Err Title") == 1, errors.constData());
     // The statistics file is relative to the working folder: the test's own.
-    QVERIFY(readAll(m_appDir->filePath(u"log/STAT_20261207.log"_s))
-                .startsWith("Err Title : Client Socket Error\r\n"));
+    QVERIFY(readAll(m_appDir->filePath(u"log/STAT_20261207.log"_s)).startsWith(record.toLatin1()));
+    if (listen) {
+        QVERIFY(errors.contains("Err Number : 10048\r\n"));
+        QVERIFY(m_prompter.takeTexts().isEmpty());
+        QVERIFY(!child(u"Cmd_Start"_s)->isEnabled());
+        QVERIFY(!child(u"Frame1"_s)->isEnabled());
+        click(u"cmd_End"_s);
+        QCOMPARE(rows().last(), kStamp + u"] : Server Closed"_s);
+        const qsizetype fails = count(fail);
+        QTest::qWait(1500); // longer than a retry: none follows
+        QCOMPARE(count(fail), fails);
+    } else {
+        QCOMPARE(m_prompter.takeTexts(), QStringList{u"E........"_s});
+    }
     QVERIFY(child(u"Cmd_Start"_s)->isEnabled());
     QVERIFY(child(u"Frame1"_s)->isEnabled());
+    QVERIFY(!child(u"cmd_End"_s)->isEnabled());
 }
 
 void TstSimWindow::programModeFillsEmptyGap()

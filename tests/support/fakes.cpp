@@ -75,6 +75,13 @@ bool FakeLauncher::startDetached(const QString &program, const QStringList &argu
     return succeed;
 }
 
+bool FakeLauncher::startDetachedToFile(const QString &program, const QStringList &arguments,
+                                       const QString &workingDir, const QString &outputFile)
+{
+    starts.append({program, arguments, workingDir, outputFile});
+    return succeed;
+}
+
 bool FakeLauncher::openUrl(const QUrl &url)
 {
     urls.append(url);

@@ -85,10 +85,13 @@ public:
         QString program;
         QStringList arguments;
         QString workingDir;
+        QString outputFile = {}; // empty: started with a console of its own
     };
 
     bool startDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDir) override;
+    bool startDetachedToFile(const QString &program, const QStringList &arguments, const QString &workingDir,
+                             const QString &outputFile) override;
     bool openUrl(const QUrl &url) override;
     QString findExecutable(const QString &name) const override;
 

@@ -103,7 +103,7 @@ void quitOnSignals(QCoreApplication &app)
 
 // The TCP side: the status report server that Simulator_3810 talks to. It starts with the
 // device's server settings and follows them whenever a reboot changes them.
-bool startTcpSide(const virt::Options &options, virt::DeviceModel &model, Console &console, QObject *owner)
+void startTcpSide(const virt::Options &options, virt::DeviceModel &model, Console &console, QObject *owner)
 {
     auto config = [&options, &model] {
         virt::TcpConfig c;
@@ -115,10 +115,6 @@ bool startTcpSide(const virt::Options &options, virt::DeviceModel &model, Consol
         c.pulsesPerSecond = options.pulsesPerSecond;
         return c;
     };
-    if (QHostAddress(options.tcpAddress).isNull()) {
-        console.error(u"bad --tcp-address: "_s + options.tcpAddress);
-        return false;
-    }
     auto *tcp = new virt::TcpSide(owner);
     QObject::connect(tcp, &virt::TcpSide::log, owner, [&console](const QString &l) { console.line(l); });
     // As on the real device, port, mode and expiry written over serial take effect at its reboot.
@@ -129,10 +125,9 @@ bool startTcpSide(const virt::Options &options, virt::DeviceModel &model, Consol
         // The serial side is still useful (another copy may hold the port): say so and go on.
         console.error(u"TCP status server cannot listen on %1:%2; serial side only"_s.arg(options.tcpAddress)
                           .arg(config().port));
-        return true;
+        return;
     }
     console.plain(u"TCP status server: %1:%2"_s.arg(options.tcpAddress).arg(tcp->port()));
-    return true;
 }
 
 } // namespace
@@ -171,7 +166,7 @@ int main(int argc, char *argv[])
         QString error;
         if (!stateFile->keep(model, &error)) {
             console.error(error);
-            return 1;
+            return virt::kExitCannotStart;
         }
     }
 
@@ -188,7 +183,7 @@ int main(int argc, char *argv[])
     }
     if (!transport) {
         console.error(error);
-        return 1;
+        return virt::kExitCannotStart;
     }
 
     bool linked = false;
@@ -199,7 +194,7 @@ int main(int argc, char *argv[])
             QFile::remove(options.link);
         if (!QFile::link(transport->name(), options.link)) {
             console.error(u"cannot make the link "_s + options.link);
-            return 1;
+            return virt::kExitCannotStart;
         }
         linked = true;
     }
@@ -228,8 +223,8 @@ int main(int argc, char *argv[])
         console.line(
             u"fault switch on: %1 writes are answered but not kept"_s.arg(virt::writeKindName(kind)));
 
-    if (options.tcp && !startTcpSide(options, model, console, &app))
-        return 1;
+    if (options.tcp)
+        startTcpSide(options, model, console, &app);
 
 #ifdef Q_OS_UNIX
     quitOnSignals(app);

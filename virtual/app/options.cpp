@@ -1,6 +1,9 @@
 #include "options.h"
 
+#include "r5/version.h"
+
 #include <QCommandLineParser>
+#include <QHostAddress>
 
 using namespace Qt::StringLiterals;
 
@@ -23,16 +26,24 @@ ParsedOptions parseOptions(const QStringList &arguments)
 {
     QCommandLineParser p;
     p.setApplicationDescription(
-        u"Virtual R5200TX: answers devsetup's serial protocol on a pseudo-terminal (or a serial port)\n"
-        "and keeps the settings written to it. Every request and answer is shown on the console.\n"
+        u"Virtual R5200TX: answers devsetup's serial protocol on a pseudo-terminal it creates (Linux)\n"
+        "or on a serial port named with --port (Linux and Windows; on Windows the only way, e.g. one\n"
+        "end of a null-modem pair), and keeps the settings written to it. Every request and answer\n"
+        "is shown on the console.\n"
         "A firmware download order is really fetched over HTTP from the address, port and path it\n"
         "names; the size and SHA-256 of what came are shown and kept in the state file.\n"
-        "The first line printed is \"Serial port: PATH\"."_s);
+        "The first line printed is \"Serial port: PATH\".\n\n"
+        "Exit codes: 0 ended by SIGINT or SIGTERM; 1 cannot start (the serial port, the\n"
+        "pseudo-terminal, the --link or the --state file cannot be used); 2 usage (a bad option)."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
-    const QCommandLineOption link(u"link"_s, u"Also make a symbolic link PATH to the pseudo-terminal."_s,
-                                  u"PATH"_s);
+    const QCommandLineOption version({u"v"_s, u"version"_s}, u"Show the version."_s);
+    const QCommandLineOption link(
+        u"link"_s, u"Also make a symbolic link PATH to the pseudo-terminal (Linux)."_s, u"PATH"_s);
     const QCommandLineOption port(
-        u"port"_s, u"Open the serial port NAME (115200 8N1) instead of a pseudo-terminal."_s, u"NAME"_s);
+        u"port"_s,
+        u"Open the serial port NAME (115200 8N1), e.g. /dev/ttyUSB0 or COM5, instead of a "
+        "pseudo-terminal."_s,
+        u"NAME"_s);
     const QCommandLineOption state(
         u"state"_s, u"Keep the device's settings in FILE (JSON): read at start, written on every change."_s,
         u"FILE"_s);
@@ -74,14 +85,14 @@ ParsedOptions parseOptions(const QStringList &arguments)
                                        u"Send 34-byte reports (with a check byte) in 'N' mode."_s);
     const QCommandLineOption pulses(
         u"pulse-rate"_s, u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s, u"1"_s);
-    p.addOptions({help,      link,         port,       state,   pieces,    gap,    stray,
-                  payloadFe, unregistered, wrongCount, answers, ignore,    reboot, drift,
-                  seed,      tcpAddress,   tcpPort,    noTcp,   checkByte, pulses});
+    p.addOptions({help,  version,   link,         port,       state,   pieces,    gap,
+                  stray, payloadFe, unregistered, wrongCount, answers, ignore,    reboot,
+                  drift, seed,      tcpAddress,   tcpPort,    noTcp,   checkByte, pulses});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {
         out.text = why + u"\n\n"_s + p.helpText();
-        out.exitCode = 2;
+        out.exitCode = kExitUsage;
         return out;
     };
     if (!p.parse(arguments))
@@ -90,6 +101,10 @@ ParsedOptions parseOptions(const QStringList &arguments)
         return fail(u"unexpected argument: "_s + p.positionalArguments().constFirst());
     if (p.isSet(help)) {
         out.text = p.helpText();
+        return out;
+    }
+    if (p.isSet(version)) {
+        out.text = u"r5200tx-virtual "_s + QString::fromLatin1(r5::versionNumber);
         return out;
     }
 
@@ -143,6 +158,8 @@ ParsedOptions parseOptions(const QStringList &arguments)
     o.seed = seedValue;
     o.tcp = !p.isSet(noTcp);
     o.tcpAddress = p.value(tcpAddress);
+    if (QHostAddress(o.tcpAddress).isNull())
+        return fail(u"bad --tcp-address: "_s + o.tcpAddress);
     o.tcpCheckByte = p.isSet(checkByte);
     bool rateOk = false;
     o.pulsesPerSecond = p.value(pulses).toDouble(&rateOk);

@@ -31,8 +31,13 @@ struct ParsedOptions
 {
     std::optional<Options> options; // nullopt: stop, printing `text` (help, version or error)
     QString text;
-    int exitCode = 0;
+    int exitCode = 0; // kExitUsage for a bad option
 };
+
+// Exit codes: 0 ended by a signal, kExitCannotStart when the serial side or the state file
+// cannot be used, kExitUsage for a bad option.
+inline constexpr int kExitCannotStart = 1;
+inline constexpr int kExitUsage = 2;
 
 ParsedOptions parseOptions(const QStringList &arguments);
 

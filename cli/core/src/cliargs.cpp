@@ -1,7 +1,5 @@
 #include "r5cli/cliargs.h"
 
-#include "r5setup/serialsettings.h"
-
 #include <QCommandLineParser>
 
 using namespace Qt::StringLiterals;
@@ -10,10 +8,7 @@ namespace r5cli {
 
 namespace {
 
-ParsedArgs usageError(const QString &why)
-{
-    return {std::nullopt, u"r5200tx-cli: "_s + why + u"\nTry 'r5200tx-cli --help'."_s, exitcode::Usage};
-}
+using r5setup::SerialSettings;
 
 std::optional<int> milliseconds(const QString &text)
 {
@@ -24,46 +19,98 @@ std::optional<int> milliseconds(const QString &text)
     return v;
 }
 
+QString rateList(const QList<qint32> &rates)
+{
+    QStringList texts;
+    for (const qint32 r : rates)
+        texts.append(QString::number(r));
+    return texts.join(u", "_s);
+}
+
 } // namespace
 
-ParsedArgs parseArgs(const QStringList &arguments, const QString &version)
+QString commandName(Command command)
+{
+    switch (command) {
+    case Command::Status:
+        return u"status"_s;
+    case Command::Save:
+        return u"save"_s;
+    case Command::Apply:
+        return u"apply"_s;
+    case Command::Verify:
+        return u"verify"_s;
+    }
+    return {};
+}
+
+ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const QList<qint32> &baudRates)
 {
     QCommandLineParser p;
     p.setApplicationDescription(
         u"Reads, sets up and checks an R5200TX over its serial line.\n\n"
         "Commands:\n"
-        "  status [--json]                 print the device's settings, access point and signal\n"
+        "  status                          print the device's settings, access point and signal\n"
         "  save PROFILE                    write the device's settings to PROFILE (no password)\n"
         "  apply PROFILE [--plan PLAN.csv] [--record RECORD.csv] [--no-verify]\n"
         "                                  check PROFILE, write its sections, then verify\n"
         "  verify PROFILE [--plan PLAN.csv] [--record RECORD.csv]\n"
-        "                                  compare the device with PROFILE\n\n"
-        "Exit codes: 0 all match, 1 usage or refused profile, 2 no answer, 3 a field differs."_s);
+        "                                  compare the device with PROFILE\n"
+        "With --json every command prints one JSON object, errors included: command, ok,\n"
+        "exitCode, error (null or kind, field and message), then what the command found.\n\n"
+        "Exit codes:\n"
+        "  0  done; with apply and verify every field matches\n"
+        "  1  usage: a bad option or argument, or a profile or plan that is refused (nothing sent)\n"
+        "  2  no answer from the device\n"
+        "  3  a field read back differs from the profile (the table says which)\n"
+        "  4  the serial port cannot be opened\n"
+        "  5  the record row (or save's PROFILE) could not be written"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);
     const QCommandLineOption port(u"port"_s, u"Serial port (COM3, /dev/ttyUSB0)."_s, u"PORT"_s);
-    const QCommandLineOption baud(u"baud"_s, u"Baud rate (115200)."_s, u"BAUD"_s, u"115200"_s);
+    const QCommandLineOption baud(u"baud"_s, u"Baud rate (115200), one the port dialog offers."_s, u"BAUD"_s,
+                                  u"115200"_s);
+    const QCommandLineOption dataBits(u"data-bits"_s, u"Data bits, 5 to 8 (8)."_s, u"N"_s, u"8"_s);
+    const QCommandLineOption parity(u"parity"_s, u"Parity: none, odd, even, mark or space (none)."_s,
+                                    u"PARITY"_s, u"none"_s);
+    const QCommandLineOption stopBits(u"stop-bits"_s, u"Stop bits: 1, 1.5 or 2 (1)."_s, u"N"_s, u"1"_s);
     const QCommandLineOption timeout(u"timeout"_s, u"Wait for each answer, ms (2000)."_s, u"MS"_s, u"2000"_s);
     const QCommandLineOption tries(u"tries"_s, u"Tries per query (3)."_s, u"N"_s, u"3"_s);
     const QCommandLineOption reboot(u"reboot-timeout"_s, u"Wait for the device after a reboot, ms (30000)."_s,
                                     u"MS"_s, u"30000"_s);
-    const QCommandLineOption json(u"json"_s, u"status: print one JSON object."_s);
+    const QCommandLineOption json(u"json"_s, u"Print one JSON object: the result, or the error."_s);
     const QCommandLineOption plan(u"plan"_s, u"Per-device values by MAC."_s, u"PLAN.csv"_s);
     const QCommandLineOption record(u"record"_s, u"Append one row per device and run."_s, u"RECORD.csv"_s);
     const QCommandLineOption noVerify(u"no-verify"_s, u"apply: do not read back."_s);
-    p.addOptions({help, ver, port, baud, timeout, tries, reboot, json, plan, record, noVerify});
+    p.addOptions({help, ver, port, baud, dataBits, parity, stopBits, timeout, tries, reboot, json, plan,
+                  record, noVerify});
     p.addPositionalArgument(u"command"_s, u"status, save, apply or verify."_s);
 
+    ParsedArgs out;
+    // Known before the parse, so that even a parse error goes out as JSON.
+    out.json = arguments.contains(u"--json"_s);
+    const auto usageError = [&out](const QString &field, const QString &why) {
+        out.text = u"r5200tx-cli: "_s + why + u"\nTry 'r5200tx-cli --help'."_s;
+        out.message = why;
+        out.field = field;
+        out.exitCode = exitcode::Usage;
+        return out;
+    };
+
     if (!p.parse(arguments))
-        return usageError(p.errorText());
-    if (p.isSet(help))
-        return {std::nullopt, p.helpText(), exitcode::Ok};
-    if (p.isSet(ver))
-        return {std::nullopt, u"r5200tx-cli "_s + version, exitcode::Ok};
+        return usageError(QString(), p.errorText());
+    if (p.isSet(help)) {
+        out.text = p.helpText();
+        return out;
+    }
+    if (p.isSet(ver)) {
+        out.text = u"r5200tx-cli "_s + version;
+        return out;
+    }
 
     const QStringList pos = p.positionalArguments();
     if (pos.isEmpty())
-        return usageError(u"no command given"_s);
+        return usageError(u"command"_s, u"no command given (status, save, apply or verify)"_s);
     Args a;
     const QString cmd = pos.first();
     const bool needsProfile = cmd != u"status"_s;
@@ -76,44 +123,69 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version)
     else if (cmd == u"verify"_s)
         a.command = Command::Verify;
     else
-        return usageError(u"unknown command \"%1\""_s.arg(cmd));
+        return usageError(u"command"_s, u"unknown command \"%1\" (status, save, apply or verify)"_s.arg(cmd));
+    out.command = cmd;
     if (pos.size() != (needsProfile ? 2 : 1))
-        return usageError(needsProfile ? cmd + u" takes one PROFILE"_s : cmd + u" takes no file"_s);
+        return usageError(u"PROFILE"_s,
+                          needsProfile ? cmd + u" takes one PROFILE"_s : cmd + u" takes no file"_s);
     if (needsProfile)
         a.profile = pos[1];
     if (!p.isSet(port) || p.value(port).isEmpty())
-        return usageError(u"--port PORT is needed"_s);
+        return usageError(u"--port"_s, u"--port PORT is needed"_s);
     a.port = p.value(port);
-    const auto b = r5setup::baudRateFromText(p.value(baud));
-    if (!b)
-        return usageError(u"--baud: \"%1\" is no baud rate"_s.arg(p.value(baud)));
-    a.baud = *b;
+
+    bool baudOk = false;
+    a.baud = p.value(baud).trimmed().toInt(&baudOk);
+    if (!baudOk || !baudRates.contains(a.baud))
+        return usageError(u"--baud"_s,
+                          u"--baud: \"%1\" is not one of %2"_s.arg(p.value(baud), rateList(baudRates)));
+    const auto bits = r5setup::dataBitsFromText(p.value(dataBits));
+    if (!bits)
+        return usageError(u"--data-bits"_s,
+                          u"--data-bits: \"%1\" is not 5, 6, 7 or 8"_s.arg(p.value(dataBits)));
+    a.dataBits = *bits;
+    const auto par = r5setup::parityFromText(p.value(parity));
+    if (!par)
+        return usageError(u"--parity"_s,
+                          u"--parity: \"%1\" is not none, odd, even, mark or space"_s.arg(p.value(parity)));
+    a.parity = *par;
+    const auto stops = r5setup::stopBitsFromText(p.value(stopBits));
+    if (!stops)
+        return usageError(u"--stop-bits"_s,
+                          u"--stop-bits: \"%1\" is not 1, 1.5 or 2"_s.arg(p.value(stopBits)));
+    a.stopBits = *stops;
+
     const auto t = milliseconds(p.value(timeout));
+    if (!t)
+        return usageError(u"--timeout"_s,
+                          u"--timeout: \"%1\" is not 1 to 3600000 ms"_s.arg(p.value(timeout)));
     const auto r = milliseconds(p.value(reboot));
-    if (!t || !r)
-        return usageError(u"--timeout and --reboot-timeout take 1 to 3600000 ms"_s);
+    if (!r)
+        return usageError(u"--reboot-timeout"_s,
+                          u"--reboot-timeout: \"%1\" is not 1 to 3600000 ms"_s.arg(p.value(reboot)));
     a.timeoutMs = *t;
     a.rebootTimeoutMs = *r;
     bool triesOk = false;
     a.tries = p.value(tries).toInt(&triesOk);
     if (!triesOk || a.tries < 1 || a.tries > 100)
-        return usageError(u"--tries takes 1 to 100"_s);
+        return usageError(u"--tries"_s, u"--tries: \"%1\" is not 1 to 100"_s.arg(p.value(tries)));
 
     const bool compares = a.command == Command::Apply || a.command == Command::Verify;
-    if (p.isSet(json) && a.command != Command::Status)
-        return usageError(u"--json goes with status"_s);
-    if ((p.isSet(plan) || p.isSet(record)) && !compares)
-        return usageError(u"--plan and --record go with apply and verify"_s);
+    if (p.isSet(plan) && !compares)
+        return usageError(u"--plan"_s, u"--plan goes with apply and verify"_s);
+    if (p.isSet(record) && !compares)
+        return usageError(u"--record"_s, u"--record goes with apply and verify"_s);
     if (p.isSet(noVerify) && a.command != Command::Apply)
-        return usageError(u"--no-verify goes with apply"_s);
+        return usageError(u"--no-verify"_s, u"--no-verify goes with apply"_s);
     // A record holds what was read back; without the read-back there is nothing true to write.
     if (p.isSet(noVerify) && p.isSet(record))
-        return usageError(u"--record needs the read-back; it does not go with --no-verify"_s);
+        return usageError(u"--record"_s, u"--record needs the read-back; it does not go with --no-verify"_s);
     a.json = p.isSet(json);
     a.plan = p.value(plan);
     a.record = p.value(record);
     a.verify = !p.isSet(noVerify);
-    return {a, {}, exitcode::Ok};
+    out.args = a;
+    return out;
 }
 
 } // namespace r5cli

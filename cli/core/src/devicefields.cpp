@@ -1,5 +1,7 @@
 #include "r5cli/devicefields.h"
 
+#include "r5cli/csv.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -94,35 +96,6 @@ QStringList statusLines(const DeviceReading &reading)
     return out;
 }
 
-QByteArray statusJson(const DeviceReading &reading)
-{
-    QJsonObject o;
-    if (const auto &s = reading.status) {
-        o.insert(u"device"_s, s->deviceName);
-        o.insert(u"firmware"_s, s->version);
-        o.insert(u"mac"_s, s->mac);
-        o.insert(u"wan"_s, QJsonObject{{u"ip"_s, joined(s->ip)},
-                                       {u"gateway"_s, joined(s->gateway)},
-                                       {u"mask"_s, joined(s->mask)}});
-        o.insert(u"server"_s, QJsonObject{{u"port"_s, s->serverPort.toInt()},
-                                          {u"expire"_s, s->expiry.toInt()},
-                                          {u"mode"_s, modeLetter(s->protocolItem)}});
-        QJsonArray di;
-        for (int i = 0; i < 5; ++i)
-            di.append(QJsonObject{{u"time"_s, s->throughput[std::size_t(i)].toInt()},
-                                  {u"mode"_s, countLetter(s->countModeItem[std::size_t(i)])}});
-        o.insert(u"di"_s, di);
-        o.insert(u"flash"_s,
-                 QJsonObject{{u"interval"_s, s->flashInterval.toInt()}, {u"delay"_s, s->flashDelay.toInt()}});
-    }
-    if (reading.ap)
-        o.insert(u"ap"_s, QJsonObject{{u"ssid"_s, reading.ap->ssid.trimmed()}});
-    const auto rssi = rssiValue(reading);
-    o.insert(u"rssi"_s, rssi ? QJsonValue(*rssi) : QJsonValue());
-    o.insert(u"quality"_s, rssi ? QJsonValue(reading.rssi->quality) : QJsonValue());
-    return QJsonDocument(o).toJson(QJsonDocument::Indented);
-}
-
 QList<Comparison> compare(const Fields &wanted, const Fields &device)
 {
     QList<Comparison> rows;
@@ -203,6 +176,93 @@ QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdi
     const auto rssi = rssiValue(reading);
     row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName;
     return row;
+}
+
+QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
+                       const QString &profileName)
+{
+    QByteArray bytes;
+    if (fileEmpty)
+        bytes += csv::line(recordHeader());
+    bytes += csv::line(recordRow(time, reading, verdict, profileName));
+    return bytes;
+}
+
+QString errorKind(int exitCode)
+{
+    switch (exitCode) {
+    case exitcode::Ok:
+        return {};
+    case exitcode::Usage:
+        return u"usage"_s;
+    case exitcode::NoAnswer:
+        return u"no-answer"_s;
+    case exitcode::Differs:
+        return u"differs"_s;
+    case exitcode::PortNotOpened:
+        return u"port"_s;
+    case exitcode::NotWritten:
+        return u"not-written"_s;
+    }
+    return u"failure"_s;
+}
+
+QByteArray reportJson(const RunReport &report)
+{
+    const auto text = [](const QString &t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
+    QJsonObject o;
+    o.insert(u"command"_s, text(report.command));
+    o.insert(u"ok"_s, report.exitCode == exitcode::Ok);
+    o.insert(u"exitCode"_s, report.exitCode);
+    o.insert(u"error"_s, report.errorMessage.isEmpty() ? QJsonValue()
+                                                       : QJsonObject{{u"kind"_s, errorKind(report.exitCode)},
+                                                                     {u"field"_s, text(report.errorField)},
+                                                                     {u"message"_s, report.errorMessage}});
+    for (const char *key : {"device", "firmware", "mac", "wan", "server", "di", "flash", "ap"})
+        o.insert(QLatin1StringView(key), QJsonValue());
+    const DeviceReading &reading = report.reading;
+    if (const auto &s = reading.status) {
+        o.insert(u"device"_s, s->deviceName);
+        o.insert(u"firmware"_s, s->version);
+        o.insert(u"mac"_s, s->mac);
+        o.insert(u"wan"_s, QJsonObject{{u"ip"_s, joined(s->ip)},
+                                       {u"gateway"_s, joined(s->gateway)},
+                                       {u"mask"_s, joined(s->mask)}});
+        o.insert(u"server"_s, QJsonObject{{u"port"_s, s->serverPort.toInt()},
+                                          {u"expire"_s, s->expiry.toInt()},
+                                          {u"mode"_s, modeLetter(s->protocolItem)}});
+        QJsonArray di;
+        for (int i = 0; i < 5; ++i)
+            di.append(QJsonObject{{u"time"_s, s->throughput[std::size_t(i)].toInt()},
+                                  {u"mode"_s, countLetter(s->countModeItem[std::size_t(i)])}});
+        o.insert(u"di"_s, di);
+        o.insert(u"flash"_s,
+                 QJsonObject{{u"interval"_s, s->flashInterval.toInt()}, {u"delay"_s, s->flashDelay.toInt()}});
+    }
+    if (reading.ap)
+        o.insert(u"ap"_s, QJsonObject{{u"ssid"_s, reading.ap->ssid.trimmed()}});
+    const auto rssi = rssiValue(reading);
+    o.insert(u"rssi"_s, rssi ? QJsonValue(*rssi) : QJsonValue());
+    o.insert(u"quality"_s, rssi ? QJsonValue(reading.rssi->quality) : QJsonValue());
+
+    QJsonValue comparison;
+    if (report.comparison) {
+        QJsonArray rows;
+        for (const Comparison &c : *report.comparison) {
+            const bool secret = c.key == kPassword;
+            rows.append(QJsonObject{{u"field"_s, c.key},
+                                    {u"wanted"_s, secret ? masked(c.wanted) : c.wanted},
+                                    {u"device"_s, secret ? masked(c.device) : c.device},
+                                    {u"ok"_s, c.ok}});
+        }
+        comparison = rows;
+    }
+    o.insert(u"comparison"_s, comparison);
+    o.insert(u"record"_s, report.record.isEmpty() ? QJsonValue()
+                                                  : QJsonObject{{u"file"_s, report.record},
+                                                                {u"written"_s, report.recordWritten}});
+    o.insert(u"saved"_s, text(report.saved));
+    return QJsonDocument(o).toJson(QJsonDocument::Indented);
 }
 
 } // namespace r5cli

@@ -3,9 +3,9 @@
 #include "r5cli/csv.h"
 #include "r5setup/inidocument.h"
 #include "r5setup/protocol/codec.h"
-#include "r5setup/settingsrules.h"
 
 #include <QSet>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -38,11 +38,6 @@ bool hasSection(const Fields &fields, const QString &section)
 }
 
 using r5setup::maint::Refusal;
-
-Refusal refusal(const QString &message)
-{
-    return Refusal{message, {}, false};
-}
 
 // The four octet texts of a dotted address; missing parts are empty fields, extra parts make
 // the address out of range.
@@ -209,68 +204,143 @@ QString tooLongRefusal(const QString &key, int bytes)
 
 r5setup::maint::Checked<Wanted> checkFields(const Fields &fields)
 {
-    namespace s = r5setup::settings;
+    // The window's rules, in its order (every emptiness first, then each number in turn), with
+    // texts that name the profile key.
     Wanted wanted;
+    const auto refuse = [](const QString &key, const QString &message) {
+        return r5setup::maint::Checked<Wanted>{{}, Refusal{message, key, false}};
+    };
+    const auto missing = [&fields](const QString &key) -> QString {
+        return fields.contains(key) ? key + u" is empty."_s
+                                    : key + u" is missing; the [%1] section needs it."_s.arg(sectionOf(key));
+    };
     if (hasSection(fields, u"WAN"_s)) {
-        std::array<QString, 12> all;
         const QString names[] = {u"WAN.IP"_s, u"WAN.Gateway"_s, u"WAN.Mask"_s};
-        bool tooLong = false;
+        std::array<std::optional<std::array<QString, 4>>, 3> parts;
         for (int row = 0; row < 3; ++row) {
-            const auto parts = octets(fields.value(names[row]).trimmed());
-            if (!parts) {
-                tooLong = true;
-                continue;
-            }
-            for (int i = 0; i < 4; ++i)
-                all[std::size_t(row * 4 + i)] = (*parts)[std::size_t(i)];
+            const QString text = fields.value(names[row]).trimmed();
+            if (text.isEmpty())
+                return refuse(names[row], missing(names[row]));
+            parts[std::size_t(row)] = octets(text);
+            const auto &p = parts[std::size_t(row)];
+            if (!p || std::any_of(p->cbegin(), p->cend(), [](const QString &o) { return o.isEmpty(); }))
+                return refuse(
+                    names[row],
+                    u"%1 \"%2\" is not an address: it needs four numbers, a.b.c.d."_s.arg(names[row], text));
         }
-        auto wan = s::checkWan(all);
-        if (!wan)
-            return {{}, wan.refusal};
-        if (tooLong) // five parts: not an address, whatever its octets
-            return {{}, refusal(s::text::octetRange())};
-        wanted.wan = *wan.value;
+        r5::protocol::WanSettings wan;
+        std::array<std::uint8_t, 4> *rows[] = {&wan.ip, &wan.gateway, &wan.mask};
+        for (int row = 0; row < 3; ++row) {
+            for (int i = 0; i < 4; ++i) {
+                const auto n = r5::protocol::decimalNumber((*parts[std::size_t(row)])[std::size_t(i)]);
+                if (!n || *n < 0 || *n > 255)
+                    return refuse(names[row], u"%1 \"%2\": each of the four numbers must be 0 to 255."_s.arg(
+                                                  names[row], fields.value(names[row]).trimmed()));
+                (*rows[row])[std::size_t(i)] = std::uint8_t(*n);
+            }
+        }
+        wanted.wan = wan;
     }
+    const auto number = [&fields](const QString &key, int low, int high) -> std::optional<int> {
+        const auto n = r5::protocol::decimalNumber(fields.value(key).trimmed());
+        if (!n || *n < low || *n > high)
+            return std::nullopt;
+        return n;
+    };
+    const auto range = [&fields](const QString &key, int low, int high) {
+        return u"%1 \"%2\" must be a whole number from %3 to %4."_s.arg(key, fields.value(key).trimmed())
+            .arg(low)
+            .arg(high);
+    };
     if (hasSection(fields, u"Server"_s)) {
-        const auto server = s::checkServer(fields.value(u"Server.Port"_s).trimmed(),
-                                           fields.value(u"Server.Expire"_s).trimmed());
-        if (!server)
-            return {{}, server.refusal};
+        for (const QString &key : {u"Server.Port"_s, u"Server.Expire"_s}) {
+            if (fields.value(key).trimmed().isEmpty())
+                return refuse(key, missing(key));
+        }
+        const auto port = number(u"Server.Port"_s, 1, 65535);
+        if (!port)
+            return refuse(u"Server.Port"_s, range(u"Server.Port"_s, 1, 65535));
+        const auto expiry = number(u"Server.Expire"_s, 0, 255);
+        if (!expiry)
+            return refuse(u"Server.Expire"_s, range(u"Server.Expire"_s, 0, 255));
         const auto mode = letter(fields.value(u"Server.Mode"_s), 'N', 'G');
         if (!mode)
-            return {{}, refusal(serverModeRefusal())};
-        wanted.server = ServerWanted{server.value->port, server.value->expirySeconds, *mode};
+            return refuse(u"Server.Mode"_s, serverModeRefusal());
+        wanted.server = ServerWanted{std::uint16_t(*port), std::uint8_t(*expiry), *mode};
     }
     if (hasSection(fields, u"DI"_s)) {
-        std::array<QString, 5> times;
-        for (int i = 0; i < 5; ++i)
-            times[std::size_t(i)] = fields.value(u"DI.Time"_s + QString::number(i + 1)).trimmed();
-        const auto checked = s::checkThroughputTimes(times);
-        if (!checked)
-            return {{}, checked.refusal};
+        const auto timeKey = [](int i) -> QString { return u"DI.Time"_s + QString::number(i + 1); };
+        for (int i = 0; i < 5; ++i) {
+            if (fields.value(timeKey(i)).trimmed().isEmpty())
+                return refuse(timeKey(i), missing(timeKey(i)));
+        }
         DiWanted di;
-        di.times = *checked.value;
+        for (int i = 0; i < 5; ++i) {
+            const auto t = number(timeKey(i), 1, 2550);
+            if (!t)
+                return refuse(timeKey(i), range(timeKey(i), 1, 2550));
+            di.times[std::size_t(i)] = std::uint16_t(*t);
+        }
         for (int i = 0; i < 5; ++i) {
             const auto mode = letter(fields.value(u"DI.Mode"_s + QString::number(i + 1)), 'F', 'R');
             if (!mode)
-                return {{}, refusal(diModeRefusal(i + 1))};
+                return refuse(u"DI.Mode"_s + QString::number(i + 1), diModeRefusal(i + 1));
             di.modes[std::size_t(i)] = *mode;
         }
         wanted.di = di;
     }
     if (hasSection(fields, u"AP"_s)) {
         const QString ssid = fields.value(u"AP.SSID"_s);
-        if (const auto refused = s::checkSsid(ssid))
-            return {{}, *refused};
-        // The window's fields stop at these lengths; a longer text would be cut on the wire and
-        // never match what the device reports.
-        if (r5::protocol::mb::encode(ssid).size() > r5::protocol::kSsidWidth)
-            return {{}, refusal(tooLongRefusal(u"AP.SSID"_s, r5::protocol::kSsidWidth))};
+        // Counted in bytes, as the device counts them; the window's fields stop at the widths,
+        // and a longer text would be cut on the wire and never match what the device reports.
+        const qsizetype ssidBytes = r5::protocol::mb::encode(ssid).size();
+        if (ssidBytes < 2)
+            return refuse(u"AP.SSID"_s, fields.contains(u"AP.SSID"_s) ? u"AP.SSID must be at least 2 bytes."_s
+                                                                      : missing(u"AP.SSID"_s));
+        if (ssidBytes > r5::protocol::kSsidWidth)
+            return refuse(u"AP.SSID"_s, tooLongRefusal(u"AP.SSID"_s, r5::protocol::kSsidWidth));
         if (r5::protocol::mb::encode(fields.value(u"AP.Password"_s)).size() > r5::protocol::kPasswordWidth)
-            return {{}, refusal(tooLongRefusal(u"AP.Password"_s, r5::protocol::kPasswordWidth))};
+            return refuse(u"AP.Password"_s, tooLongRefusal(u"AP.Password"_s, r5::protocol::kPasswordWidth));
         wanted.ap = ApWanted{ssid, fields.value(u"AP.Password"_s)};
     }
     return {wanted, {}};
+}
+
+QString refusedKey(const Fields &fields, const r5setup::maint::Refusal &refusal)
+{
+    // Values every rule takes, only to isolate one key at a time.
+    const auto accepted = [](const QString &key) {
+        if (key.startsWith(u"WAN."_s))
+            return u"0.0.0.0"_s;
+        if (key == u"Server.Port"_s)
+            return u"1"_s;
+        if (key == u"Server.Expire"_s)
+            return u"0"_s;
+        if (key == u"Server.Mode"_s)
+            return u"N"_s;
+        if (key.startsWith(u"DI.Time"_s))
+            return u"10"_s;
+        if (key.startsWith(u"DI.Mode"_s))
+            return u"F"_s;
+        return key == u"AP.SSID"_s ? u"ap"_s : QString();
+    };
+    for (const QString &section : kSections) {
+        if (!hasSection(fields, section))
+            continue;
+        const QString prefix = section + u'.';
+        for (const QString &key : profileKeys()) {
+            if (!key.startsWith(prefix))
+                continue;
+            Fields probe;
+            for (const QString &other : profileKeys()) {
+                if (other.startsWith(prefix))
+                    probe.insert(other, other == key ? fields.value(key) : accepted(other));
+            }
+            if (const auto checked = checkFields(probe); !checked && checked.refusal == refusal)
+                return key;
+        }
+    }
+    return {};
 }
 
 Fields wantedFields(const Wanted &wanted)

@@ -17,6 +17,11 @@ public:
     virtual bool startDetached(const QString &program, const QStringList &arguments,
                                const QString &workingDir = {}) = 0;
 
+    // Starts `program` detached in `workingDir` with its output and errors appended to
+    // `outputFile`, for a program that has no console window to show them. True when it started.
+    virtual bool startDetachedToFile(const QString &program, const QStringList &arguments,
+                                     const QString &workingDir, const QString &outputFile) = 0;
+
     // Opens a URL in the user's default handler (browser). True when handed over.
     virtual bool openUrl(const QUrl &url) = 0;
 
@@ -29,6 +34,8 @@ class SystemLauncher final : public Launcher
 public:
     bool startDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDir) override;
+    bool startDetachedToFile(const QString &program, const QStringList &arguments, const QString &workingDir,
+                             const QString &outputFile) override;
     bool openUrl(const QUrl &url) override;
     QString findExecutable(const QString &name) const override;
 };

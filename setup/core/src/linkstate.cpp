@@ -11,6 +11,8 @@ EnableRow enableRow(LinkState state)
         return {true, false, true, false, false};
     case LinkState::Connected:
         return {false, true, false, false, true};
+    case LinkState::Waiting:
+        return {false, true, false, false, false};
     }
     return {true, false, true, true, false};
 }

@@ -1,5 +1,7 @@
 #include "r5setup/qtseriallink.h"
 
+#include "r5setup/portaccess.h"
+
 namespace r5setup {
 
 namespace {
@@ -82,6 +84,7 @@ bool QtSerialLink::open()
     applySettings();
     if (!m_port.open(QIODevice::ReadWrite)) {
         m_error = m_port.errorString();
+        m_openFailure = classifyOpenFailure(m_port.error(), m_port.portName());
         m_port.clearError();
         return false;
     }

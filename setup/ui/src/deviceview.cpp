@@ -59,6 +59,7 @@ void DeviceView::carryOut(const r5::protocol::RxAction &action)
                    [this](const rx::ShowCurrentAp &step) { m_window.apPage().showCurrentAp(step.ap); },
                    [this](const rx::ShowRssi &step) { m_window.apPage().showRssi(step.reading); },
                    [this](const rx::SendStatusRequest &) { sendAutomaticStatusRequest(); },
+                   [this](const rx::Answered &step) { m_window.noteAnswer(step.id, step.registered); },
                },
                action);
 }
@@ -83,7 +84,7 @@ void DeviceView::sendAutomaticStatusRequest()
         return;
     }
     ++m_automaticRequests;
-    m_window.Btn_CurrentStatusClick();
+    m_window.sendRequest(r5::protocol::statusRequest(), MainWindow::Awaiting::AutomaticAnswer);
     m_requestCountAfterAutomatic = m_window.requestCount();
 }
 
@@ -95,6 +96,7 @@ void DeviceView::showStatus(const r5::protocol::StatusView &view)
     form::showText(m_window.maintenancePage().flashInterval(), view.flashInterval);
     form::showText(m_window.maintenancePage().flashDelay(), view.flashDelay);
     m_window.defaultPage().enableStatusPanels();
+    Q_EMIT statusShown(view);
 }
 
 void DeviceView::Btn_Get_CurrentAPClick(QPushButton *clicked)

@@ -1,6 +1,10 @@
 #include "r5setup/ui/mainwindow.h"
 
 #include "apcommands.h"
+#include "profilebridge.h"
+#include "r5/screenfit.h"
+#include "r5/suitefonts.h"
+#include "r5setup/portaccess.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
@@ -13,8 +17,11 @@
 #include "r5setup/ui/maintenancepage.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
+#include "reconnectwatcher.h"
+#include "saveverifier.h"
 #include "settingscommands.h"
 #include "topmenu.h"
+#include "usersettings.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,7 +29,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -33,6 +42,7 @@ namespace {
 
 constexpr QSize kWindowSize(996, 896);
 constexpr int kPageControlHeight = 560;
+constexpr int kLogLines = 5;
 
 QPlainTextEdit *makeMemo(QWidget *parent)
 {
@@ -45,10 +55,9 @@ QPlainTextEdit *makeMemo(QWidget *parent)
     pal.setColor(QPalette::Base, Qt::black);
     pal.setColor(QPalette::Text, Qt::white);
     memo->setPalette(pal);
-    QFont font(u"Courier New"_s);
-    font.setFamilies({u"Courier New"_s, u"NanumGothicCoding"_s, u"DejaVu Sans Mono"_s, u"monospace"_s});
-    font.setStyleHint(QFont::TypeWriter);
-    memo->setFont(font);
+    memo->setFont(r5::suiteFont(r5::FontRole::Mono));
+    // The last lines of the log stay in sight, whatever the font, however small the screen.
+    r5::reserveRows(memo, kLogLines);
     return memo;
 }
 
@@ -60,12 +69,17 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 {
     setObjectName(u"TForm_main"_s);
     setWindowTitle(text::appTitle());
-    resize(kWindowSize);
+    // Centred on the screen, scrolling where the screen is smaller than the window.
+    QWidget *page = (new r5::ScreenFit(this, r5::ScreenFit::Sizing::Resizable, kWindowSize))->page();
     m_link->setParent(this);
     m_link->setObjectName(u"ComPortEnvBoard"_s);
+    m_noAnswerTimer = new QTimer(this);
+    m_noAnswerTimer->setObjectName(u"Timer_NoAnswer"_s);
+    m_noAnswerTimer->setSingleShot(true);
+    connect(m_noAnswerTimer, &QTimer::timeout, this, &MainWindow::Timer_NoAnswerTimer);
 
-    m_pages = new PageControl(this);
-    m_pages->setFixedHeight(kPageControlHeight);
+    m_pages = new PageControl(page);
+    m_pages->setDesignHeight(kPageControlHeight);
     m_defaultPage = new DefaultPage(m_pages);
     m_apPage = new ApPage(m_pages);
     m_maintenancePage = new MaintenancePage(*this, m_pages);
@@ -73,7 +87,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_pages->addTab(m_apPage, ApPage::caption());
     m_pages->addTab(m_maintenancePage, MaintenancePage::caption());
 
-    auto *logPane = new QWidget(this);
+    auto *logPane = new QWidget(page);
     logPane->setObjectName(u"PaneLogMain"_s);
     m_memo = makeMemo(logPane);
     auto *logLayout = new QVBoxLayout(logPane);
@@ -81,7 +95,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     logLayout->addWidget(m_memo);
     m_log = new LogPanel(clock(), m_memo, m_top->saveLogFile, this);
 
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_top->panel);
@@ -108,8 +122,19 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_connectedSet = m_defaultPage->connectedControls() + m_apPage->connectedControls() +
                      m_maintenancePage->connectedControls();
     m_deviceView = new DeviceView(*this);
-    new SettingsCommands(*this);
+    auto *settings = new SettingsCommands(*this);
     new ApCommands(*this); // after the device view: its timer runs the view's query handler
+
+    auto *profiles = new ProfileBridge(*this);
+    connect(settings, &SettingsCommands::saveSent, &profiles->verifier(), &SaveVerifier::saveSent);
+    connect(m_deviceView, &DeviceView::statusShown, &profiles->verifier(), &SaveVerifier::statusShown);
+    m_reconnect = new ReconnectWatcher(*m_link, this);
+    rememberCheck(m_top->reconnect, u"Field/Reconnect"_s, true);
+    connect(m_reconnect, &ReconnectWatcher::returned, this, &MainWindow::ComPortEnvBoardReturned);
+    connect(m_top->reconnect, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on && m_reconnect->watching())
+            ButtonStopClick();
+    });
 
     FormCreate();
 }
@@ -219,7 +244,8 @@ void MainWindow::ButtonStartClick()
     setLinkState(LinkState::Connecting);
     log(text::tryingOpen());
     if (!m_link->isOpen() && !m_link->open()) {
-        prompter().error(this, m_link->errorString());
+        prompter().error(this, text::openFailed(m_link->settings().portName, m_link->errorString(),
+                                                openFailureAdvice(m_link->openFailure())));
         return;
     }
     if (!m_link->isOpen())
@@ -230,12 +256,15 @@ void MainWindow::ButtonStartClick()
 
 void MainWindow::ButtonStopClick()
 {
+    m_reconnect->stop();
     if (m_link->isOpen()) {
         log(text::connectionClose());
         m_link->close();
     }
     if (m_link->isOpen())
         return;
+    m_answers.clear();
+    m_noAnswerTimer->stop();
     setLinkState(LinkState::Disconnected);
 }
 
@@ -258,7 +287,7 @@ void MainWindow::BtnExitClick()
     close();
 }
 
-bool MainWindow::sendRequest(const r5::protocol::Request &request)
+bool MainWindow::sendRequest(const r5::protocol::Request &request, Awaiting awaiting)
 {
     ++m_requestCount;
     for (const QString &line : request.announce)
@@ -273,7 +302,37 @@ bool MainWindow::sendRequest(const r5::protocol::Request &request)
         log(r5::protocol::texts::serialPortError());
         return false;
     }
+    if (awaiting == Awaiting::Nothing)
+        return true;
+    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(), awaiting == Awaiting::AutomaticAnswer);
+    armNoAnswerTimer();
     return true;
+}
+
+void MainWindow::noteAnswer(std::uint8_t id, bool registered)
+{
+    m_answers.answered(id, registered);
+    armNoAnswerTimer();
+}
+
+void MainWindow::armNoAnswerTimer()
+{
+    const std::optional<QDateTime> due = m_answers.nextDue();
+    if (!due) {
+        m_noAnswerTimer->stop();
+        return;
+    }
+    // Due by the Clock, so a test's clock decides what is overdue; the timer only wakes us.
+    const qint64 wait = clock().utcNow().msecsTo(*due);
+    m_noAnswerTimer->start(int(std::clamp<qint64>(wait, 0, r5::protocol::AnswerWatch::kPatienceMs)));
+}
+
+void MainWindow::Timer_NoAnswerTimer()
+{
+    const SerialSettings port = m_link->settings();
+    for (const std::uint8_t id : m_answers.overdue(clock().utcNow()))
+        log(r5::protocol::texts::noAnswer(id, port.portName, port.baudRate));
+    armNoAnswerTimer();
 }
 
 void MainWindow::Btn_CurrentStatusClick()
@@ -297,10 +356,25 @@ void MainWindow::ComPortEnvBoardError(LineErrors errors)
 
 void MainWindow::ComPortEnvBoardVanished()
 {
-    // The link has closed the port already; the window follows as "Disconnect" would, so
-    // "Connect" opens the port again once the adapter is back.
+    // The link has closed the port already. With "Reconnect" the window waits for the port to
+    // come back; otherwise it follows as "Disconnect" would, and "Connect" opens it again.
+    if (m_top->reconnect->isChecked()) {
+        m_answers.clear();
+        m_noAnswerTimer->stop();
+        log(ReconnectWatcher::lostLine(m_link->settings().portName));
+        setLinkState(LinkState::Waiting);
+        m_reconnect->start();
+        return;
+    }
     log(text::lineError(lineErrorName(LineError::IO)));
     ButtonStopClick();
+}
+
+void MainWindow::ComPortEnvBoardReturned()
+{
+    // The view stays as it was; nothing is asked of the device until the installer asks.
+    log(ReconnectWatcher::returnedLine(m_link->settings().portName));
+    setLinkState(LinkState::Connected);
 }
 
 } // namespace r5setup

@@ -71,4 +71,22 @@ PageControl::PageControl(QWidget *parent) : QTabWidget(parent), m_bar(new PageTa
     setObjectName(u"PageControl1"_s);
 }
 
+void PageControl::setDesignHeight(int height)
+{
+    m_designHeight = height;
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    updateGeometry();
+}
+
+QSize PageControl::sizeHint() const
+{
+    return {QTabWidget::sizeHint().width(), minimumSizeHint().height()};
+}
+
+QSize PageControl::minimumSizeHint() const
+{
+    const QSize needed = QTabWidget::minimumSizeHint();
+    return {needed.width(), qMax(m_designHeight, needed.height())};
+}
+
 } // namespace r5setup

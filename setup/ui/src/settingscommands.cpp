@@ -6,6 +6,7 @@
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
+#include "rangemark.h"
 #include "refusalbox.h"
 
 #include <QComboBox>
@@ -23,13 +24,19 @@ SettingsCommands::SettingsCommands(MainWindow &window) : QObject(&window), m_win
 
     auto *keys = new KeyFilter(window.prompter(), &window);
     for (const auto *row : {&page.ipEdits(), &page.gatewayEdits(), &page.maskEdits()}) {
-        for (QLineEdit *octet : *row)
+        for (QLineEdit *octet : *row) {
             keys->attach(octet, true);
+            markOutOfRange(octet, kOctetRange);
+        }
     }
     keys->attach(page.serverPort());
+    markOutOfRange(page.serverPort(), kPortRange);
     keys->attach(page.expiryTime());
-    for (QComboBox *time : page.throughputTimes())
+    markOutOfRange(page.expiryTime(), kOctetRange);
+    for (QComboBox *time : page.throughputTimes()) {
         keys->attach(time);
+        markOutOfRange(time, kThroughputRange);
+    }
 
     connect(page.saveWanButton(), &QPushButton::clicked, this, &SettingsCommands::Btn_Save_Config_WanClick);
     connect(page.saveServerButton(), &QPushButton::clicked, this,
@@ -41,9 +48,11 @@ bool SettingsCommands::confirmed(const settings::Refusal &refusal, bool passed, 
 {
     if (!passed) {
         const DefaultPage &page = m_window.defaultPage();
-        const auto &times = page.throughputTimes();
-        showRefusal(m_window.prompter(), &m_window, refusal,
-                    {page.serverPort(), page.expiryTime(), times[0], times[1], times[2], times[3], times[4]});
+        QList<QWidget *> fields{page.serverPort(), page.expiryTime()};
+        for (const auto *row : {&page.ipEdits(), &page.gatewayEdits(), &page.maskEdits()})
+            fields.append(QList<QWidget *>(row->begin(), row->end()));
+        fields.append(QList<QWidget *>(page.throughputTimes().begin(), page.throughputTimes().end()));
+        showRefusal(m_window.prompter(), &m_window, refusal, fields);
         return false;
     }
     return m_window.prompter().askYesNo(&m_window, {}, question);
@@ -71,7 +80,11 @@ void SettingsCommands::Btn_Save_Config_WanClick()
     const auto checked = settings::checkWan(octets);
     if (!confirmed(checked.refusal, bool(checked), settings::text::wanQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::wanRequest(*checked.value));
+    if (!m_window.sendRequest(r5::protocol::wanRequest(*checked.value)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.wan = *checked.value;
+    Q_EMIT saveSent(wanted, true);
 }
 
 void SettingsCommands::Btn_Save_Config_ServerClick()
@@ -82,8 +95,14 @@ void SettingsCommands::Btn_Save_Config_ServerClick()
     const auto checked = settings::checkServer(page.serverPort()->text(), page.expiryTime()->currentText());
     if (!confirmed(checked.refusal, bool(checked), settings::text::serverQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds,
-                                                     page.protocolMode()->itemIndex()));
+    const int mode = page.protocolMode()->itemIndex();
+    if (!m_window.sendRequest(
+            r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds, mode)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.server =
+        r5cli::ServerWanted{checked.value->port, checked.value->expirySeconds, mode == 0 ? 'N' : 'G'};
+    Q_EMIT saveSent(wanted, true);
 }
 
 void SettingsCommands::Btn_Save_Config_DIClick()
@@ -100,7 +119,13 @@ void SettingsCommands::Btn_Save_Config_DIClick()
     const auto checked = settings::checkThroughputTimes(times);
     if (!confirmed(checked.refusal, bool(checked), settings::text::diQuestion()))
         return;
-    m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes));
+    if (!m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes)))
+        return;
+    r5cli::Wanted wanted;
+    wanted.di = r5cli::DiWanted{*checked.value, {}};
+    for (std::size_t i = 0; i < 5; ++i)
+        wanted.di->modes[i] = modes[i] == 0 ? 'F' : 'R';
+    Q_EMIT saveSent(wanted, false);
 }
 
 } // namespace r5setup

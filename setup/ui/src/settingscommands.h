@@ -1,5 +1,6 @@
 #pragma once
 
+#include "r5cli/profile.h"
 #include "r5setup/settingsrules.h"
 
 #include <QObject>
@@ -22,6 +23,10 @@ public Q_SLOTS:
     void Btn_Save_Config_WanClick();
     void Btn_Save_Config_ServerClick();
     void Btn_Save_Config_DIClick();
+
+Q_SIGNALS:
+    // A save went to the device: what it wrote, and whether the device reboots after it.
+    void saveSent(const r5cli::Wanted &wanted, bool reboots);
 
 private:
     // The precondition of all three: a status response has been decoded during this run.

@@ -54,14 +54,19 @@ void SideTools::Btn_StartSvrClick()
     }
     // The number read, not the text in the field, goes into the command line and the log.
     const QString port = QString::number(*checked.value);
-    const std::optional<tools::Launch> launch =
-        tools::httpServer(m_platform, *checked.value, m_controls.homeDir->text(), findProgram());
-    if (!launch) {
-        noTerminal();
+    const tools::Launch launch =
+        tools::httpServer(m_platform, *checked.value, m_controls.homeDir->text(), findProgram(),
+                          tools::httpServerOutputFile(QDir::currentPath(), m_window.clock().localDate()));
+    m_window.log(maint::text::httpServerLine(localAddress(*m_lookup), port));
+    if (launch.outputFile.isEmpty()) {
+        start(launch);
         return;
     }
-    m_window.log(maint::text::httpServerLine(localAddress(*m_lookup), port));
-    start(*launch);
+    if (m_window.launcher().startDetachedToFile(launch.program, launch.arguments, launch.workingDir,
+                                                launch.outputFile))
+        m_window.log(tools::text::serverWithoutTerminalLine(launch.outputFile));
+    else
+        m_window.log(tools::text::serverNotStartedLine(launch.program, launch.outputFile));
 }
 
 void SideTools::Btn_TestHttpServerClick()

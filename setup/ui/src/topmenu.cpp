@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -45,8 +46,18 @@ TopMenu buildTopMenu(QWidget *parent)
     m.comSetup = form::button(link, u"Btn_ComSetup"_s, u"COM Setup"_s);
     m.connect = form::button(link, u"ButtonStart"_s, u"Connect"_s);
     m.disconnect = form::button(link, u"ButtonStop"_s, u"Disconnect"_s);
+    m.reconnect = new QCheckBox(u"Reconnect"_s, link);
+    m.reconnect->setObjectName(u"CB_Reconnect"_s);
+    m.reconnect->setAccessibleName(u"Reconnect"_s);
+    // Under "Connect", so the bar keeps its width; the group's rims give up the height it needs.
+    const QMargins rims = linkRow->contentsMargins();
+    linkRow->setContentsMargins(rims.left(), 4, rims.right(), 4);
+    auto *connectColumn = new QVBoxLayout;
+    connectColumn->setSpacing(0);
+    connectColumn->addWidget(m.connect);
+    connectColumn->addWidget(m.reconnect);
     linkRow->addWidget(m.comSetup);
-    linkRow->addWidget(m.connect);
+    linkRow->addLayout(connectColumn);
     linkRow->addWidget(m.disconnect);
 
     auto *logBox = new QGroupBox(m.panel);

@@ -21,6 +21,7 @@ struct TopMenu
     QPushButton *comSetup = nullptr;
     QPushButton *connect = nullptr;
     QPushButton *disconnect = nullptr;
+    QCheckBox *reconnect = nullptr;
     QCheckBox *saveLogFile = nullptr;
     QPushButton *clearLog = nullptr;
     QPushButton *swInfo = nullptr;

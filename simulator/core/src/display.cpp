@@ -94,4 +94,39 @@ QString errorListLine(SocketSide side, const QDateTime &local)
            u" Socket Error : Referance Err_Log File ....... "_s;
 }
 
+QString failureReason(int number, const QString &description)
+{
+    switch (number) {
+    case errnum::AccessDenied:
+        return u"Permission denied"_s;
+    case errnum::AddressInUse:
+        return u"Address already in use"_s;
+    case errnum::AddressNotAvailable:
+        return u"Address not available"_s;
+    case 10050:
+    case 10051:
+        return u"Network unreachable"_s;
+    case 10065:
+        return u"Host unreachable"_s;
+    case errnum::TimedOut:
+        return u"No answer (timed out)"_s;
+    case 10061:
+        return u"Connection refused"_s;
+    case errnum::HostNotFound:
+        return u"Not a valid address"_s;
+    default:
+        return description;
+    }
+}
+
+QString listenFailureText(const QString &port, const QString &reason, int number)
+{
+    return u"] : Cannot listen on port %1 : %2 (error %3)"_s.arg(port, reason).arg(number);
+}
+
+QString connectFailureText(const QString &address, const QString &port, const QString &reason, int number)
+{
+    return u"] : Cannot connect to %1:%2 : %3 (error %4)"_s.arg(address, port, reason).arg(number);
+}
+
 } // namespace r5::sim

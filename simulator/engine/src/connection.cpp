@@ -3,6 +3,7 @@
 #include "sim/simengine.h"
 
 #include <QDir>
+#include <QHostAddress>
 
 namespace r5::sim {
 
@@ -10,6 +11,23 @@ namespace {
 constexpr int kWaitMs = 1000;
 constexpr int kStatusMs = 1000;
 constexpr int kTickWrap = 10001;
+
+QString sourceName(SocketSide side)
+{
+    return side == SocketSide::Client ? QStringLiteral("Client_Socket") : QStringLiteral("Server_Socket");
+}
+
+int listenErrorNumber(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::AddressInUseError:
+        return errnum::AddressInUse;
+    case QAbstractSocket::SocketAccessError:
+        return errnum::AccessDenied;
+    default:
+        return errnum::AddressNotAvailable;
+    }
+}
 } // namespace
 
 SimEngine::SimEngine(OptionsSource options, ActivityLog &log, QObject *parent)
@@ -56,6 +74,7 @@ void SimEngine::freshRun(Done done)
 {
     closeBoth();
     m_stopRequested = false;
+    m_failureSaid = false;
     if (PrepareLogFile(m_options()))
         StartConnection(std::move(done));
 }
@@ -124,9 +143,10 @@ void SimEngine::StartConnection(Done done)
                     m_timer1.start(int(gap));
             }
             logStatus(status::ConnectionSuccess);
+            m_failureSaid = false;
             Q_EMIT layoutChanged(Layout::Connected);
         } else {
-            logStatus(status::ConnectionFail);
+            connectFailed();
             m_client.close();
             ResetIdleState();
         }
@@ -142,18 +162,56 @@ void SimEngine::ConnectClient(Done done)
     }
     const Options o = m_options();
     const auto port = portNumber(o.destinationPort);
+    m_failure.reset();
     m_client.connectTo(addressText(o.destination), port.value_or(0));
     startWait(Wait::Connect, std::move(done));
 }
 
+// "Connection Fail", then why: a socket error during the wait has said it already; otherwise
+// the destination was unusable or nothing answered in time.
+void SimEngine::connectFailed()
+{
+    logStatus(status::ConnectionFail);
+    if (!m_failure) {
+        const Options o = m_options();
+        const QString address = addressText(o.destination);
+        QHostAddress host;
+        const bool usable = host.setAddress(address) && host.protocol() == QAbstractSocket::IPv4Protocol &&
+                            portNumber(o.destinationPort).value_or(0) != 0;
+        const int number = usable ? errnum::TimedOut : errnum::HostNotFound;
+        const QString reason = failureReason(number, {});
+        m_failure = Failure{SocketSide::Client, number, reason,
+                            connectFailureText(address, o.destinationPort, reason, number), false};
+    }
+    sayFailure();
+}
+
 void SimEngine::StartListen(Done done)
 {
-    const auto port = portNumber(m_options().listenPort);
+    const QString portText = m_options().listenPort;
+    const auto port = portNumber(portText);
     if (port && m_server.listen(*port)) {
         done(true);
         return;
     }
+    const int number = port ? listenErrorNumber(m_server.listenError()) : errnum::AddressNotAvailable;
+    const QString reason = failureReason(number, m_server.listenErrorString());
+    m_failure =
+        Failure{SocketSide::Server, number, reason, listenFailureText(portText, reason, number), false};
     startWait(Wait::Listen, std::move(done));
+}
+
+// The reason goes where socket errors go (the error file and the list), once per run: a
+// server run retrying every second would otherwise bury the list and the error file.
+void SimEngine::sayFailure()
+{
+    const std::optional<Failure> failure = std::exchange(m_failure, std::nullopt);
+    if (!failure || m_failureSaid)
+        return;
+    m_failureSaid = true;
+    if (!failure->recorded)
+        m_log.socketError(failure->side, failure->number, failure->reason, sourceName(failure->side));
+    logStatus(failure->text);
 }
 
 void SimEngine::startWait(Wait wait, Done done)
@@ -190,9 +248,12 @@ void SimEngine::ListenAndAnnounce()
             return;
         if (listening) {
             logStatus(status::Listen);
+            m_failureSaid = false;
             Q_EMIT layoutChanged(Layout::Listening);
         } else {
             logStatus(status::ListenFail);
+            sayFailure();
+            Q_EMIT layoutChanged(Layout::ListenRetry);
             queueServerLoop();
         }
     });
@@ -256,6 +317,7 @@ void SimEngine::abandonRuns()
     m_connectTicks = 0;
     m_wait = Wait::None;
     m_waiters.clear();
+    m_failure.reset();
 }
 
 void SimEngine::closeBoth()
@@ -292,9 +354,14 @@ void SimEngine::Server_SocketClose()
 // its peer left and listens again.
 void SimEngine::socketError(SocketSide side, int number, const QString &description)
 {
-    m_log.socketError(side, number, description,
-                      side == SocketSide::Client ? QStringLiteral("Client_Socket")
-                                                 : QStringLiteral("Server_Socket"));
+    m_log.socketError(side, number, description, sourceName(side));
+    if (side == SocketSide::Client && m_wait == Wait::Connect) {
+        const Options o = m_options();
+        const QString reason = failureReason(number, description);
+        m_failure =
+            Failure{side, number, reason,
+                    connectFailureText(addressText(o.destination), o.destinationPort, reason, number), true};
+    }
     if (side == SocketSide::Client)
         m_client.close();
     else

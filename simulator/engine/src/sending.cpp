@@ -169,9 +169,10 @@ void SimEngine::toggleProgram()
     m_client.close();
     if (!o.programMode)
         return;
+    m_failureSaid = false;
     ConnectClient([this](bool connected) {
         if (!connected) {
-            logStatus(status::ConnectionFail);
+            connectFailed();
             return;
         }
         logStatus(status::ClientConnected);

@@ -1,5 +1,7 @@
 // Controls of frmSimulator, frame by frame, with their captions and design-time states.
 #include "r5/accessibility.h"
+#include "r5/screenfit.h"
+#include "r5/suitefonts.h"
 #include "sim/frmsimulator.h"
 
 #include <QButtonGroup>
@@ -55,6 +57,8 @@ template <class L> L *compact(L *layout)
     return layout;
 }
 
+constexpr int kListRows = 20;
+
 QStringList numbers(int from, int to, int step)
 {
     QStringList out;
@@ -66,9 +70,7 @@ QStringList numbers(int from, int to, int step)
 
 void frmSimulator::buildUi()
 {
-    QFont font(u"Arial"_s);
-    font.setPointSizeF(9);
-    setFont(font);
+    setFont(r5::suiteFont(r5::FontRole::Sans, 9));
     // Disabled text stays readable on the grey boxes (contrast above 4.5 : 1 on 0xC0C0C0).
     QPalette readable = palette();
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
@@ -82,10 +84,11 @@ void frmSimulator::buildUi()
     buildProgramFrame();
 
     List1 = named(new QListView(this), u"List1"_s, u"Activity list"_s);
-    QFont listFont(u"Arial"_s);
-    listFont.setPointSizeF(9.75);
-    List1->setFont(listFont);
+    List1->setFont(r5::suiteFont(r5::FontRole::Sans, 9.75));
     List1->setUniformItemSizes(true);
+    // The list is what the tool is read by: 20 rows whatever font the system gives it, the
+    // window growing past its design size if it must.
+    r5::reserveRows(List1, kListRows);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List1->setModel(m_log->model());
 
@@ -94,7 +97,9 @@ void frmSimulator::buildUi()
     Label11->setStyleSheet(u"color: blue; text-decoration: underline;"_s);
     Label11->installEventFilter(this);
 
-    auto *grid = new QGridLayout(this);
+    // 11085 x 11265 twips, frame included.
+    auto *fit = new r5::ScreenFit(this, r5::ScreenFit::Sizing::Fixed, QSize(731, 722));
+    auto *grid = new QGridLayout(fit->page());
     grid->setContentsMargins(6, 4, 6, 2);
     grid->setSpacing(4);
     grid->addWidget(Frame1, 0, 0);

@@ -24,10 +24,6 @@ using namespace Qt::StringLiterals;
 namespace r5::sim {
 
 namespace {
-// 11085 x 11265 twips, frame included.
-constexpr int kWidth = 731;
-constexpr int kHeight = 722;
-
 QString localAddress()
 {
     const auto all = QNetworkInterface::allAddresses();
@@ -98,8 +94,6 @@ frmSimulator::frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::L
         List1->setCurrentIndex(last);
         List1->scrollTo(last);
     });
-
-    setFixedSize(kWidth, kHeight);
 }
 
 frmSimulator::~frmSimulator() = default;
@@ -170,6 +164,11 @@ void frmSimulator::applyLayout(SimEngine::Layout layout)
     case SimEngine::Layout::Listening:
         enableAll({Frame1, Frame2, txt_Logfile, Cmd_Start}, false);
         Cmd_Send->setEnabled(true);
+        cmd_End->setEnabled(true);
+        break;
+    case SimEngine::Layout::ListenRetry:
+        // Only "Close" leaves the retries; the role and port stay as the run uses them.
+        enableAll({Frame1, Frame2, txt_Logfile, Cmd_Start, Cmd_Send}, false);
         cmd_End->setEnabled(true);
         break;
     case SimEngine::Layout::Idle:

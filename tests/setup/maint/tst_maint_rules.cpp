@@ -289,8 +289,10 @@ void TstMaintRules::httpServerLaunch_data()
         << linux(u"xfce4-terminal"_s, {u"--working-directory="_s + home, u"-x"_s}, u"python3"_s);
     QTest::newRow("linux, xterm") << Platform::Linux << QStringList{u"xterm"_s, u"python3"_s}
                                   << linux(u"xterm"_s, {u"-e"_s}, u"python3"_s);
-    QTest::newRow("linux, no terminal: nothing unseen is started")
-        << Platform::Linux << QStringList{u"python3"_s} << std::optional<Launch>();
+    QTest::newRow("linux, no terminal: the server alone, its output in a file")
+        << Platform::Linux << QStringList{u"python3"_s}
+        << std::optional<Launch>(Launch{u"/bin/python3"_s, QStringList{u"-u"_s} + server, u"./KorviaFW"_s,
+                                        u"/work/Log/HTTPServer_20261207.log"_s});
 }
 
 void TstMaintRules::httpServerLaunch()
@@ -301,7 +303,9 @@ void TstMaintRules::httpServerLaunch()
     QHash<QString, QString> programs;
     for (const QString &name : onPath)
         programs.insert(name, u"/bin/"_s + name);
-    QCOMPARE(tools::httpServer(platform, 8070, u"./KorviaFW"_s, path(programs)), launch);
+    QCOMPARE(std::optional<Launch>(tools::httpServer(platform, 8070, u"./KorviaFW"_s, path(programs),
+                                                     u"/work/Log/HTTPServer_20261207.log"_s)),
+             launch);
 }
 
 void TstMaintRules::pingLaunch_data()

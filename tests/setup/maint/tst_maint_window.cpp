@@ -313,9 +313,14 @@ void TstMaintWindow::sideTools_data()
                        u"8070"_s,
                        u"./KorviaFW"_s}
         << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
-    QTest::newRow("HTTP server, Linux, no terminal")
-        << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << false << typed
-        << QStringList() << QString() << QStringList{noTerminalLine} << noTerminal;
+    QTest::newRow("HTTP server, Linux, no terminal: started alone")
+        << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << true << typed
+        << QStringList{u"/usr/bin/python3"_s, u"-u"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
+        << QString()
+        << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s,
+                       u"No terminal program found: the HTTP Server runs without a window, its output in "
+                       u"[<cwd>/Log/HTTPServer_20261207.log]"_s}
+        << QString();
     QTest::newRow("connection test, sockets unavailable")
         << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << typed
         << QStringList() << u"http://127.0.0.1:8070"_s << QStringList() << QString();
@@ -375,6 +380,8 @@ void TstMaintWindow::sideTools()
         QCOMPARE(s.workingDir, start.last());
     }
     QCOMPARE(f.launcher.urls, url.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl(url)});
+    for (QString &line : lines)
+        line.replace(u"<cwd>"_s, QDir::currentPath());
     QCOMPARE(f.newLines(), stamped(lines));
     QCOMPARE(f.prompter.takeTexts(), box.isEmpty() ? QStringList() : QStringList{box});
 }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
 #include <functional>
@@ -100,6 +101,8 @@ private Q_SLOTS:
     void noSendsNothing();
     void refusals_data();
     void refusals();
+    void outOfRangeIsMarkedWhereTyped_data();
+    void outOfRangeIsMarkedWhereTyped();
     void statusFirst();
     void savesStayAllowedAcrossReconnect();
     void keyFilter_data();
@@ -279,41 +282,48 @@ void TstSettingsWindow::refusals_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("message"); // the program's text, then the field it is about
     QTest::addColumn<bool>("toolkitError");
     QTest::addColumn<QString>("focus"); // empty: the focus stays on the button
 
     QTest::newRow("WAN: empty GW3 beside IP2 of 300")
         << u"Btn_Save_Config_Wan"_s << QStringList{u"Edit_GW3="_s, u"Edit_IP2=300"_s}
-        << u"IP 주소에는 공란입력이 불가합니다."_s << false << QString();
+        << u"IP 주소에는 공란입력이 불가합니다.\nGateWay 3"_s << false << QString();
     QTest::newRow("WAN: 256") << u"Btn_Save_Config_Wan"_s << QStringList{u"Edit_SM4=256"_s}
-                              << u"0 ~ 255 정수만 입력 가능합니다."_s << false << QString();
-    QTest::newRow("WAN: pasted space") << u"Btn_Save_Config_Wan"_s << QStringList{u"Edit_IP1=12 "_s}
-                                       << u"'12 ' is not a valid integer value"_s << true << QString();
-    QTest::newRow("server: port 0") << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port=0"_s}
-                                    << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s << false
-                                    << u"Edit_Server_Port"_s;
+                              << u"0 ~ 255 정수만 입력 가능합니다.\nSubnet Mask 4: 256"_s << false
+                              << QString();
+    QTest::newRow("WAN: pasted space")
+        << u"Btn_Save_Config_Wan"_s << QStringList{u"Edit_IP1=12 "_s}
+        << u"'12 ' is not a valid integer value\nIP Address 1: 12 "_s << true << QString();
+    QTest::newRow("server: port 0")
+        << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port=0"_s}
+        << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다.\nTCP Server Port: 0"_s << false
+        << u"Edit_Server_Port"_s;
     QTest::newRow("server: port 99999")
         << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port=99999"_s}
-        << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다."_s << false << u"Edit_Server_Port"_s;
-    QTest::newRow("server: empty port")
-        << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port="_s}
-        << u"TCP Server port 값은 공란 입력이 불가합니다."_s << false << u"Edit_Server_Port"_s;
+        << u"TCP Server port 값은 1 ~ 65535 정수만 가능합니다.\nTCP Server Port: 99999"_s << false
+        << u"Edit_Server_Port"_s;
+    QTest::newRow("server: empty port") << u"Btn_Save_Config_Server"_s << QStringList{u"Edit_Server_Port="_s}
+                                        << u"TCP Server port 값은 공란 입력이 불가합니다.\nTCP Server Port"_s
+                                        << false << u"Edit_Server_Port"_s;
     QTest::newRow("server: expiry 256")
         << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime=256"_s}
-        << u"Server Expire Time(Sec)은0 ~ 255 정수만 가능합니다."_s << false << u"CB_Server_ExpTime"_s;
+        << u"Server Expire Time(Sec)은0 ~ 255 정수만 가능합니다.\nServer Expire Time: 256"_s << false
+        << u"CB_Server_ExpTime"_s;
     QTest::newRow("server: empty expiry")
         << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime="_s}
-        << u"Server Expire(Sec) 값은 공란 입력이 불가합니다."_s << false << u"CB_Server_ExpTime"_s;
+        << u"Server Expire(Sec) 값은 공란 입력이 불가합니다.\nServer Expire Time"_s << false
+        << u"CB_Server_ExpTime"_s;
     QTest::newRow("server: letter in the expiry")
         << u"Btn_Save_Config_Server"_s << QStringList{u"CB_Server_ExpTime=3O"_s}
-        << u"'3O' is not a valid integer value"_s << true << QString();
+        << u"'3O' is not a valid integer value\nServer Expire Time: 3O"_s << true << QString();
     QTest::newRow("DI: 2551 in 3 beside bad 4")
         << u"Btn_Save_Config_DI"_s << QStringList{u"CB_ThrouputTime3=2551"_s, u"CB_ThrouputTime4=0"_s}
-        << u"ThrouputTime3 값을 확인하세요. 1 ~ 2550 정수만 가능합니다."_s << false << u"CB_ThrouputTime3"_s;
+        << u"ThrouputTime3 값을 확인하세요. 1 ~ 2550 정수만 가능합니다.\nDI #3 Throuput Time: 2551"_s << false
+        << u"CB_ThrouputTime3"_s;
     QTest::newRow("DI: empty 5 beside bad 1")
         << u"Btn_Save_Config_DI"_s << QStringList{u"CB_ThrouputTime5="_s, u"CB_ThrouputTime1=0"_s}
-        << u"ThrouputTime에는 공란입력이 불가능합니다."_s << false << QString();
+        << u"ThrouputTime에는 공란입력이 불가능합니다.\nDI #5 Throuput Time"_s << false << QString();
     QTest::newRow("AP: SSID of 1") << u"Btn_Set_CurrentAP"_s
                                    << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID=A"_s}
                                    << u"SSID를 확인하세요."_s << false << u"Edit_Current_SSID"_s;
@@ -338,6 +348,51 @@ void TstSettingsWindow::refusals()
     QCOMPARE(QApplication::focusWidget(), f.control(focus.isEmpty() ? button : focus));
     QCOMPARE(f.newLines(), QStringList());
     f.nothingSent();
+}
+
+void TstSettingsWindow::outOfRangeIsMarkedWhereTyped_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("note"); // empty: not marked
+    QTest::newRow("octet 300") << u"Edit_IP2"_s << u"300"_s << u"Out of range: 0 ~ 255"_s;
+    QTest::newRow("octet 255") << u"Edit_GW4"_s << u"255"_s << QString();
+    QTest::newRow("port 70000") << u"Edit_Server_Port"_s << u"70000"_s << u"Out of range: 1 ~ 65535"_s;
+    QTest::newRow("expiry 256, typed into the combo box")
+        << u"CB_Server_ExpTime"_s << u"256"_s << u"Out of range: 0 ~ 255"_s;
+    QTest::newRow("download octet 256") << u"Edit_DL_IP3"_s << u"256"_s << u"Out of range: 0 ~ 255"_s;
+    QTest::newRow("HTTP server port 65536")
+        << u"Edit_HttpSvr_Port"_s << u"65536"_s << u"Out of range: 1 ~ 65535"_s;
+}
+
+void TstSettingsWindow::outOfRangeIsMarkedWhereTyped()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, note);
+    f.setText(u"EditViewAdminPW"_s, u"brimoxa"_s);
+    f.click(u"Btn_ViewAdmin"_s);
+    QWidget *w = f.control(field);
+    PageControl &pages = f.window->pageControl();
+    for (int i = 0; i < pages.count(); ++i) {
+        if (pages.widget(i)->isAncestorOf(w))
+            pages.setCurrentIndex(i);
+    }
+    w->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(QApplication::focusWidget(), w);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    const auto *combo = qobject_cast<QComboBox *>(w);
+    QCOMPARE(combo ? combo->currentText() : qobject_cast<QLineEdit *>(w)->text(), typed);
+    QCOMPARE(w->toolTip(), note);
+    QCOMPARE(w->accessibleDescription(), note);
+    QCOMPARE(w->palette().color(QPalette::Base) != f.window->palette().color(QPalette::Base),
+             !note.isEmpty());
+    // Mended as it is typed: the mark goes.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), u"1"_s);
+    QCOMPARE(w->accessibleDescription(), QString());
+    QCOMPARE(f.prompter.takeTexts(), QStringList());
 }
 
 void TstSettingsWindow::statusFirst()
@@ -469,7 +524,8 @@ void TstSettingsWindow::spaceMovesOn()
     QTest::keyClick(port, Qt::Key_Space);
     QCOMPARE(port->text(), u"400 "_s);
     f.click(u"Btn_Save_Config_Server"_s);
-    QCOMPARE(f.prompter.takeTexts(), QStringList{u"'400 ' is not a valid integer value"_s});
+    QCOMPARE(f.prompter.takeTexts(),
+             QStringList{u"'400 ' is not a valid integer value\nTCP Server Port: 400 "_s});
     f.nothingSent();
 }
 

@@ -21,15 +21,41 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <linux/capability.h>
 #include <optional>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
 
 namespace {
+
+// Holds the calling thread's effective capabilities empty while it lives, so that a test run
+// as root meets a device file's mode as a user does.
+class AsPlainUser
+{
+public:
+    AsPlainUser()
+    {
+        ::syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct none[2] = {{0, m_saved[0].permitted, m_saved[0].inheritable},
+                                          {0, m_saved[1].permitted, m_saved[1].inheritable}};
+        ::syscall(SYS_capset, &m_header, none);
+    }
+    ~AsPlainUser() { ::syscall(SYS_capset, &m_header, m_saved); }
+    AsPlainUser(const AsPlainUser &) = delete;
+    AsPlainUser &operator=(const AsPlainUser &) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
 
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 20, 30));
 
@@ -57,7 +83,8 @@ private Q_SLOTS:
     void configFileReadWhenFirstShown();
     void enableStates_data();
     void enableStates();
-    void connectToMissingPort();
+    void openFailureBox_data();
+    void openFailureBox();
     void connectAndDisconnect();
     void comSetupUnreachableWhileConnected();
     void comSetupTakesTypedDevicePath();
@@ -247,30 +274,55 @@ void TstSetupWindow::enableStates()
     QCOMPARE(control<Led>(u"ComLed1"_s)->isOn(), state == u"connected"_s);
 }
 
-void TstSetupWindow::connectToMissingPort()
+void TstSetupWindow::openFailureBox_data()
 {
-    const QString missing = m_dir->filePath(u"ttyGONE"_s);
-    pointConfigAt(missing);
+    QTest::addColumn<QString>("port");   // "pty": the pseudo-terminal's slave side
+    QTest::addColumn<QString>("holder"); // "program": another program has it open; "mode": mode 000
+    QTest::addColumn<QString>("box");    // %1: the port
+    QTest::newRow("no such port") << u"ttyGONE"_s << QString()
+                                  << u"Port[%1]: No such file or directory\nThere is no such port: check "
+                                     u"that the cable or USB adapter is "
+                                     u"plugged in and choose its port in \"COM Setup\"."_s;
+    QTest::newRow("in use by another program") << u"pty"_s << u"program"_s
+                                               << u"Port[%1]: Permission error while locking the "
+                                                  u"device\nAnother program is using the port: close it, "
+                                                  u"then connect again."_s;
+    QTest::newRow("no permission")
+        << u"pty"_s << u"mode"_s
+        << u"Port[%1]: Permission denied\nYour user may not use serial ports: add it to the 'dialout' group "
+           u"(sudo usermod -aG dialout $USER), then log out and log in again."_s;
+}
+
+void TstSetupWindow::openFailureBox()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, holder);
+    QFETCH(QString, box);
+    const QString path = port == u"pty"_s ? m_pty->slavePath() : m_dir->filePath(port);
+    pointConfigAt(path);
     makeWindow();
     m_window->show();
-    click(u"ButtonStart"_s);
+    QSerialPort other(path);
+    if (holder == u"program"_s)
+        QVERIFY(other.open(QIODevice::ReadWrite));
+    if (holder == u"mode"_s) {
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), 0), 0);
+        AsPlainUser user;
+        click(u"ButtonStart"_s);
+    } else {
+        click(u"ButtonStart"_s);
+    }
 
     QVERIFY(!m_link->isOpen());
     const auto boxes = m_prompter.takeBoxes();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes[0].icon, r5::Prompter::Icon::Critical);
-    QCOMPARE(boxes[0].text, m_link->errorString());
-    QVERIFY(!boxes[0].text.isEmpty());
+    QCOMPARE(boxes[0].text, box.arg(path));
+    // The state rules stay: only the attempt is logged, and "Connect" may be tried again.
     QCOMPARE(panel().mid(1), QStringList{u"[10:20:30]  Trying Korvia R5200TX Comport Open... "_s});
     QVERIFY(control(u"ButtonStart"_s)->isEnabled());
     QVERIFY(!control(u"ButtonStop"_s)->isEnabled());
-
-    // Another attempt, now to a port that is there.
-    SerialSettings s = m_link->settings();
-    s.portName = m_pty->slavePath();
-    m_link->setSettings(s);
-    connectToPty();
-    QCOMPARE(m_window->linkState(), LinkState::Connected);
+    QVERIFY(!control(u"BtnExit"_s)->isEnabled());
 }
 
 void TstSetupWindow::connectAndDisconnect()
@@ -356,7 +408,7 @@ void TstSetupWindow::lineErrorIsLogged()
 
     // Reception goes on: a reply to a set-command is logged.
     QVERIFY(m_pty->write("\x7E\x05\x45\x44\xFE"));
-    QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+    QTRY_COMPARE(panel().last(), u"[10:20:30]  Device acknowledged the DI settings (0x45)."_s);
 }
 
 // An adapter pulled out while connected: the far side of the pseudo-terminal closes and no
@@ -368,6 +420,7 @@ void TstSetupWindow::pulledAdapterIsReportedOnce()
     pointConfigAt(name);
     makeWindow();
     m_window->show();
+    control<QCheckBox>(u"CB_Reconnect"_s)->setChecked(false); // with it on, the window waits instead
     auto *autoCheck = control<QCheckBox>(u"CB_RSSI_AutoChk"_s);
     for (int round = 0; round < 20; ++round) {
         auto adapter = std::make_unique<r5::test::Pty>();
@@ -377,7 +430,7 @@ void TstSetupWindow::pulledAdapterIsReportedOnce()
         if (round == 0)
             autoCheck->setChecked(true);
         QVERIFY(adapter->write("\x7E\x05\x45\x44\xFE"));
-        QTRY_COMPARE(panel().last(), u"[10:20:30]  [EOT]"_s);
+        QTRY_COMPARE(panel().last(), u"[10:20:30]  Device acknowledged the DI settings (0x45)."_s);
         const qsizetype before = panel().size();
 
         adapter.reset(); // unplugged: master and the test's own slave handle both closed

@@ -142,7 +142,7 @@ private Q_SLOTS:
     void unregisteredAsksForStatusOnce_data();
     void unregisteredAsksForStatusOnce();
     void unregisteredRunIsBounded();
-    void repliesToSetCommandsOnlyLogEot();
+    void repliesToSetCommandsAreLoggedInWords();
     void overlongNoiseIsDroppedAndReceptionGoesOn();
     void burstOfLinesKeepsThePanelRule();
     void repeatedAnswerLeavesCursor();
@@ -517,12 +517,20 @@ void TstSetupView::unregisteredRunIsBounded()
     QCOMPARE(answerEveryRequest(), 1 + 3);
 }
 
-void TstSetupView::repliesToSetCommandsOnlyLogEot()
+void TstSetupView::repliesToSetCommandsAreLoggedInWords()
 {
     openWindow();
     for (std::uint8_t id = 0x42; id <= 0x47; ++id)
         deliver(tf::frame(id, "\x01"));
-    QTRY_COMPARE(newLines(), stamped(kStamp, QStringList(6, u"[EOT]"_s)));
+    const QString reboots = u"; it reboots to apply them."_s;
+    QTRY_COMPARE(
+        newLines(),
+        stamped(kStamp, {u"[EOT]"_s, u"Device acknowledged the access point settings (0x42)"_s + reboots,
+                         u"[EOT]"_s, u"Device acknowledged the WAN settings (0x43)"_s + reboots, u"[EOT]"_s,
+                         u"Device acknowledged the server settings (0x44)"_s + reboots, u"[EOT]"_s,
+                         u"Device acknowledged the DI settings (0x45)."_s, u"[EOT]"_s,
+                         u"Device acknowledged the factory reset (0x46)."_s, u"[EOT]"_s,
+                         u"Device acknowledged the system reboot (0x47)."_s}));
     QCOMPARE(writtenAfterMarker(), QByteArray());
 }
 
@@ -545,11 +553,19 @@ void TstSetupView::burstOfLinesKeepsThePanelRule()
     QByteArray burst;
     for (int i = 0; i < 600; ++i)
         burst += kMarker;
+    // Each reply is two lines: its "[EOT]" and its words.
+    const QStringList reply{u"[EOT]"_s, u"Device acknowledged the DI settings (0x45)."_s};
     int held = int(panelLines(m_f.window->memo()).size());
+    QStringList kept;
     for (int i = 0; i < 600; ++i) {
-        if (held > 500)
-            held = 0;
-        ++held;
+        for (const QString &line : reply) {
+            if (held > 500) {
+                held = 0;
+                kept.clear();
+            }
+            ++held;
+            kept.append(line);
+        }
     }
     deliver(burst);
     // The day's file has every line; the panel was emptied where the rule says and holds the rest.
@@ -559,7 +575,7 @@ void TstSetupView::burstOfLinesKeepsThePanelRule()
                  }())
                      .count(u"  [EOT]\r\n"_s),
                  600);
-    QCOMPARE(panelLines(m_f.window->memo()), stamped(kStamp, QStringList(held, u"[EOT]"_s)));
+    QCOMPARE(panelLines(m_f.window->memo()), stamped(kStamp, kept));
 }
 
 void TstSetupView::repeatedAnswerLeavesCursor()

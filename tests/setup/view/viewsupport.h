@@ -98,17 +98,19 @@ public:
         QCOMPARE(prompter.unusedAnswers(), 0);
     }
 
-    // The window, shown, with cfg/SETUP.INI naming `port`.
-    bool makeWindow(const QString &port)
+    // The window, shown, with cfg/SETUP.INI naming `port`, on `link` (by default a QSerialPort
+    // link that does not read the driver's error counters).
+    bool makeWindow(const QString &port, std::unique_ptr<r5setup::SerialLink> link = nullptr)
     {
         QFile ini(QStringLiteral("cfg/SETUP.INI"));
         if (!ini.open(QIODevice::WriteOnly) ||
             ini.write("[EnvBoard]\r\nComPort=" + port.toUtf8() + "\r\n") < 0)
             return false;
         ini.close();
-        window =
-            std::make_unique<r5setup::MainWindow>(r5setup::Services{prompter, clock, launcher},
-                                                  std::make_unique<r5setup::QtSerialLink>(nullptr, nullptr));
+        if (!link)
+            link = std::make_unique<r5setup::QtSerialLink>(nullptr, nullptr);
+        window = std::make_unique<r5setup::MainWindow>(r5setup::Services{prompter, clock, launcher},
+                                                       std::move(link));
         window->show();
         return true;
     }

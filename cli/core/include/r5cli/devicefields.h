@@ -1,5 +1,6 @@
 #pragma once
 
+#include "r5cli/cliargs.h"
 #include "r5cli/profile.h"
 #include "r5setup/protocol/decoders.h"
 
@@ -29,8 +30,6 @@ std::optional<int> rssiValue(const DeviceReading &reading);
 
 // "Name: value" lines of every field of the device view.
 QStringList statusLines(const DeviceReading &reading);
-// One JSON object: device, firmware, mac, wan, server, di, ap, rssi, quality (and flash).
-QByteArray statusJson(const DeviceReading &reading);
 
 // One line of the comparison of wanted and reported settings.
 struct Comparison
@@ -55,5 +54,31 @@ QStringList recordHeader();
 // password, RSSI, verdict, profile file name.
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
                       const QString &profileName);
+// What one record appends to its file: the row, after the header when the file is still empty.
+QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
+                       const QString &profileName);
+
+// What one run did, for --json.
+struct RunReport
+{
+    QString command; // as typed; empty when none was named
+    int exitCode = exitcode::Ok;
+    QString errorField;   // the option, argument or profile key the error is about
+    QString errorMessage; // empty: no error
+    DeviceReading reading;
+    std::optional<QList<Comparison>> comparison;
+    QString record; // the record file, when one was asked for
+    bool recordWritten = false;
+    QString saved; // save's profile, once written
+};
+
+// "usage", "no-answer", "differs", "port", "not-written" (empty for 0).
+QString errorKind(int exitCode);
+
+// One JSON object with the same keys for every command and outcome: command, ok, exitCode,
+// error (null, or kind, field and message), the device's reading (device, firmware, mac, wan,
+// server, di, flash, ap, rssi, quality; null where not read), comparison, record and saved
+// (null where they do not apply). The password never appears.
+QByteArray reportJson(const RunReport &report);
 
 } // namespace r5cli

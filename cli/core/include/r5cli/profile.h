@@ -82,10 +82,16 @@ struct Wanted
     std::optional<ApWanted> ap;
 };
 
-// Checks every present section with the window's rules and texts, in the order the set-commands
-// go out (WAN, Server, DI, AP). A key the section lacks is an empty field to the window; the
-// access point password may be empty, as in the window.
+// Checks every present section with the window's rules, in the order the set-commands go out
+// (WAN, Server, DI, AP). A key the section lacks is an empty field to the window; the access
+// point password may be empty, as in the window. A refusal's text names the profile key, which
+// its `focus` holds.
 r5setup::maint::Checked<Wanted> checkFields(const Fields &fields);
+
+// The key a refusal of checkFields(`fields`) is about ("WAN.Gateway"), found by checking each
+// key of the refused section with the section's other keys set to values the rules take;
+// empty when no single key explains it.
+QString refusedKey(const Fields &fields, const r5setup::maint::Refusal &refusal);
 
 // The texts `wanted` stands for, in the form the device view shows them ("192.168.1.50", "N").
 Fields wantedFields(const Wanted &wanted);

@@ -4,8 +4,9 @@ namespace r5setup {
 
 // The connection states the window's controls follow. A failed open stays in Connecting:
 // "Connect" may be tried again, while "Disconnect" and the exit button wait for a connection
-// that succeeds and is closed again.
-enum class LinkState { Disconnected, Connecting, Connected };
+// that succeeds and is closed again. Waiting: the open port was lost and "Reconnect" watches
+// for it to come back; only "Disconnect" (which ends the watch) is offered.
+enum class LinkState { Disconnected, Connecting, Connected, Waiting };
 
 struct EnableRow
 {

@@ -18,6 +18,9 @@ struct Refusal
     QString focus; // object name of the field, or empty
     // The toolkit's own "not a valid integer" error rather than one of the program's boxes.
     bool conversion = false;
+    // Object name of the field the refusal is about, which the box names after its text; empty
+    // when it names none.
+    QString field = {};
 
     bool operator==(const Refusal &) const = default;
 };

@@ -43,6 +43,12 @@ inline QString connectionSuccess(const QString &port)
 {
     return u"Connection Success with Korvia R5200TX on Port["_s + port + u']';
 }
+// The box when the port does not open: the port, the system's reason and what to do about it.
+inline QString openFailed(const QString &port, const QString &why, const QString &advice)
+{
+    const QString line = u"Port["_s + port + u"]: "_s + why;
+    return advice.isEmpty() ? line : line + u'\n' + advice;
+}
 inline QString connectionClose()
 {
     return u"Connection Close from Korvia R5200TX."_s;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -22,6 +23,8 @@ struct Launch
     QString program;
     QStringList arguments;
     QString workingDir; // empty: the current folder
+    // Where its output goes when it runs without a console window; empty: it has one.
+    QString outputFile = {};
 
     bool operator==(const Launch &) const = default;
 };
@@ -55,10 +58,14 @@ std::optional<Terminal> findTerminal(const FindProgram &find);
 
 // "Start HTTP Server": on Windows `cmd.exe /K python -m http.server PORT` in `homeDir`; on
 // Linux a terminal running `python3 -m http.server PORT` in `homeDir` whose window stays open
-// with a shell when the server ends, as /K keeps its console (nullopt when there is no
-// terminal: a server nobody can see or stop is not started).
-std::optional<Launch> httpServer(Platform platform, std::uint16_t port, const QString &homeDir,
-                                 const FindProgram &find);
+// with a shell when the server ends, as /K keeps its console. With no terminal the server runs
+// by itself, unbuffered, its output appended to `outputFile`, so firmware can still be served.
+Launch httpServer(Platform platform, std::uint16_t port, const QString &homeDir, const FindProgram &find,
+                  const QString &outputFile);
+
+// Where the HTTP server's output goes when it runs without a terminal: "Log/HTTPServer_" +
+// the date as "YYYYMMDD" + ".log" in `workingDir`, beside devsetup's own log files.
+QString httpServerOutputFile(const QString &workingDir, const QDate &date);
 
 // "ping": a console running a continuous ping to `address` until the user closes it. On
 // Windows `cmd.exe /C ping ADDRESS -t` in "C:\"; on Linux a terminal running ping in "/"
@@ -84,9 +91,12 @@ Launch simulator(Platform platform, const QString &workingDir, const QString &pr
                  const FileExists &exists);
 
 namespace text {
-// No terminal to show ping or the HTTP server in: the box and the log line.
+// No terminal to show ping in: the box and the log line.
 QString noTerminal();
 QString noTerminalLine();
+// The HTTP server was started without a terminal, or could not be.
+QString serverWithoutTerminalLine(const QString &outputFile);
+QString serverNotStartedLine(const QString &program, const QString &outputFile);
 } // namespace text
 
 } // namespace r5setup::tools

@@ -1,5 +1,6 @@
 #include "r5setup/protocol/receivepath.h"
 
+#include "r5setup/protocol/answerwatch.h"
 #include "r5setup/protocol/codec.h"
 
 using namespace Qt::StringLiterals;
@@ -30,8 +31,12 @@ void ReceivePath::dispatch(const RxFrame &frame, QList<RxAction> &actions)
 {
     actions.append(rx::Log{u"[EOT]"_s});
     const MessageRule rule = messageRule(frame.id());
-    if (rule.kind == MessageKind::ReplyOnly)
+    actions.append(rx::Answered{frame.id(), rule.kind != MessageKind::Unregistered});
+    if (rule.kind == MessageKind::ReplyOnly) {
+        // The reply carries nothing but its id; the words say what the device took.
+        actions.append(rx::Log{texts::acknowledged(frame.id())});
         return;
+    }
     if (rule.kind == MessageKind::Unregistered) {
         actions.append(rx::Log{u"Message ID:[0x"_s + byteText(frame.id()) + u"] is Unregistered."_s});
         actions.append(rx::Log{frame.rxLine()});

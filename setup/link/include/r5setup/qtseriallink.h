@@ -30,6 +30,7 @@ public:
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     QString errorString() const override { return m_error; }
+    OpenFailure openFailure() const override { return m_openFailure; }
     qint64 bytesAvailable() const override { return m_port.bytesAvailable(); }
     QByteArray read(qint64 maxBytes) override;
     bool write(QByteArrayView bytes) override;
@@ -49,6 +50,7 @@ private:
     std::unique_ptr<LineErrorProbe> m_probe;
     QTimer m_probeTimer;
     QString m_error;
+    OpenFailure m_openFailure = OpenFailure::Other;
     bool m_settingLines = false;
     bool m_gone = false; // the device failed a read or write; the port closes on the event loop
 };

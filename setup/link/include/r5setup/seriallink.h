@@ -9,6 +9,14 @@
 
 namespace r5setup {
 
+// Why a port did not open, as far as the system tells.
+enum class OpenFailure {
+    Other,
+    NotFound,     // no such port
+    AccessDenied, // the user may not use it
+    InUse,        // another program holds it
+};
+
 // The device's serial port as the window sees it. Every signal arrives on the thread the link
 // lives on (the window's), so handlers need no locks.
 class SerialLink : public QObject
@@ -26,6 +34,8 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual QString errorString() const = 0;
+    // After a failed open(): why, for the advice the box gives.
+    virtual OpenFailure openFailure() const { return OpenFailure::Other; }
 
     virtual qint64 bytesAvailable() const = 0;
     // Up to `maxBytes` of the waiting bytes.

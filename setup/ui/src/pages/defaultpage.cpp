@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -69,7 +70,12 @@ DefaultPage::DefaultPage(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_panels[0], 0, 0);
     layout->addWidget(m_panels[1], 1, 0);
     layout->addWidget(m_panels[2], 2, 0);
-    layout->addWidget(m_status, 0, 1, Qt::AlignTop);
+    m_tools = new QWidget(this);
+    auto *side = new QVBoxLayout;
+    side->addWidget(m_status);
+    side->addWidget(m_tools);
+    side->addStretch();
+    layout->addLayout(side, 0, 1);
     layout->addWidget(m_panels[3], 1, 1, 2, 1);
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(0, 1);

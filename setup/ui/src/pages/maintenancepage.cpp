@@ -2,6 +2,7 @@
 
 #include "../adminpanel.h"
 #include "../keyfilter.h"
+#include "../rangemark.h"
 #include "../refusalbox.h"
 #include "r5setup/maintenancerules.h"
 #include "r5setup/protocol/requests.h"
@@ -166,6 +167,14 @@ MaintenancePage::MaintenancePage(MainWindow &window, QWidget *parent) : QWidget(
     adminPassword->setEchoMode(QLineEdit::Password);
     adminPassword->setStyleSheet(u"lineedit-password-character: 42;"_s); // '*'
     auto *viewAdmin = form::button(this, u"Btn_ViewAdmin"_s, u"View Admin"_s);
+
+    for (const auto *row : {&m_downloadIp, &m_tcpIp}) {
+        for (QLineEdit *octet : *row)
+            markOutOfRange(octet, kOctetRange);
+    }
+    for (QLineEdit *word : {m_downloadPort, m_tcpPort, m_flashInterval})
+        markOutOfRange(word, kWordRange);
+    markOutOfRange(m_httpPort, kPortRange);
 
     // Shown by the administrator panel.
     for (QGroupBox *hidden : {flash, http, test, tcp})

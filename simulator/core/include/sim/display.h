@@ -51,4 +51,23 @@ QString errorRecord(SocketSide side, const QDateTime &local, int number, const Q
                     const QString &source);
 QString errorListLine(SocketSide side, const QDateTime &local);
 
+// Error numbers of the records (the Windows socket codes, on every platform) for the failures
+// the tool names itself: a connect that got no answer in time and a destination it cannot use.
+namespace errnum {
+inline constexpr int AccessDenied = 10013;
+inline constexpr int AddressInUse = 10048;
+inline constexpr int AddressNotAvailable = 10049;
+inline constexpr int TimedOut = 10060;
+inline constexpr int HostNotFound = 11001;
+} // namespace errnum
+
+// Why a connect or listen failed, in words, from the record's error number; `description`
+// (the system's text) for a number without words of its own.
+QString failureReason(int number, const QString &description);
+
+// The activity line that says why: "] : Cannot listen on port 4000 : Address already in use
+// (error 10048)", "] : Cannot connect to 127.0.0.1:4000 : Connection refused (error 10061)".
+QString listenFailureText(const QString &port, const QString &reason, int number);
+QString connectFailureText(const QString &address, const QString &port, const QString &reason, int number);
+
 } // namespace r5::sim

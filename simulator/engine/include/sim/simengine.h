@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace r5::sim {
@@ -20,8 +21,9 @@ class SimEngine : public QObject
 {
     Q_OBJECT
 public:
-    // Which controls are usable, as each procedure leaves them.
-    enum class Layout { Connecting, Connected, Listening, Idle };
+    // Which controls are usable, as each procedure leaves them. ListenRetry: a server run whose
+    // listen failed and tries again every second; "Close" stops it.
+    enum class Layout { Connecting, Connected, Listening, ListenRetry, Idle };
     using OptionsSource = std::function<Options()>;
 
     SimEngine(OptionsSource options, ActivityLog &log, QObject *parent = nullptr);
@@ -72,6 +74,8 @@ private:
     void abandonRuns();
     void closeBoth();
     void armStatusWatch(bool connected);
+    void connectFailed();
+    void sayFailure();
 
     // Timers and socket events.
     void TmrConnectTimer();
@@ -106,6 +110,18 @@ private:
     int m_sendCount = 0;
     int m_stepIndex = 0;
     bool m_programStarted = false;
+
+    // Why the last connect or listen failed; said once per run, after its status line.
+    struct Failure
+    {
+        SocketSide side;
+        int number;
+        QString reason;
+        QString text;  // the activity line
+        bool recorded; // the socket error already wrote its record
+    };
+    std::optional<Failure> m_failure;
+    bool m_failureSaid = false;
 
     Wait m_wait = Wait::None;
     std::vector<Done> m_waiters;

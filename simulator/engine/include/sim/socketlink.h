@@ -109,6 +109,9 @@ public:
     void close();
     SocketState state() const override;
     quint16 port() const;
+    // Why the last listen() failed.
+    QAbstractSocket::SocketError listenError() const { return m_server.serverError(); }
+    QString listenErrorString() const { return m_server.errorString(); }
 
 Q_SIGNALS:
     void connectionRequest();

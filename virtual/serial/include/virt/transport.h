@@ -5,7 +5,6 @@
 #include <QString>
 #include <memory>
 
-class QSerialPort;
 class QSocketNotifier;
 
 namespace virt {
@@ -26,7 +25,8 @@ Q_SIGNALS:
     void problem(const QString &text);
 };
 
-// A named serial port at 115200 8N1, no flow control, as the device's line runs.
+// A named serial port at 115200 8N1, no flow control, as the device's line runs: QSerialPort on
+// Linux, the Win32 port on Windows (which also serves Wine's COM ports).
 class PortTransport final : public Transport
 {
     Q_OBJECT
@@ -38,8 +38,9 @@ public:
     void write(const QByteArray &bytes) override;
 
 private:
-    PortTransport(QSerialPort *port, const QString &name);
-    QSerialPort *m_port;
+    struct Port; // the platform's port
+    PortTransport(std::unique_ptr<Port> port, const QString &name);
+    std::unique_ptr<Port> m_port;
     QString m_name;
 };
 

@@ -53,6 +53,8 @@ public:
     // "    현재 설정 확인" and the WAN panel's "ping".
     QPushButton *statusButton() const { return m_status; }
     QPushButton *pingButton() const { return m_ping; }
+    // Below the status button: room for the window's field tools (profiles, verify).
+    QWidget *toolArea() const { return m_tools; }
 
     // The page's controls that are enabled only while the port is open.
     QList<QWidget *> connectedControls() const;
@@ -80,6 +82,7 @@ private:
     QPushButton *m_saveDi = nullptr;
     QPushButton *m_status = nullptr;
     QPushButton *m_ping = nullptr;
+    QWidget *m_tools = nullptr;
 };
 
 } // namespace r5setup

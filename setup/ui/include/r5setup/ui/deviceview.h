@@ -32,6 +32,10 @@ public Q_SLOTS:
     // The RSSI auto-query runs it with the RSSI button.
     void Btn_Get_CurrentAPClick(QPushButton *clicked);
 
+Q_SIGNALS:
+    // A valid status answer is on the pages.
+    void statusShown(const r5::protocol::StatusView &view);
+
 private:
     void carryOut(const r5::protocol::RxAction &action);
     void showStatus(const r5::protocol::StatusView &view);

@@ -4,6 +4,7 @@
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5setup/linkstate.h"
+#include "r5setup/protocol/answerwatch.h"
 #include "r5setup/protocol/requests.h"
 #include "r5setup/seriallink.h"
 
@@ -13,6 +14,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace r5setup {
 
@@ -23,6 +25,7 @@ class DeviceView;
 class LogPanel;
 class MaintenancePage;
 class PageControl;
+class ReconnectWatcher;
 struct TopMenu;
 
 // What the window asks the outside world for; tests pass fakes.
@@ -73,8 +76,14 @@ public:
     // The common request procedure of every command handler: log the request's announcement
     // lines, then, with the port open, log its TX line and write the frame in one write; with
     // the port closed, say so in a box and in the log. A failed write is logged, not retried.
-    // True when the frame was handed to the port.
-    bool sendRequest(const r5::protocol::Request &request);
+    // True when the frame was handed to the port. A request handed over waits for its answer:
+    // without one in time, one "No answer" line says so (nothing is resent), unless the sender
+    // expects silence and keeps its own time (the status requests of a verify wait, sent while
+    // the device reboots).
+    enum class Awaiting { Answer, AutomaticAnswer, Nothing };
+    bool sendRequest(const r5::protocol::Request &request, Awaiting awaiting = Awaiting::Answer);
+    // A frame with `id` came in (`registered`: an id the receiver knows).
+    void noteAnswer(std::uint8_t id, bool registered);
     // How many requests sendRequest() has been asked to send during the run.
     quint64 requestCount() const { return m_requestCount; }
 
@@ -100,7 +109,12 @@ private:
     void ComPortEnvBoardError(LineErrors errors);
     // The device went away while connected: reported once, then disconnected.
     void ComPortEnvBoardVanished();
+    // "Reconnect" opened the lost port again.
+    void ComPortEnvBoardReturned();
     void setLinkState(LinkState state);
+    // `Timer_NoAnswer`: logs the requests whose answer is overdue by the clock.
+    void Timer_NoAnswerTimer();
+    void armNoAnswerTimer();
     // The maintenance page's fields that SETUP.INI keeps, each with its row of configTable().
     QList<std::pair<int, QLineEdit *>> configFields() const;
 
@@ -115,12 +129,15 @@ private:
     QPlainTextEdit *m_memo = nullptr;
     LogPanel *m_log = nullptr;
     InfoForm *m_info = nullptr; // made on first use
+    ReconnectWatcher *m_reconnect = nullptr;
     // The controls enabled only while connected.
     QList<QWidget *> m_connectedSet;
     LinkState m_linkState = LinkState::Disconnected;
     bool m_statusQueried = false;
     quint64 m_requestCount = 0;
     bool m_activated = false;
+    r5::protocol::AnswerWatch m_answers;
+    QTimer *m_noAnswerTimer = nullptr;
 };
 
 } // namespace r5setup

@@ -29,8 +29,14 @@ public:
     explicit PageControl(QWidget *parent = nullptr);
     PageTabBar *pageTabBar() const { return m_bar; }
 
+    // The height the window was drawn with; the pages get more where their controls need it.
+    void setDesignHeight(int height);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 private:
     PageTabBar *m_bar;
+    int m_designHeight = 0;
 };
 
 } // namespace r5setup

@@ -7,7 +7,7 @@ namespace r5::protocol {
 
 enum class MessageKind {
     Status,       // 0x41
-    ReplyOnly,    // 0x42 to 0x47: replies to set-commands, only "[EOT]" is logged
+    ReplyOnly,    // 0x42 to 0x47: replies to set-commands, logged as "[EOT]" and in words
     ApList,       // 0x48
     CurrentAp,    // 0x49
     Rssi,         // 0x4A

@@ -50,10 +50,16 @@ struct ShowRssi
 struct SendStatusRequest
 {
 };
+// A frame with this id came in: the device answered (see AnswerWatch).
+struct Answered
+{
+    std::uint8_t id;
+    bool registered;
+};
 } // namespace rx
 
 using RxAction = std::variant<rx::Log, rx::ShowStatus, rx::ShowApList, rx::EnableApGrid, rx::ShowCurrentAp,
-                              rx::ShowRssi, rx::SendStatusRequest>;
+                              rx::ShowRssi, rx::SendStatusRequest, rx::Answered>;
 
 class ReceivePath
 {
