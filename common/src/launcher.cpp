@@ -1,9 +1,11 @@
 #include "r5/launcher.h"
 
 #include <QDesktopServices>
+#include <QProcess>
 #include <QStandardPaths>
 
-// startDetached() is per platform (launcher_linux.cpp, launcher_win.cpp).
+// startDetached() is per platform (launcher_linux.cpp, launcher_win.cpp): on Windows it gives
+// each program a console of its own.
 
 namespace r5 {
 
