@@ -30,6 +30,13 @@ if(Qt6Core_VERSION VERSION_GREATER_EQUAL 6.7)
   target_compile_definitions(r5_settings INTERFACE QT_NO_CONTEXTLESS_CONNECT)
 endif()
 
+# Each platform service is one small set of sources: name_linux.cpp (every Unix) or name_win.cpp.
+if(WIN32)
+  set(R5_PLATFORM win)
+else()
+  set(R5_PLATFORM linux)
+endif()
+
 # The version is set once, in project(); programs read it from this generated header.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/version.h.in ${CMAKE_BINARY_DIR}/generated/r5/version.h @ONLY)
 target_include_directories(r5_settings INTERFACE ${CMAKE_BINARY_DIR}/generated)

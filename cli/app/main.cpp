@@ -1,4 +1,5 @@
 #include "commissioner.h"
+#include "r5/consoletext.h"
 #include "r5/version.h"
 #include "r5cli/cliargs.h"
 #include "r5cli/devicefields.h"
@@ -13,6 +14,8 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    // Korean texts (access point names, device texts) must read right in a Windows console.
+    const r5::ConsoleText consoleText;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"r5200tx-cli"_s);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(r5::versionNumber));

@@ -4,13 +4,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace r5 {
+// startDetached() is per platform (launcher_linux.cpp, launcher_win.cpp): on Windows it gives
+// each program a console of its own.
 
-bool SystemLauncher::startDetached(const QString &program, const QStringList &arguments,
-                                   const QString &workingDir)
-{
-    return QProcess::startDetached(program, arguments, workingDir);
-}
+namespace r5 {
 
 bool SystemLauncher::startDetachedToFile(const QString &program, const QStringList &arguments,
                                          const QString &workingDir, const QString &outputFile)

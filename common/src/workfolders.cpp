@@ -1,5 +1,7 @@
 #include "r5/workfolders.h"
 
+#include "workfolders_p.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -16,14 +18,6 @@ bool sameFolder(const QString &a, const QString &b)
     return !a.isEmpty() && !b.isEmpty() && QDir::cleanPath(a) == QDir::cleanPath(b);
 }
 
-// Whether files can be created in `folder`, as the system answers for this user (a read-only
-// mount included); nothing is written to find out.
-bool canCreateIn(const QString &folder)
-{
-    const QFileInfo info(folder);
-    return info.isDir() && info.isWritable();
-}
-
 } // namespace
 
 Folders chooseFolders(const FolderFacts &facts)
@@ -31,9 +25,11 @@ Folders chooseFolders(const FolderFacts &facts)
     const bool installed = facts.fromInstall || !facts.writable(facts.programDir);
     if (!installed)
         return {facts.currentDir, facts.programDir, false};
-    const bool startedAside = sameFolder(facts.currentDir, facts.homeDir) ||
-                              sameFolder(facts.currentDir, QDir::rootPath()) ||
-                              !facts.writable(facts.currentDir);
+    // Started beside itself: a Windows menu shortcut starts a program in its install folder,
+    // which an administrator can write to but a program must not fill.
+    const bool startedAside =
+        sameFolder(facts.currentDir, facts.homeDir) || sameFolder(facts.currentDir, facts.programDir) ||
+        sameFolder(facts.currentDir, QDir::rootPath()) || !facts.writable(facts.currentDir);
     if (startedAside)
         return {facts.perUserDir, facts.perUserDir, true};
     return {facts.currentDir, facts.perUserDir, false};
@@ -52,9 +48,10 @@ Folders settleFolders(const QString &program, const QStringList &subfolders)
     facts.homeDir = QDir::homePath();
     facts.perUserDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + u'/' +
                        suiteFolderName() + u'/' + program;
-    // An installed suite carries its description in the data folder beside bin/.
+    // An installed suite leaves a marker the portable copy lacks: on Linux its description in
+    // the data folder beside bin/, on Windows a file beside the programs.
     facts.fromInstall = QFileInfo::exists(QDir(facts.programDir).filePath(QStringLiteral(R5_INSTALL_MARKER)));
-    facts.writable = canCreateIn;
+    facts.writable = detail::canCreateIn;
 
     const Folders folders = chooseFolders(facts);
     if (folders.application == facts.perUserDir || folders.perUserWorking) {

@@ -1,4 +1,5 @@
 #include "fakes.h"
+#include "filefaults.h"
 #include "r5/appendfile.h"
 #include "r5/hextext.h"
 #include "r5/workfolders.h"
@@ -8,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -113,25 +113,6 @@ QByteArray contents(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// Holds the process's file-size limit at `bytes` while it lives.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit lower = m_saved;
-        lower.rlim_cur = bytes;
-        m_ok = ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_saved{};
-    bool m_ok = false;
-};
-
 } // namespace
 
 // What happens to the day's file while it is open, as other programs and people do it.
@@ -145,6 +126,11 @@ void TstCommon::appendFileFollowsItsPath_data()
                                 << QByteArray("<missing>");
     QTest::newRow("file renamed") << u"rename"_s << true << QByteArray("two\r\n") << QByteArray("one\r\n");
     QTest::newRow("file deleted") << u"delete"_s << true << QByteArray("two\r\n") << QByteArray("<missing>");
+    QTest::newRow("file moved, a new one put in its place")
+        << u"rotate"_s << true << QByteArray("new\r\ntwo\r\n") << QByteArray("one\r\n");
+    // A second copy of a program logs to the same day's file: each line lands whole at the end.
+    QTest::newRow("another writer appends")
+        << u"other writer"_s << true << QByteArray("one\r\nother\r\ntwo\r\n") << QByteArray("<missing>");
     QTest::newRow("folder replaced") << u"replace folder"_s << true << QByteArray("two\r\n")
                                      << QByteArray("one\r\n");
     QTest::newRow("folder removed") << u"remove folder"_s << false << QByteArray("<missing>")
@@ -169,24 +155,36 @@ void TstCommon::appendFileFollowsItsPath()
 
     r5::AppendFile file;
     QVERIFY(file.append(path, "one\r\n"));
-    std::optional<FileSizeLimit> limit;
+    std::optional<r5::test::FileSizeLimit> limit;
+    r5::AppendFile other;
     if (fault == u"rename") {
         QVERIFY(QFile::rename(path, moved));
     } else if (fault == u"delete") {
         QVERIFY(QFile::remove(path));
+    } else if (fault == u"rotate") {
+        QVERIFY(QFile::rename(path, moved));
+        QVERIFY(other.append(path, "new\r\n"));
+    } else if (fault == u"other writer") {
+        QVERIFY(other.append(path, "other\r\n"));
     } else if (fault == u"replace folder") {
         QVERIFY(root.rmdir(u"Log.old"_s));
         QVERIFY(root.rename(u"Log"_s, u"Log.old"_s));
         QVERIFY(root.mkdir(u"Log"_s));
     } else if (fault == u"remove folder") {
+        if (r5::test::runsUnderWine())
+            QSKIP("Wine keeps a folder whose deleted file is still open");
         QVERIFY(QDir(root.filePath(u"Log"_s)).removeRecursively());
     } else if (fault == u"size limit") {
-        limit.emplace(rlim_t(QFileInfo(path).size()));
-        QVERIFY(limit->ok());
+        limit.emplace(QFileInfo(path).size());
+        if (!limit->ok())
+            QSKIP("no per-process file-size limit here");
     }
     // The process survives a write that the limit refuses.
     QCOMPARE(file.append(path, "two\r\n"), written);
     limit.reset();
+    if (fault == u"delete" && r5::test::runsUnderWine())
+        QEXPECT_FAIL("", "Wine keeps a deleted file's name while it is open and reports no pending delete",
+                     Continue);
     QCOMPARE(contents(path), atPath);
     QCOMPARE(contents(moved), elsewhere);
 }
@@ -203,7 +201,8 @@ void TstCommon::fakePrompterRefusesUnscriptedQuestion()
 
 // Folders: "build" is a build tree, "/usr/bin" an installed suite's bin folder, "/ro/bin" a copy
 // on a read-only medium, "/home/u/site" a folder the installer chose, "/home/u/.local/.../x" the
-// per-user folder. Only the folders listed as writable can be written.
+// per-user folder; "C:/..." are Windows copies, installed (marker beside the programs) or unpacked
+// from the ZIP. Only the folders listed as writable can be written.
 void TstCommon::workFolders_data()
 {
     QTest::addColumn<QString>("programDir");
@@ -229,6 +228,15 @@ void TstCommon::workFolders_data()
     QTest::newRow("read-only copy, menu start") << u"/ro/bin"_s << u"/home/u"_s << false << user << user;
     QTest::newRow("read-only copy, chosen folder")
         << u"/ro/bin"_s << u"/home/u/site"_s << false << u"/home/u/site"_s << user;
+    const QString programFiles = u"C:/Program Files/r5200txtools"_s;
+    QTest::newRow("Windows installed, menu start in its folder")
+        << programFiles << programFiles << true << user << user;
+    QTest::newRow("Windows installed where an administrator can write")
+        << u"C:/Tools/r5200txtools"_s << u"C:/Tools/r5200txtools"_s << true << user << user;
+    QTest::newRow("Windows ZIP unpacked under Program Files")
+        << programFiles << programFiles << false << user << user;
+    const QString desktop = u"C:/Users/u/Desktop/r5200txtools"_s;
+    QTest::newRow("Windows ZIP on the desktop") << desktop << desktop << false << desktop << desktop;
 }
 
 void TstCommon::workFolders()
@@ -238,8 +246,14 @@ void TstCommon::workFolders()
     QFETCH(bool, fromInstall);
     QFETCH(QString, working);
     QFETCH(QString, application);
-    const QStringList writable = {u"/b/bin"_s,   u"/b/testhome/work"_s, u"/home/u"_s,
-                                  u"/home/u/"_s, u"/home/u/site"_s,     u"/tmp/root/usr/bin"_s};
+    const QStringList writable = {u"/b/bin"_s,
+                                  u"/b/testhome/work"_s,
+                                  u"/home/u"_s,
+                                  u"/home/u/"_s,
+                                  u"/home/u/site"_s,
+                                  u"/tmp/root/usr/bin"_s,
+                                  u"C:/Tools/r5200txtools"_s,
+                                  u"C:/Users/u/Desktop/r5200txtools"_s};
     r5::FolderFacts facts;
     facts.programDir = programDir;
     facts.currentDir = currentDir;

@@ -1,6 +1,7 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
 #include "options.h"
 #include "r5/clock.h"
+#include "r5/consoletext.h"
 #include "virt/devicemodel.h"
 #include "virt/firmwarefetcher.h"
 #include "virt/floodgate.h"
@@ -133,6 +134,8 @@ void startTcpSide(const virt::Options &options, virt::DeviceModel &model, Consol
 
 int main(int argc, char *argv[])
 {
+    // Korean texts (access point names, device texts) must read right in a Windows console.
+    const r5::ConsoleText consoleText;
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"r5200tx-virtual"_s);
     Console console;

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <memory>
 
 namespace r5 {
+
+namespace detail {
+class OpenFile;
+}
 
 // Appends lines to a file that may change name (daily files). The file stays open between
 // lines while its name stays the same and every line is flushed at once, so a crash loses
@@ -13,11 +16,12 @@ namespace r5 {
 //
 // Before each write the open file is checked against what its path names now: when the file
 // was renamed, deleted or its folder replaced, the path is opened afresh (and created), so
-// lines never go on into a file nobody can find.
+// lines never go on into a file nobody can find. Others may read, rename and delete the file
+// while it is open here, on Windows too.
 class AppendFile
 {
 public:
-    AppendFile() = default;
+    AppendFile();
     ~AppendFile();
     AppendFile(const AppendFile &) = delete;
     AppendFile &operator=(const AppendFile &) = delete;
@@ -33,15 +37,13 @@ public:
     QString currentPath() const { return m_path; }
 
 private:
-    bool stillNamedByPath() const;
-
-    std::unique_ptr<QFile> m_file;
+    std::unique_ptr<detail::OpenFile> m_file;
     QString m_path;
 };
 
 // A write past the process's file-size limit ends the process with SIGXFSZ unless the signal
 // is ignored; ignored, the write fails with EFBIG and takes the program's failure path. Each
-// program calls this once at start, before it writes any file.
+// program calls this once at start, before it writes any file (nothing to do on Windows).
 void ignoreFileSizeSignal();
 
 } // namespace r5

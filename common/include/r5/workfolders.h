@@ -12,9 +12,10 @@ namespace r5 {
 // folder and keeps its "beside the program" files in its own folder, as it always has
 // (portable use, the tests). Run installed (from the bin folder of an installed suite, or from
 // a folder it cannot write to), it keeps those files in its per-user data folder instead, and
-// when it was started in the home folder, the root folder or a folder it cannot write to (a
-// start from the menu or by another program) it also works there. An installed program
-// started from a shell in a writable folder of the user's choice works in that folder.
+// when it was started in the home folder, the root folder, its own folder or a folder it
+// cannot write to (a start from the menu or by another program) it also works there. An
+// installed program started from a shell in a writable folder of the user's choice works in
+// that folder.
 struct Folders
 {
     QString working;     // what the program's relative paths ("cfg/SETUP.INI", "./log") resolve to
@@ -28,13 +29,14 @@ struct FolderFacts
     QString currentDir; // the working folder at start
     QString homeDir;
     QString perUserDir;       // the program's per-user data folder
-    bool fromInstall = false; // the program file sits in the bin folder of an installed suite
+    bool fromInstall = false; // the installed suite's marker is beside the program
     std::function<bool(const QString &)> writable;
 };
 
 Folders chooseFolders(const FolderFacts &facts);
 
-// The name of the suite's folder in the per-user data location ("~/.local/share/NAME").
+// The name of the suite's folder in the per-user data location ("~/.local/share/NAME",
+// "%LOCALAPPDATA%\NAME" on Windows).
 QString suiteFolderName();
 
 // Gathers the facts for `program`, chooses its folders, creates the per-user folder (with

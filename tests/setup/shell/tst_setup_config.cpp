@@ -1,13 +1,16 @@
+#include "filefaults.h"
+#include "r5/appendfile.h"
 #include "r5setup/serialsettings.h"
 #include "r5setup/setupconfig.h"
 #include "shellsupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -205,7 +208,12 @@ void TstSetupConfig::savedFileReadsBackUnchanged()
     v[6] = u"./펌웨어 폴더"_s;
     v[12] = u"/a=b;c.bin"_s;
     QVERIFY(saveConfigFile(m_path, v).ok());
+    // Korean in the system's code page (949 on Korean Windows), as Notepad and older tools read it.
+    const QByteArray korean = QStringEncoder(QStringConverter::System).encode(v[6]);
+    if (QString(QStringDecoder(QStringConverter::System).decode(korean)) != v[6])
+        QSKIP("the system code page holds no Korean (under Wine: LC_ALL=ko_KR.UTF-8)");
     const QByteArray first = readFile(m_path);
+    QVERIFY(first.contains(korean));
     QCOMPARE(loadConfigFile(m_path), v);
     QVERIFY(saveConfigFile(m_path, v).ok());
     QCOMPARE(readFile(m_path), first);
@@ -225,15 +233,12 @@ void TstSetupConfig::interruptedSaveLeavesOldFile()
     v[6] = QString(4000, u'x'); // more than the disk has room for below
 
     // A file size limit makes the disk "full" part-way through the new file.
-    rlimit old{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    r5::ignoreFileSizeSignal();
+    std::optional<r5::test::FileSizeLimit> full(std::in_place, 1024);
+    if (!full->ok())
+        QSKIP("no per-process file-size limit here");
     const SaveResult saved = saveConfigFile(m_path, v);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
-    std::signal(SIGXFSZ, previousHandler);
+    full.reset();
 
     QVERIFY(!saved.ok());
     QCOMPARE(readFile(m_path), kCom3File);

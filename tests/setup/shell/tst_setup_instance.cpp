@@ -1,9 +1,11 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,8 +31,9 @@ private:
 
 void TstSetupInstance::initTestCase()
 {
-    m_program = QDir(qEnvironmentVariable("R5_BIN_DIR")).filePath(u"devsetup"_s);
-    QVERIFY2(QFile::exists(m_program), qPrintable(m_program));
+    const QString bin = qEnvironmentVariable("R5_BIN_DIR");
+    m_program = QStandardPaths::findExecutable(u"devsetup"_s, {bin});
+    QVERIFY2(!m_program.isEmpty(), qPrintable(bin));
     QVERIFY(QDir(m_dir.path()).mkpath(u"work/cfg"_s));
     QVERIFY(QDir(m_dir.path()).mkpath(u"work/Log"_s));
     QVERIFY(QDir(m_dir.path()).mkpath(u"runtime"_s));
@@ -40,13 +43,15 @@ void TstSetupInstance::initTestCase()
 // `runtime` is the runtime folder to name: the test's own when empty, none at all when "-".
 void TstSetupInstance::start(QProcess &process, const QString &runtime)
 {
+    // The copies run on the test's own window platform (ctest names it).
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    env.insert(u"TMPDIR"_s, m_dir.filePath(u"tmp"_s));
-    if (runtime == u"-")
+    if (runtime == u"-") {
         env.remove(u"XDG_RUNTIME_DIR"_s);
-    else
+        // Only here: under Wine the child's TMPDIR is also where Wine itself looks for its server.
+        env.insert(u"TMPDIR"_s, m_dir.filePath(u"tmp"_s));
+    } else {
         env.insert(u"XDG_RUNTIME_DIR"_s, runtime.isEmpty() ? m_dir.filePath(u"runtime"_s) : runtime);
+    }
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_dir.filePath(u"work"_s));
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -93,7 +98,7 @@ void TstSetupInstance::secondCopyEndsWhileFirstRuns()
     QCOMPARE(startLines(), 1);
     QCOMPARE(first.state(), QProcess::Running);
 
-    first.kill(); // SIGKILL: no chance to clean up
+    first.kill(); // no chance to clean up
     QVERIFY(first.waitForFinished(30000));
 
     QProcess third;
@@ -108,6 +113,8 @@ void TstSetupInstance::secondCopyEndsWhileFirstRuns()
 // check; without a runtime folder the marker in the shared temporary folder is the user's own.
 void TstSetupInstance::startsWhereTheMarkerCannotBeMade_data()
 {
+    if (QSysInfo::kernelType() == u"winnt")
+        QSKIP("on Windows the marker is shared memory of the session, not a file");
     QTest::addColumn<QString>("runtime");
     QTest::addColumn<QString>("marker"); // made where the program will look, when not empty
     QTest::addColumn<bool>("checkOff");
@@ -134,7 +141,9 @@ void TstSetupInstance::startsWhereTheMarkerCannotBeMade()
     QTRY_COMPARE_WITH_TIMEOUT(log().contains("]  Single-instance check is off: cannot create the marker ["),
                               checkOff, 5000);
     if (!checkOff) {
-        const QString own = m_dir.filePath(u"tmp/R5200TX_Setup-%1.lock"_s.arg(::getuid()));
+        // The user's id, as the owner of the folder this test made.
+        const uint uid = QFileInfo(m_dir.filePath(u"tmp"_s)).ownerId();
+        const QString own = m_dir.filePath(u"tmp/R5200TX_Setup-%1.lock"_s.arg(uid));
         QVERIFY2(QFile::exists(own), qPrintable(own));
         QProcess second;
         start(second, runtime);

@@ -1,6 +1,8 @@
 #include "fakes.h"
+#include "filefaults.h"
 #include "linksupport.h"
 #include "ptypair.h"
+#include "r5/appendfile.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/ui/appage.h"
@@ -23,10 +25,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <linux/capability.h>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -35,27 +35,6 @@ using namespace Qt::StringLiterals;
 using namespace r5setup;
 
 namespace {
-
-// Holds the process's file-size limit at `bytes` while it lives: a full disk, as far as the
-// program can tell.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit lower = m_saved;
-        lower.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_saved{};
-};
 
 // Holds the calling thread's effective capabilities empty while it lives, so that a test run
 // as root meets a device file's mode as a user does.
@@ -528,7 +507,8 @@ void TstSetupWindow::configFileFaults()
              startLine.isEmpty() ? QStringList() : QStringList{u"[10:20:30]  "_s + startLine});
 
     {
-        std::optional<FileSizeLimit> full;
+        std::optional<r5::test::FileSizeLimit> full;
+        r5::ignoreFileSizeSignal();
         if (diskFullAtClose)
             full.emplace(64); // the new file cannot be written (nor the log line: said once)
         QVERIFY(m_window->close());

@@ -1,0 +1,26 @@
+#include "filefaults.h"
+
+#include <windows.h>
+
+namespace r5::test {
+
+struct FileSizeLimit::Saved
+{
+};
+
+FileSizeLimit::FileSizeLimit(qint64) {}
+
+FileSizeLimit::~FileSizeLimit() = default;
+
+bool makeFullDiskFile(const QString &)
+{
+    return false;
+}
+
+bool runsUnderWine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+} // namespace r5::test
