@@ -204,8 +204,9 @@ void TstE2eField::profiles_data()
     QTest::newRow("the window's own profile") << QByteArray() << QString() << u"4321"_s;
     QTest::newRow("loaded") << QByteArray("[Server]\nPort=4100\nExpire=40\nMode=N\n") << QString()
                             << u"4100"_s;
-    QTest::newRow("refused") << QByteArray("[WAN]\nIP=127.0.0.9\nGateway=127.0.0.1\nMask=255.255.300.0\n")
-                             << u"site.ini: WAN.Mask \"255.255.300.0\": each of the four numbers must be 0 to 255."_s << u"4321"_s;
+    QTest::newRow("refused")
+        << QByteArray("[WAN]\nIP=127.0.0.9\nGateway=127.0.0.1\nMask=255.255.300.0\n")
+        << u"site.ini: WAN.Mask \"255.255.300.0\": each of the four numbers must be 0 to 255."_s << u"4321"_s;
 }
 
 void TstE2eField::profiles()

@@ -304,7 +304,8 @@ bool MainWindow::sendRequest(const r5::protocol::Request &request, Awaiting awai
     }
     if (awaiting == Awaiting::Nothing)
         return true;
-    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(), awaiting == Awaiting::AutomaticAnswer);
+    m_answers.sent(std::uint8_t(request.frame.at(2)), clock().utcNow(),
+                   awaiting == Awaiting::AutomaticAnswer);
     armNoAnswerTimer();
     return true;
 }
