@@ -102,9 +102,9 @@ set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
 # The marker tells the programs that they run installed: their files then go to the user's
 # %LOCALAPPDATA%\r5200txtools\<program> (r5/workfolders.h); a portable copy (the ZIP) has none.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
-  FileOpen $0 '$INSTDIR\\\\r5200txtools.installed' w
+  FileOpen $0 '$INSTDIR\\\\${R5_WIN_INSTALL_MARKER}' w
   FileWrite $0 'Installed by the R5200TX Tools installer.'
   FileClose $0")
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
-  Delete '$INSTDIR\\\\r5200txtools.installed'")
+  Delete '$INSTDIR\\\\${R5_WIN_INSTALL_MARKER}'")
 include(CPack)
