@@ -97,8 +97,8 @@ set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_BINARY_DIR}/windows/devsetup/devsetup.ic
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_BINARY_DIR}/windows/devsetup/devsetup.ico)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
-# Debian's Wine runs 64-bit programs only, and a 32-bit installer stub installs nothing there.
-set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
+# The 64-bit stub, through a wrapper that gives makensis "-XTarget amd64-unicode" as one argument.
+set(CPACK_NSIS_EXECUTABLE ${_win_dir}/makensis-amd64.sh)
 # The marker tells the programs that they run installed: their files then go to the user's
 # %LOCALAPPDATA%\r5200txtools\<program> (r5/workfolders.h); a portable copy (the ZIP) has none.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
