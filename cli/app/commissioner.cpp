@@ -133,7 +133,7 @@ bool Commissioner::loadFiles()
 
 void Commissioner::openAndRead()
 {
-    QDir().mkpath(u"Log"_s);
+    QDir(m_logFolder).mkpath(u"Log"_s);
     r5setup::SerialSettings settings = m_link.settings();
     settings.portName = m_args.port;
     settings.baudRate = m_args.baud;
@@ -371,7 +371,7 @@ void Commissioner::onRx()
 void Commissioner::log(const QString &message)
 {
     const QDateTime now = m_clock.localNow();
-    const QString path = r5setup::setuplog::filePath(now.date());
+    const QString path = QDir(m_logFolder).filePath(r5setup::setuplog::filePath(now.date()));
     if (m_log.append(path, (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
         m_logFailed = false;
         return;

@@ -26,6 +26,10 @@ public:
     Commissioner(const Args &args, r5setup::SerialLink &link, r5::Clock &clock, QTextStream &out,
                  QTextStream &err, QObject *parent = nullptr);
 
+    // Where the day's log goes (its Log folder): the working folder, unless the program runs
+    // installed from a folder it keeps nothing in.
+    void setLogFolder(const QString &folder) { m_logFolder = folder; }
+
     // Starts the command; finished() follows, never from inside start().
     void start();
 
@@ -60,6 +64,7 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     r5::AppendFile m_log;
+    QString m_logFolder = QStringLiteral(".");
     bool m_logFailed = false;
     r5::protocol::FrameReceiver m_receiver;
     QTimer m_timer;

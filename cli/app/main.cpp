@@ -1,6 +1,7 @@
 #include "commissioner.h"
 #include "r5/consoletext.h"
 #include "r5/version.h"
+#include "r5/workfolders.h"
 #include "r5cli/cliargs.h"
 #include "r5cli/devicefields.h"
 #include "r5setup/seriallinkfactory.h"
@@ -45,6 +46,9 @@ int main(int argc, char *argv[])
 
     const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
     r5cli::Commissioner commissioner(*parsed.args, *link, r5::SystemClock::instance(), out, err);
+    // Started from an installed suite's own folder, the log goes to the per-user folder; the
+    // arguments' paths stay relative to where the program was started.
+    commissioner.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
     QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
     commissioner.start();

@@ -40,7 +40,7 @@ QString suiteFolderName()
     return u"r5200txtools"_s;
 }
 
-Folders settleFolders(const QString &program, const QStringList &subfolders)
+Folders findFolders(const QString &program, const QStringList &subfolders)
 {
     FolderFacts facts;
     facts.programDir = QCoreApplication::applicationDirPath();
@@ -62,7 +62,13 @@ Folders settleFolders(const QString &program, const QStringList &subfolders)
                 dir.mkpath(QDir(facts.perUserDir).filePath(sub));
         }
     }
-    if (!sameFolder(folders.working, facts.currentDir))
+    return folders;
+}
+
+Folders settleFolders(const QString &program, const QStringList &subfolders)
+{
+    const Folders folders = findFolders(program, subfolders);
+    if (!sameFolder(folders.working, QDir::currentPath()))
         QDir::setCurrent(folders.working);
     return folders;
 }

@@ -44,4 +44,8 @@ QString suiteFolderName();
 // folder current. Call once at start, before anything opens a relative path.
 Folders settleFolders(const QString &program, const QStringList &subfolders = {});
 
+// As settleFolders, but the current folder stays where the program was started: for a
+// command-line program, whose arguments name files relative to it.
+Folders findFolders(const QString &program, const QStringList &subfolders = {});
+
 } // namespace r5
