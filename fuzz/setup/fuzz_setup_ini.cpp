@@ -11,6 +11,19 @@ using namespace r5setup;
 
 namespace {
 
+// The file trims ASCII white space around a value; other spaces (U+00A0, U+3000) are the value's.
+QString trimmedAscii(const QString &text)
+{
+    const auto blank = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && blank(text[from]))
+        ++from;
+    while (to > from && blank(text[to - 1]))
+        --to;
+    return text.sliced(from, to - from);
+}
+
 // What a value becomes once written: line breaks inside it turn into spaces.
 ConfigValues asWritten(ConfigValues values)
 {
@@ -20,7 +33,7 @@ ConfigValues asWritten(ConfigValues values)
         if (!row.fixed.isEmpty())
             values[i] = row.fixed.toString();
         else
-            values[i] = values[i].replace(u'\r', u' ').replace(u'\n', u' ').trimmed();
+            values[i] = trimmedAscii(values[i].replace(u'\r', u' ').replace(u'\n', u' '));
     }
     return values;
 }

@@ -34,8 +34,9 @@ QStringList terminalNames()
 Launch Terminal::run(const QStringList &command, const QString &workingDir) const
 {
     // The terminals that hand the window to a running server process do not inherit the
-    // working folder, so they are given it.
-    const QString dir = QDir(workingDir).absolutePath();
+    // working folder, so they are given it. Terminals are Linux's: a path from "/" is already
+    // whole, whatever the host's separators.
+    const QString dir = workingDir.startsWith(u'/') ? workingDir : QDir(workingDir).absolutePath();
     if (name == u"gnome-terminal")
         return {path, QStringList{u"--working-directory="_s + dir, u"--"_s} + command, workingDir};
     if (name == u"konsole")
@@ -82,7 +83,7 @@ std::optional<Launch> ping(Platform platform, const QString &address, const Find
         return std::nullopt;
     // Linux ping runs until stopped; "--" keeps a pasted address that starts with "-" from
     // being read as an option.
-    return terminal->run({u"ping"_s, u"--"_s, address}, QDir::rootPath());
+    return terminal->run({u"ping"_s, u"--"_s, address}, u"/"_s);
 }
 
 QString httpServerOutputFile(const QString &workingDir, const QDate &date)

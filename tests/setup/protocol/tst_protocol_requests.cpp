@@ -243,13 +243,16 @@ void TstProtocolRequests::cutNeverSplitsACharacter()
                      qPrintable(u"from %1 width %2"_s.arg(from).arg(width)));
         }
     }
-    // Bytes that continue nothing are dropped at the start as well.
-    QCOMPARE(mb::cut("\x80\x80"
-                     "AB",
-                     0, 4)
-                 .toByteArray(),
-             QByteArray("AB"));
-    QCOMPARE(mb::cut("AB\xE0\xB0", 0, 4).toByteArray(), QByteArray("AB"));
+    // Bytes that continue nothing are dropped at the start as well (only UTF-8 marks them: a
+    // trail byte of code page 949 is also a lead byte or ASCII).
+    if (r5::test::syllableBytes() == 3)
+        QCOMPARE(mb::cut("\x80\x80"
+                         "AB",
+                         0, 4)
+                     .toByteArray(),
+                 QByteArray("AB"));
+    const QByteArray halfAtTheEnd = "AB" + r5::test::deviceText(u"가").chopped(1);
+    QCOMPARE(mb::cut(halfAtTheEnd, 0, 4).toByteArray(), QByteArray("AB"));
 }
 
 QTEST_GUILESS_MAIN(TstProtocolRequests)

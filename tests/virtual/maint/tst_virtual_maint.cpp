@@ -1,5 +1,6 @@
 // The virtual device's maintenance handling: flash erase, the firmware download order and its
 // real fetch over HTTP from a server on 127.0.0.1, and what it keeps of both.
+#include "devicetext.h"
 #include "virt/answers.h"
 #include "virt/devicemodel.h"
 #include "virt/firmwarefetcher.h"
@@ -67,7 +68,8 @@ private:
 // 7E 2B 55 50, the server's address and port, the file path padded on the left to 32 bytes, FE.
 QByteArray order(const QByteArray &address, std::uint16_t port, QStringView file)
 {
-    const QByteArray path = file.toUtf8();
+    // As the tool sends it: in the system's code page.
+    const QByteArray path = r5::test::deviceText(file);
     return QByteArray::fromHex("7E2B5550") + address + char(port >> 8) + char(port & 0xFF) +
            QByteArray(32 - path.size(), ' ') + path + QByteArray::fromHex("FE");
 }

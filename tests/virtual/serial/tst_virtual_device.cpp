@@ -127,7 +127,7 @@ void TstVirtualDevice::answersEveryRequest_data()
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     const auto record = [](const char *ssid, const char *channel, const char *rssi, const char *auth) {
-        return rightPadded(r5::test::fromDevice(ssid), 32) + QByteArray(channel).leftJustified(4, ' ') +
+        return rightPadded(QString::fromUtf8(ssid), 32) + QByteArray(channel).leftJustified(4, ' ') +
                QByteArray(rssi).leftJustified(4, ' ') + QByteArray(auth).leftJustified(12, ' ');
     };
     // 266 bytes: the length byte stays at 255.

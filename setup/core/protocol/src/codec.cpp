@@ -107,20 +107,23 @@ QByteArrayView cut(QByteArrayView text, qsizetype from, qsizetype width)
     qsizetype end = std::min(text.size(), from + width);
 #ifdef Q_OS_WIN
     // A trail byte of the ANSI code page can look like any other byte, so the characters are
-    // found by reading from the text's first byte.
+    // found by reading from the text's first byte. A lead byte pairs only with a byte that can
+    // complete it: the device pads and cuts each field on its own, so a field that ends in a
+    // lead byte is followed by the next field's own text.
+    const auto length = [&](qsizetype at) -> qsizetype {
+        return IsDBCSLeadByte(BYTE(text[at])) && at + 1 < text.size() &&
+                       MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data() + at, 2, nullptr, 0) > 0
+                   ? 2
+                   : 1;
+    };
     qsizetype at = 0;
     while (at < first)
-        at += IsDBCSLeadByte(BYTE(text[at])) ? 2 : 1;
+        at += length(at);
     first = at;
-    qsizetype last = first;
-    while (at < end) {
-        const qsizetype length = IsDBCSLeadByte(BYTE(text[at])) ? 2 : 1;
-        if (at + length > end)
-            break;
-        at += length;
-        last = at;
-    }
-    end = last;
+    // A lead byte at the cut's end is half a character, whatever follows it.
+    while (at < end && !(at + 1 == end && IsDBCSLeadByte(BYTE(text[at]))))
+        at += length(at);
+    end = at;
 #else
     const auto continuation = [&](qsizetype at) { return (std::uint8_t(text[at]) & 0xC0) == 0x80; };
     while (first < end && continuation(first))
