@@ -59,9 +59,12 @@ int main(int argc, char **argv)
                 case 2:
                     in.insert(in.begin() + long(at), std::uint8_t(byte(rng)));
                     break;
-                default:
-                    in.insert(in.end(), in.begin(), in.begin() + long(at));
+                default: {
+                    // A copy first: inserting a vector's own range into it is undefined.
+                    const std::vector<std::uint8_t> head(in.begin(), in.begin() + long(at));
+                    in.insert(in.end(), head.begin(), head.end());
                     break;
+                }
                 }
             }
         } else {
