@@ -31,7 +31,9 @@ function(r5_add_qt_test name)
     add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/wine-test.sh --qtest $<TARGET_FILE:${name}>
       WORKING_DIRECTORY ${_home}/work)
     # The Korean code page (949) of the field's laptops: Wine takes it from the locale's name.
-    list(APPEND _env ${_wine} "QT_QPA_PLATFORM=minimal" "LC_ALL=ko_KR.UTF-8")
+    # enable_fonts: the system's font database (GDI) instead of none, so windows are laid out with
+    # real fonts and the shipped fonts can be registered.
+    list(APPEND _env ${_wine} "QT_QPA_PLATFORM=minimal:enable_fonts" "LC_ALL=ko_KR.UTF-8")
   else()
     add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${_home}/work)
     list(APPEND _env "QT_QPA_PLATFORM=offscreen;HOME=${_home};XDG_CONFIG_HOME=${_home}/config;XDG_RUNTIME_DIR=${_home};ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")

@@ -183,8 +183,7 @@ void TstCommon::appendFileFollowsItsPath()
     QCOMPARE(file.append(path, "two\r\n"), written);
     limit.reset();
     if (fault == u"delete" && r5::test::runsUnderWine())
-        QEXPECT_FAIL("", "Wine keeps a deleted file's name while it is open and reports no pending delete",
-                     Continue);
+        QEXPECT_FAIL("", r5::test::kWineKeepsDeletedFile, Continue);
     QCOMPARE(contents(path), atPath);
     QCOMPARE(contents(moved), elsewhere);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 // clang-format on
 
+#include "filefaults.h"
 #include "simpeer.h"
 
 namespace simtest {
@@ -21,8 +22,7 @@ void shutdownWrite(qintptr socket)
 
 bool resetReadsAsEnd()
 {
-    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
-    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+    return r5::test::runsUnderWine();
 }
 
 } // namespace simtest

@@ -28,8 +28,11 @@ private:
 // where the system has no such file (Windows).
 bool makeFullDiskFile(const QString &path);
 
-// True under Wine, which keeps a file deleted while open under its name until the last handle
-// closes, and says nothing of the pending delete: what Windows shows there, Wine cannot.
+// True under Wine (the Windows test runs), where a few things differ from Windows. One: a file
+// deleted while open keeps its name until the last handle closes, and nothing tells of the
+// pending delete; what Windows shows there, Wine cannot (kWineKeepsDeletedFile says so).
 bool runsUnderWine();
+inline constexpr char kWineKeepsDeletedFile[] =
+    "Wine keeps a deleted file's name while it is open and reports no pending delete";
 
 } // namespace r5::test

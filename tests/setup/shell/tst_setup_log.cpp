@@ -231,8 +231,7 @@ void TstSetupLog::dayFileFaults()
     lines << u"[09:05:07]  three"_s;
     QCOMPARE(panel(), lines);
     if (fault == u"delete" && r5::test::runsUnderWine())
-        QEXPECT_FAIL("", "Wine keeps a deleted file's name while it is open and reports no pending delete",
-                     Continue);
+        QEXPECT_FAIL("", r5::test::kWineKeepsDeletedFile, Continue);
     if (fault != u"disk full")
         QCOMPARE(readFile(path), file);
 }
