@@ -207,6 +207,7 @@ void TstDisimTrend::windowFromDevice()
     device.resetCounters();
     QTest::qWait(1500);
     f.click(u"cmdEnd"_s);
+    QTest::qWait(300); // a request already on its way is still answered
     const qsizetype sent = device.sent.size();
     QTest::qWait(300);
     QCOMPARE(device.sent.size(), sent);
