@@ -7,6 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-win}
 bash "$root/scripts/build-windows.sh" "$build"
+build=$(cd "$build" && pwd)
 cd "$build"
 ctest --output-on-failure -j "$(nproc)" --timeout 600
 bash "$root/scripts/check-windows-install.sh" "$build"
