@@ -1,5 +1,6 @@
 #include "commissioner.h"
 
+#include "r5/wholefile.h"
 #include "r5setup/protocol/receivepath.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/shelltexts.h"
@@ -7,11 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
 namespace proto = r5::protocol;
+using namespace r5commission;
 
 namespace r5cli {
 
@@ -22,18 +23,12 @@ constexpr int kPollMs = 250;
 
 std::optional<QByteArray> readFile(const QString &path, QString &error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = path + u": "_s + file.errorString();
-        return std::nullopt;
-    }
     // Profiles and plans are a few hundred bytes; a large file is a wrong argument.
     constexpr qint64 kMaxBytes = 4 * 1024 * 1024;
-    if (file.size() > kMaxBytes) {
-        error = path + u": larger than 4 MiB, not a profile or plan"_s;
-        return std::nullopt;
-    }
-    return file.readAll();
+    r5::FileRead read = r5::readFileUpTo(path, kMaxBytes);
+    if (!read.bytes)
+        error = path + u": "_s + (read.tooLarge ? u"larger than 4 MiB, not a profile or plan"_s : read.error);
+    return std::move(read.bytes);
 }
 
 QString what(std::uint8_t id)
@@ -185,11 +180,11 @@ void Commissioner::afterFirstRead()
     case Command::Save: {
         Fields fields = deviceFields(m_reading);
         fields.remove(u"AP.Password"_s);
-        QSaveFile file(m_args.profile);
-        if (!file.open(QIODevice::WriteOnly) || file.write(profileText(fields)) < 0 || !file.commit())
+        // Whole or not at all: on a full disk the profile that was there stays as it was.
+        if (const QString why = r5::replaceFile(m_args.profile, profileText(fields)); !why.isEmpty())
             return fail(exitcode::NotWritten, u"PROFILE"_s,
-                        m_args.profile + u": the profile cannot be written ("_s + file.errorString() +
-                            u")."_s);
+                        m_args.profile + u": the profile cannot be written ("_s + why +
+                            u"); the file is as it was."_s);
         m_report.saved = m_args.profile;
         say(u"Saved the settings of "_s + m_reading.status->mac + u" to "_s + m_args.profile +
             u" (without the access point password)."_s);

@@ -3,8 +3,9 @@
 #include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5cli/cliargs.h"
-#include "r5cli/devicefields.h"
-#include "r5cli/profile.h"
+#include "r5cli/runreport.h"
+#include "r5commission/devicefields.h"
+#include "r5commission/profile.h"
 #include "r5setup/protocol/receiver.h"
 #include "r5setup/protocol/requests.h"
 #include "r5setup/seriallink.h"
@@ -56,7 +57,7 @@ private:
     void fail(int code, const QString &field, const QString &message);
     void finish(int code);
     void finishNoAnswer(const QString &what);
-    void writeRecord(Verdict verdict);
+    void writeRecord(r5commission::Verdict verdict);
 
     Args m_args;
     r5setup::SerialLink &m_link;
@@ -75,11 +76,11 @@ private:
     int m_triesLeft = 0;
     Then m_then;
 
-    Fields m_profile;
-    std::optional<Plan> m_plan;
-    Fields m_wantedFields;
-    QList<Step> m_steps;
-    DeviceReading m_reading;
+    r5commission::Fields m_profile;
+    std::optional<r5commission::Plan> m_plan;
+    r5commission::Fields m_wantedFields;
+    QList<r5commission::Step> m_steps;
+    r5commission::DeviceReading m_reading;
     RunReport m_report;
     bool m_recordFailed = false;
     bool m_done = false;

@@ -3,7 +3,7 @@
 #include "r5/version.h"
 #include "r5/workfolders.h"
 #include "r5cli/cliargs.h"
-#include "r5cli/devicefields.h"
+#include "r5cli/runreport.h"
 #include "r5setup/seriallinkfactory.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,23 @@
 
 #include "appendfile_p.h"
 
+#include <QFile>
+
 namespace r5 {
+
+namespace {
+// What ends the file's last line when it does not end with one: the line end `bytes` uses.
+QByteArray lineEndAfter(const QString &path, QByteArrayView bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0 || !file.seek(file.size() - 1))
+        return {};
+    char last = 0;
+    if (!file.getChar(&last) || last == '\n')
+        return {};
+    return bytes.endsWith("\r\n") && last != '\r' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+}
+} // namespace
 
 AppendFile::AppendFile() = default;
 AppendFile::~AppendFile() = default;
@@ -16,6 +32,13 @@ bool AppendFile::append(const QString &path, const QByteArray &bytes)
         if (!m_file)
             return false;
         m_path = path;
+        // A row cut short earlier (a full disk, a crash) is ended first, so the next row starts
+        // on a line of its own instead of being glued to the torn one.
+        const QByteArray end = lineEndAfter(path, bytes);
+        if (!end.isEmpty() && !m_file->write(end)) {
+            close();
+            return false;
+        }
     }
     if (!m_file->write(bytes)) {
         // Drop the handle: the next line tries afresh (the disk may have room again).

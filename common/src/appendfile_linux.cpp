@@ -13,13 +13,20 @@ class PosixFile final : public detail::OpenFile
 {
 public:
     explicit PosixFile(const QString &path) : m_file(path) {}
-    bool open() { return m_file.open(QIODevice::WriteOnly | QIODevice::Append); }
+    // Unbuffered: what write() reports is what reached the file, so a short write is seen and
+    // its rest tried again, and nothing is left over in a buffer to land later behind a new line.
+    bool open() { return m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered); }
 
     bool write(QByteArrayView bytes) override
     {
-        const qint64 written = m_file.write(bytes.data(), bytes.size());
-        const bool flushed = m_file.flush();
-        return written == bytes.size() && flushed;
+        qint64 done = 0;
+        while (done < bytes.size()) {
+            const qint64 n = m_file.write(bytes.data() + done, bytes.size() - done);
+            if (n <= 0)
+                return false;
+            done += n;
+        }
+        return true;
     }
 
     bool namedBy(const QString &path) const override

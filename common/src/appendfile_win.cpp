@@ -2,6 +2,7 @@
 #include "r5/appendfile.h"
 
 #include <QDir>
+#include <algorithm>
 #include <limits>
 #include <windows.h>
 
@@ -48,11 +49,15 @@ public:
     {
         // With append-only access the system puts each write at the file's end in one piece,
         // also when another program appends to the same file.
-        if (bytes.size() > std::numeric_limits<DWORD>::max())
-            return false;
-        DWORD written = 0;
-        return WriteFile(m_handle, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
-               written == DWORD(bytes.size());
+        // A short write (the disk filling up) has its rest tried again.
+        while (!bytes.isEmpty()) {
+            const auto piece = DWORD(std::min<qsizetype>(bytes.size(), std::numeric_limits<DWORD>::max()));
+            DWORD written = 0;
+            if (!WriteFile(m_handle, bytes.data(), piece, &written, nullptr) || written == 0)
+                return false;
+            bytes = bytes.sliced(written);
+        }
+        return true;
     }
 
     bool namedBy(const QString &path) const override

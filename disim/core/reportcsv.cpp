@@ -1,5 +1,7 @@
 #include "core/reportcsv.h"
 
+#include "r5/csv.h"
+
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -9,8 +11,9 @@ namespace disim {
 namespace {
 const QString kTimeFormat = u"yyyy-MM-dd HH:mm:ss.zzz"_s;
 
-// The states are whatever bytes the device sent. Control characters would break the row or
-// trip up a spreadsheet, so they show as U+FFFD; a comma or quote gets the field quoted.
+// The states are whatever bytes the device (or any TCP peer) sent. Control characters would
+// break the row, so they show as U+FFFD; the row itself quotes and defuses what a spreadsheet
+// would take for a formula.
 template <std::size_t N>
 QString statesField(const std::array<QChar, N> &states, std::size_t from, std::size_t n)
 {
@@ -20,14 +23,12 @@ QString statesField(const std::array<QChar, N> &states, std::size_t from, std::s
         s += (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() < 0xA0)) ? QChar::ReplacementCharacter
                                                                                  : c;
     }
-    if (s.contains(u',') || s.contains(u'"'))
-        s = u'"' + s.replace(u'"', u"\"\""_s) + u'"';
     return s;
 }
 
 QByteArray row(const QStringList &fields)
 {
-    return fields.join(u',').toUtf8() + "\r\n";
+    return r5::csv::line(fields);
 }
 } // namespace
 

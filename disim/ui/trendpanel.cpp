@@ -5,6 +5,7 @@
 #include "r5/accessibility.h"
 #include "r5/clock.h"
 #include "r5/prompter.h"
+#include "r5/wholefile.h"
 #include "ui/trendchart.h"
 
 #include <QComboBox>
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -118,10 +118,9 @@ void TrendPanel::cmdExport_Click()
     const qint64 now = m_steady.elapsed();
     const QByteArray csv = trendCsv(m_trend.points(m_chart->span(), now),
                                     [&](qint64 ms) { return localNow.addMSecs(ms - now); });
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        m_prompter.warning(
-            this, u"Could not write %1: %2"_s.arg(QDir::toNativeSeparators(path), file.errorString()));
+    // Replaced whole or not at all: a full disk leaves an earlier export of that name as it was.
+    if (const QString why = r5::replaceFile(path, csv); !why.isEmpty())
+        m_prompter.warning(this, u"Could not write %1: %2"_s.arg(QDir::toNativeSeparators(path), why));
 }
 
 } // namespace disim

@@ -1,14 +1,16 @@
 // Profile (INI) and plan (CSV) readers: any bytes parse or are refused with a reason; what a
 // profile holds is written and read back unchanged; a CSV row written and read back is the
-// same row; checked settings always give requests of the protocol's sizes.
-#include "r5cli/csv.h"
-#include "r5cli/profile.h"
+// same row, every cell as a spreadsheet shows it (never a formula); checked settings always give requests of
+// the protocol's sizes.
+#include "r5/csv.h"
+#include "r5commission/profile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-using namespace r5cli;
+using namespace r5commission;
+namespace csv = r5::csv;
 
 namespace {
 
@@ -63,8 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const csv::Table table = csv::parse(bytes);
     if (table.error.isEmpty()) {
         for (const QStringList &row : table.rows) {
+            QStringList shown;
+            for (const QString &cell : row)
+                shown.append(csv::cell(cell));
             const csv::Table back = csv::parse(csv::line(row));
-            check(back.error.isEmpty() && back.rows.size() == 1 && back.rows.first() == row);
+            check(back.error.isEmpty() && back.rows.size() == 1 && back.rows.first() == shown);
+            check(csv::line(shown) == csv::line(row));
         }
     }
     return 0;

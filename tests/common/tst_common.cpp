@@ -1,7 +1,9 @@
 #include "fakes.h"
 #include "filefaults.h"
 #include "r5/appendfile.h"
+#include "r5/csv.h"
 #include "r5/hextext.h"
+#include "r5/wholefile.h"
 #include "r5/workfolders.h"
 
 #include <QDir>
@@ -24,6 +26,12 @@ private Q_SLOTS:
     void appendFileReportsUnwritableFolder();
     void appendFileFollowsItsPath_data();
     void appendFileFollowsItsPath();
+    // On a disk full to its last byte: a replaced file stays as it was and the reason is given;
+    // an append cut short leaves no row glued to the next once there is room again.
+    void fullDiskKeepsFilesWhole();
+    // What a spreadsheet finds in each cell of a row the suite writes: text, never a formula.
+    void csvCells_data();
+    void csvCells();
     void fakePrompterRefusesUnscriptedQuestion();
     void workFolders_data();
     void workFolders();
@@ -186,6 +194,63 @@ void TstCommon::appendFileFollowsItsPath()
         QEXPECT_FAIL("", r5::test::kWineKeepsDeletedFile, Continue);
     QCOMPARE(contents(path), atPath);
     QCOMPARE(contents(moved), elsewhere);
+}
+
+void TstCommon::fullDiskKeepsFilesWhole()
+{
+    r5::test::SmallDisk disk;
+    if (!disk.whyNot().isEmpty())
+        QSKIP(qPrintable(disk.whyNot()));
+    const QString profile = disk.path() + u"/site.ini"_s;
+    const QByteArray old = "[WAN]\nIP=127.0.0.5\n";
+    QCOMPARE(r5::replaceFile(profile, old), QString());
+    const QString log = disk.path() + u"/day.log"_s;
+    QVERIFY(r5::AppendFile().append(log, QByteArray(4000, 'x') + "\r\n"));
+    QVERIFY(disk.fill());
+
+    const QString why = r5::replaceFile(profile, "[WAN]\nIP=127.0.0.6\n");
+    QVERIFY2(why.contains(u"space"_s, Qt::CaseInsensitive), qPrintable(why));
+    QCOMPARE(contents(profile), old);
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 3); // no temporary left
+
+    // The log's last page has 94 bytes free: the row is cut there.
+    r5::AppendFile appender;
+    QVERIFY(!appender.append(log, "a row longer than the room the disk has left " + QByteArray(100, 'y') +
+                                      "\r\n"));
+    QVERIFY(disk.makeRoom());
+    QVERIFY(appender.append(log, "next\r\n"));
+    QVERIFY(contents(log).endsWith("yyy\r\nnext\r\n"));
+    QCOMPARE(r5::replaceFile(profile, "[WAN]\nIP=127.0.0.6\n"), QString());
+    QCOMPARE(contents(profile), QByteArray("[WAN]\nIP=127.0.0.6\n"));
+}
+
+void TstCommon::csvCells_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell"); // what the cell holds once read back
+    QTest::newRow("formula") << u"=HYPERLINK(\"http://x\",\"y\")"_s << u"'=HYPERLINK(\"http://x\",\"y\")"_s;
+    QTest::newRow("plus") << u"+cmd|' /C calc'!A0"_s << u"'+cmd|' /C calc'!A0"_s;
+    QTest::newRow("minus") << u"-2+3"_s << u"'-2+3"_s;
+    QTest::newRow("at") << u"@SUM(A1:A9)"_s << u"'@SUM(A1:A9)"_s;
+    QTest::newRow("tab") << u"\t=1"_s << u"'\t=1"_s;
+    QTest::newRow("carriage return") << u"\r=1"_s << u"'\r=1"_s;
+    QTest::newRow("negative number") << u"-70"_s << u"-70"_s;
+    QTest::newRow("signed decimal") << u"+1.5"_s << u"+1.5"_s;
+    QTest::newRow("minus alone") << u"-"_s << u"'-"_s;
+    QTest::newRow("equals inside") << u"a=b"_s << u"a=b"_s;
+    QTest::newRow("comma") << u"=1,2"_s << u"'=1,2"_s;
+    QTest::newRow("Korean") << u"2층 사무실"_s << u"2층 사무실"_s;
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TstCommon::csvCells()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    const QByteArray row = r5::csv::line({u"before"_s, text, u"after"_s});
+    const r5::csv::Table table = r5::csv::parse(row);
+    QCOMPARE(table.rows.size(), 1);
+    QCOMPARE(table.rows[0], (QStringList{u"before"_s, cell, u"after"_s}));
 }
 
 void TstCommon::fakePrompterRefusesUnscriptedQuestion()

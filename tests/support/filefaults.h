@@ -28,6 +28,27 @@ private:
 // where the system has no such file (Windows).
 bool makeFullDiskFile(const QString &path);
 
+// A 64 KiB tmpfs mounted on a temporary folder while it lives, for a disk that really fills
+// up. Mounting needs root on Linux; elsewhere, or without the right, whyNot() says why there is
+// none. fill() takes its last free byte with a filler file; makeRoom() deletes the filler.
+class SmallDisk
+{
+public:
+    SmallDisk();
+    ~SmallDisk();
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    QString whyNot() const { return m_whyNot; }
+    QString path() const { return m_path; }
+    bool fill();
+    bool makeRoom();
+
+private:
+    QString m_path;
+    QString m_whyNot;
+};
+
 // True under Wine (the Windows test runs), where a few things differ from Windows. One: a file
 // deleted while open keeps its name until the last handle closes, and nothing tells of the
 // pending delete; what Windows shows there, Wine cannot (kWineKeepsDeletedFile says so).

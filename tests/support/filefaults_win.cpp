@@ -17,6 +17,20 @@ bool makeFullDiskFile(const QString &)
     return false;
 }
 
+SmallDisk::SmallDisk() : m_whyNot(QStringLiteral("no tmpfs on Windows")) {}
+
+SmallDisk::~SmallDisk() = default;
+
+bool SmallDisk::fill()
+{
+    return false;
+}
+
+bool SmallDisk::makeRoom()
+{
+    return false;
+}
+
 bool runsUnderWine()
 {
     const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");

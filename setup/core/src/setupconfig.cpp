@@ -1,9 +1,10 @@
 #include "r5setup/setupconfig.h"
 
+#include "r5/wholefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -125,20 +126,8 @@ SaveResult saveConfigFile(const QString &path, const ConfigValues &values)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return {u"cannot create "_s + folder};
-    QSaveFile file(path);
-    // Unbuffered: a buffered QSaveFile flushes at commit() and takes a short write on a full
-    // disk for success, renaming a cut file over the good one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return {file.errorString()};
-    const QByteArray bytes = doc.serialize();
-    if (file.write(bytes) != bytes.size()) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        return {error.isEmpty() ? u"short write"_s : error};
-    }
-    if (!file.commit())
-        return {file.errorString()};
-    return {};
+    // Whole or not at all: a full disk leaves the file that was there.
+    return {r5::replaceFile(path, doc.serialize())};
 }
 
 } // namespace r5setup

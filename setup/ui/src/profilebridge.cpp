@@ -1,5 +1,6 @@
 #include "profilebridge.h"
 
+#include "r5/wholefile.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
@@ -9,12 +10,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -66,10 +66,10 @@ ProfileBridge::ProfileBridge(MainWindow &window) : QObject(&window), m_window(wi
     m_verifier = new SaveVerifier(window, m_verify);
 }
 
-r5cli::Fields ProfileBridge::pageFields() const
+r5commission::Fields ProfileBridge::pageFields() const
 {
     const DefaultPage &page = m_window.defaultPage();
-    r5cli::Fields f;
+    r5commission::Fields f;
     f.insert(u"WAN.IP"_s, joined(page.ipEdits()));
     f.insert(u"WAN.Gateway"_s, joined(page.gatewayEdits()));
     f.insert(u"WAN.Mask"_s, joined(page.maskEdits()));
@@ -88,7 +88,7 @@ r5cli::Fields ProfileBridge::pageFields() const
     return f;
 }
 
-void ProfileBridge::fill(const r5cli::Wanted &wanted, bool withPassword)
+void ProfileBridge::fill(const r5commission::Wanted &wanted, bool withPassword)
 {
     DefaultPage &page = m_window.defaultPage();
     if (const auto &wan = wanted.wan) {
@@ -123,19 +123,20 @@ void ProfileBridge::refuse(const QString &where, const maint::Refusal &refusal)
 
 void ProfileBridge::Btn_SaveProfileClick()
 {
-    const r5cli::Fields fields = pageFields();
-    const auto checked = r5cli::checkFields(fields);
+    const r5commission::Fields fields = pageFields();
+    const auto checked = r5commission::checkFields(fields);
     if (!checked)
         return refuse(u"Profile not saved"_s, checked.refusal);
     const QString path = m_window.prompter().saveFileName(&m_window, u"Save profile"_s, {}, kFilter);
     if (path.isEmpty())
         return;
     // As `r5200tx-cli save` writes it: the device keeps its access point password.
-    r5cli::Fields out = r5cli::wantedFields(*checked.value);
+    r5commission::Fields out = r5commission::wantedFields(*checked.value);
     out.remove(kPassword);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(r5cli::profileText(out)) < 0 || !file.commit()) {
-        m_window.prompter().error(&m_window, path + u": "_s + file.errorString());
+    // Replaced whole or not at all: a full disk leaves the profile that was there.
+    if (const QString why = r5::replaceFile(path, r5commission::profileText(out)); !why.isEmpty()) {
+        m_window.prompter().error(&m_window,
+                                  u"Profile not saved: "_s + QDir::toNativeSeparators(path) + u": "_s + why);
         return;
     }
     m_window.log(u"Profile saved: "_s + path);
@@ -147,19 +148,19 @@ void ProfileBridge::Btn_LoadProfileClick()
     if (path.isEmpty())
         return;
     const QString name = QFileInfo(path).fileName();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxProfileBytes) {
+    const r5::FileRead read = r5::readFileUpTo(path, kMaxProfileBytes);
+    if (!read.bytes) {
         m_window.prompter().warning(
-            &m_window, name + u": "_s + (file.isOpen() ? u"too large for a profile"_s : file.errorString()));
+            &m_window, name + u": "_s + (read.tooLarge ? u"too large for a profile"_s : read.error));
         return;
     }
-    const auto parsed = r5cli::parseProfile(file.readAll());
+    const auto parsed = r5commission::parseProfile(*read.bytes);
     if (!parsed.value)
         return m_window.prompter().warning(&m_window, name + u": "_s + parsed.error);
     if (parsed.value->isEmpty())
         return m_window.prompter().warning(&m_window,
                                            name + u": names no setting ([WAN], [Server], [DI] or [AP])"_s);
-    const auto checked = r5cli::checkFields(*parsed.value);
+    const auto checked = r5commission::checkFields(*parsed.value);
     if (!checked)
         return refuse(name, checked.refusal);
     fill(*checked.value, parsed.value->contains(kPassword));

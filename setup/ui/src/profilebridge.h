@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5cli/profile.h"
+#include "r5commission/profile.h"
 
 #include <QObject>
 
@@ -31,8 +31,8 @@ public Q_SLOTS:
     void Btn_RecordFileClick();
 
 private:
-    r5cli::Fields pageFields() const;
-    void fill(const r5cli::Wanted &wanted, bool withPassword);
+    r5commission::Fields pageFields() const;
+    void fill(const r5commission::Wanted &wanted, bool withPassword);
     void refuse(const QString &where, const maint::Refusal &refusal);
 
     MainWindow &m_window;

@@ -19,7 +19,7 @@ SaveVerifier::SaveVerifier(MainWindow &window, QCheckBox *enabled)
     connect(&m_timer, &QTimer::timeout, this, &SaveVerifier::onDue);
 }
 
-void SaveVerifier::saveSent(const r5cli::Wanted &wanted, bool reboots)
+void SaveVerifier::saveSent(const r5commission::Wanted &wanted, bool reboots)
 {
     if (!m_enabled->isChecked())
         return;
@@ -52,15 +52,15 @@ void SaveVerifier::statusShown(const r5::protocol::StatusView &status)
         finish(*outcome);
 }
 
-void SaveVerifier::finish(const r5cli::VerifyAfterSave::Outcome &outcome)
+void SaveVerifier::finish(const r5commission::VerifyAfterSave::Outcome &outcome)
 {
     m_timer.stop();
     m_window.log(outcome.line);
     if (m_recordPath.isEmpty())
         return;
     const QByteArray row =
-        r5cli::recordBytes(QFileInfo(m_recordPath).size() == 0, m_window.clock().localNow(), outcome.reading,
-                           outcome.verdict, m_profileName);
+        r5commission::recordBytes(QFileInfo(m_recordPath).size() == 0, m_window.clock().localNow(),
+                                  outcome.reading, outcome.verdict, m_profileName);
     if (!m_record.append(m_recordPath, row))
         m_window.log(u"Record not written: "_s + m_recordPath);
 }

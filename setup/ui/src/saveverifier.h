@@ -1,7 +1,7 @@
 #pragma once
 
 #include "r5/appendfile.h"
-#include "r5cli/verifyaftersave.h"
+#include "r5commission/verifyaftersave.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -28,17 +28,17 @@ public:
     void setProfileName(const QString &name) { m_profileName = name; }
 
     // A save went out; verified when the check box is on.
-    void saveSent(const r5cli::Wanted &wanted, bool reboots);
+    void saveSent(const r5commission::Wanted &wanted, bool reboots);
     void statusShown(const r5::protocol::StatusView &status);
 
 private:
     void onDue();
     void schedule();
-    void finish(const r5cli::VerifyAfterSave::Outcome &outcome);
+    void finish(const r5commission::VerifyAfterSave::Outcome &outcome);
 
     MainWindow &m_window;
     QCheckBox *m_enabled;
-    r5cli::VerifyAfterSave m_verify;
+    r5commission::VerifyAfterSave m_verify;
     QElapsedTimer m_clock;
     QTimer m_timer;
     QString m_recordPath;

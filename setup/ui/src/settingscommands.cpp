@@ -82,7 +82,7 @@ void SettingsCommands::Btn_Save_Config_WanClick()
         return;
     if (!m_window.sendRequest(r5::protocol::wanRequest(*checked.value)))
         return;
-    r5cli::Wanted wanted;
+    r5commission::Wanted wanted;
     wanted.wan = *checked.value;
     Q_EMIT saveSent(wanted, true);
 }
@@ -99,9 +99,9 @@ void SettingsCommands::Btn_Save_Config_ServerClick()
     if (!m_window.sendRequest(
             r5::protocol::serverRequest(checked.value->port, checked.value->expirySeconds, mode)))
         return;
-    r5cli::Wanted wanted;
+    r5commission::Wanted wanted;
     wanted.server =
-        r5cli::ServerWanted{checked.value->port, checked.value->expirySeconds, mode == 0 ? 'N' : 'G'};
+        r5commission::ServerWanted{checked.value->port, checked.value->expirySeconds, mode == 0 ? 'N' : 'G'};
     Q_EMIT saveSent(wanted, true);
 }
 
@@ -121,8 +121,8 @@ void SettingsCommands::Btn_Save_Config_DIClick()
         return;
     if (!m_window.sendRequest(r5::protocol::diRequest(*checked.value, modes)))
         return;
-    r5cli::Wanted wanted;
-    wanted.di = r5cli::DiWanted{*checked.value, {}};
+    r5commission::Wanted wanted;
+    wanted.di = r5commission::DiWanted{*checked.value, {}};
     for (std::size_t i = 0; i < 5; ++i)
         wanted.di->modes[i] = modes[i] == 0 ? 'F' : 'R';
     Q_EMIT saveSent(wanted, false);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5cli/profile.h"
+#include "r5commission/profile.h"
 #include "r5setup/settingsrules.h"
 
 #include <QObject>
@@ -26,7 +26,7 @@ public Q_SLOTS:
 
 Q_SIGNALS:
     // A save went to the device: what it wrote, and whether the device reboots after it.
-    void saveSent(const r5cli::Wanted &wanted, bool reboots);
+    void saveSent(const r5commission::Wanted &wanted, bool reboots);
 
 private:
     // The precondition of all three: a status response has been decoded during this run.

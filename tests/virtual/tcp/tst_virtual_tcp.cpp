@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace virt;
@@ -56,6 +57,9 @@ private Q_SLOTS:
     void aFlooderHoldsBackOnlyItself();
     void modeAndPortChangeAfterReboot();
     void silentClientExpires();
+    // Clients past the limit are closed at once and the console says so; those connected go on
+    // being served, and a place that frees up is taken again.
+    void refusesClientsPastTheLimit();
     void simulatedPulsesReachReports();
 };
 
@@ -266,6 +270,27 @@ void TstVirtualTcp::silentClientExpires()
     QCOMPARE(talking->state(), QAbstractSocket::ConnectedState);
     QTRY_COMPARE(talking->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(side.clientCount(), 0);
+}
+
+void TstVirtualTcp::refusesClientsPastTheLimit()
+{
+    TcpSide side;
+    QSignalSpy logs(&side, &TcpSide::log);
+    QVERIFY(side.start({QHostAddress::LocalHost, 0, 'N'}));
+    std::vector<std::unique_ptr<QTcpSocket>> clients;
+    for (int i = 0; i < TcpSide::kMaxClients; ++i)
+        clients.push_back(connectTo(side.port()));
+    QTRY_COMPARE(side.clientCount(), 64);
+    auto refused = connectTo(side.port());
+    QTRY_COMPARE(refused->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(side.clientCount(), 64);
+    QVERIFY(logs.last().at(0).toString().endsWith(u" refused: 64 clients already connected"_s));
+    QCOMPARE(exchange(*clients.back(), "NREQ", 33).size(), 33);
+
+    clients.front()->disconnectFromHost();
+    QTRY_COMPARE(side.clientCount(), 63);
+    auto next = connectTo(side.port());
+    QCOMPARE(exchange(*next, "NREQ", 33).size(), 33);
 }
 
 void TstVirtualTcp::simulatedPulsesReachReports()

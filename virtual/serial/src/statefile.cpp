@@ -1,10 +1,10 @@
 #include "virt/statefile.h"
 
+#include "r5/wholefile.h"
 #include "virt/devicemodel.h"
 
 #include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -21,13 +21,13 @@ std::optional<DeviceState> StateFile::load(QString *error) const
     };
     if (error)
         error->clear();
-    QFile file(m_path);
-    if (!file.exists())
+    if (!QFile::exists(m_path))
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
+    const r5::FileRead read = r5::readFileUpTo(m_path, kMaxBytes);
+    if (!read.bytes)
+        return fail(read.tooLarge ? u"larger than %1 bytes, not a state file"_s.arg(kMaxBytes) : read.error);
     QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument doc = QJsonDocument::fromJson(*read.bytes, &parseError);
     if (!doc.isObject())
         return fail(parseError.errorString());
     QString why;
@@ -43,12 +43,12 @@ std::optional<DeviceState> StateFile::load(QString *error) const
 
 bool StateFile::save(const DeviceState &state, QString *error) const
 {
-    QSaveFile file(m_path);
-    if (file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(state.toJson()).toJson()) >= 0 &&
-        file.commit())
+    const QString why = r5::replaceFile(m_path, QJsonDocument(state.toJson()).toJson());
+    if (why.isEmpty())
         return true;
     if (error)
-        *error = u"cannot write the state file "_s + m_path + u": "_s + file.errorString();
+        *error = u"cannot write the state file "_s + m_path + u": "_s + why +
+                 u"; it still holds the settings saved before"_s;
     return false;
 }
 

@@ -16,6 +16,11 @@ QString hexSpaced(const QByteArray &bytes)
     const QString shown = QString::fromLatin1(bytes.left(kShown).toHex(' ').toUpper());
     return bytes.size() <= kShown ? shown : shown + u" … (%1 bytes)"_s.arg(bytes.size());
 }
+
+QString peerName(const QTcpSocket &socket)
+{
+    return socket.peerAddress().toString() + u':' + QString::number(socket.peerPort());
+}
 } // namespace
 
 TcpSide::TcpSide(QObject *parent) : QObject(parent)
@@ -92,13 +97,23 @@ void TcpSide::dropClients()
 void TcpSide::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (m_clients.size() >= kMaxClients) {
+            const QString name = peerName(*socket);
+            socket->abort();
+            socket->deleteLater();
+            if (m_refusals.admit(m_clock.elapsed()))
+                Q_EMIT log(u"TCP client "_s + name +
+                           u" refused: %1 clients already connected"_s.arg(kMaxClients));
+            else
+                ++m_heldRefusals;
+            continue;
+        }
         Client &c = m_clients[socket];
-        c.name = socket->peerAddress().toString() + u':' + QString::number(socket->peerPort());
+        c.name = peerName(*socket);
         c.expiry = new QTimer(socket);
         c.expiry->setSingleShot(true);
         connect(c.expiry, &QTimer::timeout, this, [this, socket] {
-            closeClient(socket,
-                        u"closed after "_s + QString::number(m_config.expirySeconds) + u" s of silence"_s);
+            closeClient(socket, u"closed after "_s + QString::number(expirySeconds()) + u" s of silence"_s);
         });
         // Qt stops taking this client's bytes from the system once its buffer holds this many,
         // so a client that sends faster than it is served is held back by TCP itself.
@@ -112,12 +127,14 @@ void TcpSide::accept()
     }
 }
 
+int TcpSide::expirySeconds() const
+{
+    return m_config.expirySeconds == 0 ? kIdleLimitSeconds : int(m_config.expirySeconds);
+}
+
 void TcpSide::armExpiry(Client &client)
 {
-    if (m_config.expirySeconds == 0)
-        client.expiry->stop();
-    else
-        client.expiry->start(int(m_config.expirySeconds) * 1000);
+    client.expiry->start(expirySeconds() * 1000);
 }
 
 void TcpSide::readClient(QTcpSocket *socket)
@@ -175,6 +192,12 @@ void TcpSide::queueTurn(QTcpSocket *socket, Client &client)
 
 void TcpSide::summarise()
 {
+    m_refusals.takeHeld();
+    if (m_heldRefusals > 0)
+        Q_EMIT log(
+            u"TCP in the last second also: %1 client(s) refused, %2 already connected"_s.arg(m_heldRefusals)
+                .arg(kMaxClients));
+    m_heldRefusals = 0;
     for (auto it = m_clients.begin(); it != m_clients.end(); ++it) {
         Client &c = *it;
         c.gate.takeHeld();

@@ -11,11 +11,14 @@ namespace virt {
 class DeviceModel;
 
 // The device's settings kept in a JSON file across restarts, written whole (through a
-// temporary file, so a crash leaves the old or the new file, never half of one).
+// temporary file, so a crash or a full disk leaves the old or the new file, never half of one).
 class StateFile final : public QObject
 {
     Q_OBJECT
 public:
+    // A state file is a few kilobytes; anything far larger is not one.
+    static constexpr qint64 kMaxBytes = 1024 * 1024;
+
     explicit StateFile(const QString &path, QObject *parent = nullptr);
 
     QString path() const { return m_path; }

@@ -20,12 +20,12 @@ struct TcpConfig
     quint16 port = 4000;
     char mode = 'N';            // 'N' 33-byte reports, 'G' 57-byte reports with gap times
     bool checkByte = false;     // 'N' mode only: the 34-byte report with a check byte
-    quint8 expirySeconds = 0;   // a client silent this long is closed; 0 keeps it
+    quint8 expirySeconds = 0;   // a client silent this long is closed (0: kIdleLimitSeconds)
     double pulsesPerSecond = 0; // simulated pulses on input 1 (input i runs i + 1 times slower)
 };
 
-// The TCP server side of the virtual device: any number of clients, each sending 4-byte
-// commands and getting status reports back. A client is served a turn at a time (at most
+// The TCP server side of the virtual device: up to kMaxClients clients at once, each sending
+// 4-byte commands and getting status reports back. A client is served a turn at a time (at most
 // kTurnBytes of its commands), so a busy client leaves the others their turn; a client whose
 // reports wait unsent beyond kMaxUnsent is not read until they have gone out, so one that
 // never reads holds back only itself. What a flood does is logged as a count per second.
@@ -35,6 +35,12 @@ class TcpSide : public QObject
 public:
     static constexpr qint64 kTurnBytes = 4096;
     static constexpr qint64 kMaxUnsent = 64 * 1024;
+    // More are refused (closed at once, and the console says so): every client costs buffers
+    // and a timer, and a device has only so many sockets.
+    static constexpr int kMaxClients = 64;
+    // With an expiry of 0 a silent client is still closed, after the longest expiry the device
+    // can be set to: otherwise clients that went quiet would hold every place for good.
+    static constexpr int kIdleLimitSeconds = 255;
 
     explicit TcpSide(QObject *parent = nullptr);
     ~TcpSide() override;
@@ -75,6 +81,7 @@ private:
     void summarise();
     void closeClient(QTcpSocket *socket, const QString &why);
     void armExpiry(Client &client);
+    int expirySeconds() const;
     void applyPulseRate();
 
     TcpConfig m_config;
@@ -85,6 +92,8 @@ private:
     QTimer m_pulseTimer;
     QTimer m_summaryTimer;
     QElapsedTimer m_clock;
+    FloodGate m_refusals;
+    qint64 m_heldRefusals = 0; // refused without a line of their own
 };
 
 } // namespace virt

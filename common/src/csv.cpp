@@ -1,8 +1,10 @@
-#include "r5cli/csv.h"
+#include "r5/csv.h"
+
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
-namespace r5cli::csv {
+namespace r5::csv {
 
 Table parse(QByteArrayView bytes)
 {
@@ -77,13 +79,21 @@ Table parse(QByteArrayView bytes)
     return table;
 }
 
+QString cell(const QString &text)
+{
+    static const QRegularExpression number(u"\\A[+-]?[0-9]+(\\.[0-9]+)?\\z"_s);
+    if (text.isEmpty() || !QStringView(u"=+-@\t\r").contains(text.front()) || number.match(text).hasMatch())
+        return text;
+    return u'\'' + text;
+}
+
 QByteArray line(const QStringList &fields)
 {
     QByteArray out;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += ',';
-        const QByteArray f = fields[i].toUtf8();
+        const QByteArray f = cell(fields[i]).toUtf8();
         const bool quote = f.contains(',') || f.contains('"') || f.contains('\n') || f.contains('\r') ||
                            f.startsWith(' ') || f.endsWith(' ');
         if (quote) {
@@ -98,4 +108,4 @@ QByteArray line(const QStringList &fields)
     return out;
 }
 
-} // namespace r5cli::csv
+} // namespace r5::csv

@@ -1,14 +1,13 @@
-#include "r5cli/devicefields.h"
+#include "r5commission/devicefields.h"
 
-#include "r5cli/csv.h"
+#include "r5/csv.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 using namespace Qt::StringLiterals;
 
-namespace r5cli {
+namespace r5commission {
 
 namespace {
 
@@ -183,44 +182,16 @@ QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReadin
 {
     QByteArray bytes;
     if (fileEmpty)
-        bytes += csv::line(recordHeader());
-    bytes += csv::line(recordRow(time, reading, verdict, profileName));
+        bytes += r5::csv::line(recordHeader());
+    bytes += r5::csv::line(recordRow(time, reading, verdict, profileName));
     return bytes;
 }
 
-QString errorKind(int exitCode)
+QJsonObject readingJson(const DeviceReading &reading)
 {
-    switch (exitCode) {
-    case exitcode::Ok:
-        return {};
-    case exitcode::Usage:
-        return u"usage"_s;
-    case exitcode::NoAnswer:
-        return u"no-answer"_s;
-    case exitcode::Differs:
-        return u"differs"_s;
-    case exitcode::PortNotOpened:
-        return u"port"_s;
-    case exitcode::NotWritten:
-        return u"not-written"_s;
-    }
-    return u"failure"_s;
-}
-
-QByteArray reportJson(const RunReport &report)
-{
-    const auto text = [](const QString &t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
     QJsonObject o;
-    o.insert(u"command"_s, text(report.command));
-    o.insert(u"ok"_s, report.exitCode == exitcode::Ok);
-    o.insert(u"exitCode"_s, report.exitCode);
-    o.insert(u"error"_s, report.errorMessage.isEmpty() ? QJsonValue()
-                                                       : QJsonObject{{u"kind"_s, errorKind(report.exitCode)},
-                                                                     {u"field"_s, text(report.errorField)},
-                                                                     {u"message"_s, report.errorMessage}});
     for (const char *key : {"device", "firmware", "mac", "wan", "server", "di", "flash", "ap"})
         o.insert(QLatin1StringView(key), QJsonValue());
-    const DeviceReading &reading = report.reading;
     if (const auto &s = reading.status) {
         o.insert(u"device"_s, s->deviceName);
         o.insert(u"firmware"_s, s->version);
@@ -244,25 +215,20 @@ QByteArray reportJson(const RunReport &report)
     const auto rssi = rssiValue(reading);
     o.insert(u"rssi"_s, rssi ? QJsonValue(*rssi) : QJsonValue());
     o.insert(u"quality"_s, rssi ? QJsonValue(reading.rssi->quality) : QJsonValue());
-
-    QJsonValue comparison;
-    if (report.comparison) {
-        QJsonArray rows;
-        for (const Comparison &c : *report.comparison) {
-            const bool secret = c.key == kPassword;
-            rows.append(QJsonObject{{u"field"_s, c.key},
-                                    {u"wanted"_s, secret ? masked(c.wanted) : c.wanted},
-                                    {u"device"_s, secret ? masked(c.device) : c.device},
-                                    {u"ok"_s, c.ok}});
-        }
-        comparison = rows;
-    }
-    o.insert(u"comparison"_s, comparison);
-    o.insert(u"record"_s, report.record.isEmpty() ? QJsonValue()
-                                                  : QJsonObject{{u"file"_s, report.record},
-                                                                {u"written"_s, report.recordWritten}});
-    o.insert(u"saved"_s, text(report.saved));
-    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+    return o;
 }
 
-} // namespace r5cli
+QJsonArray comparisonJson(const QList<Comparison> &rows)
+{
+    QJsonArray out;
+    for (const Comparison &c : rows) {
+        const bool secret = c.key == kPassword;
+        out.append(QJsonObject{{u"field"_s, c.key},
+                               {u"wanted"_s, secret ? masked(c.wanted) : c.wanted},
+                               {u"device"_s, secret ? masked(c.device) : c.device},
+                               {u"ok"_s, c.ok}});
+    }
+    return out;
+}
+
+} // namespace r5commission

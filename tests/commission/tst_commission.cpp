@@ -1,14 +1,15 @@
-#include "r5cli/csv.h"
-#include "r5cli/devicefields.h"
-#include "r5cli/profile.h"
+#include "r5/csv.h"
+#include "r5commission/devicefields.h"
+#include "r5commission/profile.h"
 
 #include <QTest>
 #include <QTimeZone>
 
 using namespace Qt::StringLiterals;
-using namespace r5cli;
+using namespace r5commission;
+namespace csv = r5::csv;
 
-class TstCliCore : public QObject
+class TstCommission : public QObject
 {
     Q_OBJECT
 private slots:
@@ -59,7 +60,7 @@ QString outcome(const QByteArray &profileBytes, const QByteArray &planBytes, con
 
 } // namespace
 
-void TstCliCore::profileWithPlan_data()
+void TstCommission::profileWithPlan_data()
 {
     QTest::addColumn<QByteArray>("profile");
     QTest::addColumn<QByteArray>("plan");
@@ -129,7 +130,7 @@ void TstCliCore::profileWithPlan_data()
         << u"error: line 2: a quoted field is not closed"_s;
 }
 
-void TstCliCore::profileWithPlan()
+void TstCommission::profileWithPlan()
 {
     QFETCH(QByteArray, profile);
     QFETCH(QByteArray, plan);
@@ -142,7 +143,7 @@ void TstCliCore::profileWithPlan()
         QCOMPARE(got, expected);
 }
 
-void TstCliCore::recordRoundTrip_data()
+void TstCommission::recordRoundTrip_data()
 {
     QTest::addColumn<QString>("ssid");
     QTest::newRow("plain") << u"Shop"_s;
@@ -151,7 +152,7 @@ void TstCliCore::recordRoundTrip_data()
     QTest::newRow("leading space") << u" x,"_s;
 }
 
-void TstCliCore::recordRoundTrip()
+void TstCommission::recordRoundTrip()
 {
     QFETCH(QString, ssid);
     DeviceReading reading;
@@ -183,5 +184,5 @@ void TstCliCore::recordRoundTrip()
     QVERIFY(!header.contains(u"AP.Password"_s));
 }
 
-QTEST_GUILESS_MAIN(TstCliCore)
-#include "tst_cli_core.moc"
+QTEST_GUILESS_MAIN(TstCommission)
+#include "tst_commission.moc"

@@ -1,8 +1,8 @@
-#include "r5cli/verifyaftersave.h"
+#include "r5commission/verifyaftersave.h"
 
 using namespace Qt::StringLiterals;
 
-namespace r5cli {
+namespace r5commission {
 
 void VerifyAfterSave::start(const Wanted &wanted, bool reboots, qint64 nowMs)
 {
@@ -70,4 +70,4 @@ std::optional<VerifyAfterSave::Outcome> VerifyAfterSave::statusArrived(const r5:
     return out;
 }
 
-} // namespace r5cli
+} // namespace r5commission

@@ -5,11 +5,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 // Comma-separated rows as spreadsheets write and read them: a field holding a comma, a quote
 // or a line break is quoted, and a quote inside quotes is doubled. Text is UTF-8.
-namespace r5cli::csv {
+namespace r5::csv {
 
 struct Table
 {
@@ -22,7 +21,13 @@ struct Table
 // is dropped. An unterminated quoted field is an error.
 Table parse(QByteArrayView bytes);
 
-// One row with its CR LF line end.
+// `text` as a cell that a spreadsheet shows rather than runs. A cell beginning with =, +, -, @,
+// a tab or a CR is taken for a formula on opening, so it gets a leading ' (shown by none of
+// them); a plain number ("-70", "+1.5") stays a number. Device names, access point names and
+// whatever a peer sends end up in cells, and a file that runs them is no record.
+QString cell(const QString &text);
+
+// One row with its CR LF line end; every field goes through cell().
 QByteArray line(const QStringList &fields);
 
-} // namespace r5cli::csv
+} // namespace r5::csv

@@ -1,6 +1,6 @@
-#include "r5cli/profile.h"
+#include "r5commission/profile.h"
 
-#include "r5cli/csv.h"
+#include "r5/csv.h"
 #include "r5setup/inidocument.h"
 #include "r5setup/protocol/codec.h"
 
@@ -9,7 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace r5cli {
+namespace r5commission {
 
 namespace {
 
@@ -139,7 +139,7 @@ QString normalMac(QStringView text)
 
 Parsed<Plan> parsePlan(QByteArrayView bytes)
 {
-    const csv::Table table = csv::parse(bytes);
+    const r5::csv::Table table = r5::csv::parse(bytes);
     if (!table.error.isEmpty())
         return {{}, table.error};
     if (table.rows.isEmpty())
@@ -355,4 +355,4 @@ QList<Step> setCommands(const Wanted &wanted)
     return steps;
 }
 
-} // namespace r5cli
+} // namespace r5commission

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "r5cli/devicefields.h"
-#include "r5cli/profile.h"
+#include "r5commission/devicefields.h"
+#include "r5commission/profile.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 #include <optional>
 
-namespace r5cli {
+namespace r5commission {
 
 // devsetup's "Verify after save": after a save, wait until the device answers a status request
 // again, then compare what was written with what it reports, as `r5200tx-cli verify` does. No
@@ -53,4 +53,4 @@ private:
     qint64 m_next = 0;
 };
 
-} // namespace r5cli
+} // namespace r5commission

@@ -1,18 +1,19 @@
 #pragma once
 
-#include "r5cli/cliargs.h"
-#include "r5cli/profile.h"
+#include "r5commission/profile.h"
 #include "r5setup/protocol/decoders.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
 
-// What a device reported, as profile fields, and what the command line prints and records of it.
-namespace r5cli {
+// What a device reported, as profile fields, and what both programs show and record of it.
+namespace r5commission {
 
 // The answers to the status (0x41), current access point (0x49) and signal (0x4A) queries.
 struct DeviceReading
@@ -58,27 +59,10 @@ QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdi
 QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
                        const QString &profileName);
 
-// What one run did, for --json.
-struct RunReport
-{
-    QString command; // as typed; empty when none was named
-    int exitCode = exitcode::Ok;
-    QString errorField;   // the option, argument or profile key the error is about
-    QString errorMessage; // empty: no error
-    DeviceReading reading;
-    std::optional<QList<Comparison>> comparison;
-    QString record; // the record file, when one was asked for
-    bool recordWritten = false;
-    QString saved; // save's profile, once written
-};
+// The reading as JSON values, keyed device, firmware, mac, wan, server, di, flash, ap, rssi and
+// quality (null where not read). The password never appears.
+QJsonObject readingJson(const DeviceReading &reading);
+// The comparison as JSON rows of field, wanted, device and ok; the password shown as stars.
+QJsonArray comparisonJson(const QList<Comparison> &rows);
 
-// "usage", "no-answer", "differs", "port", "not-written" (empty for 0).
-QString errorKind(int exitCode);
-
-// One JSON object with the same keys for every command and outcome: command, ok, exitCode,
-// error (null, or kind, field and message), the device's reading (device, firmware, mac, wan,
-// server, di, flash, ap, rssi, quality; null where not read), comparison, record and saved
-// (null where they do not apply). The password never appears.
-QByteArray reportJson(const RunReport &report);
-
-} // namespace r5cli
+} // namespace r5commission

@@ -16,7 +16,7 @@
 
 // Profiles (INI) and plans (CSV): the settings an installer wants on a device, named by
 // "Section.Key" ("WAN.IP", "DI.Mode3"), and their check by the window's rules.
-namespace r5cli {
+namespace r5commission {
 
 // "Section.Key" to the text given for it. Only the keys a profile or plan names are present.
 using Fields = QMap<QString, QString>;
@@ -109,4 +109,4 @@ QString serverModeRefusal();
 QString diModeRefusal(int channel);
 QString tooLongRefusal(const QString &key, int bytes);
 
-} // namespace r5cli
+} // namespace r5commission
