@@ -232,9 +232,13 @@ def main():
             if args.paused:
                 p = subprocess.Popen(["wine", args.paused, "COM7"], env=env, stdout=subprocess.PIPE)
                 assert p.stdout.readline().startswith(b"open")
-                block = bytes(65536)
-                for _ in range(17):  # beyond the 1 MiB a holder may leave unread
-                    os.write(port.master, block)
+                os.set_blocking(port.master, False)
+                left, deadline = 17 * 65536, time.monotonic() + 20  # beyond the 1 MiB it may hold
+                while left > 0 and time.monotonic() < deadline:
+                    try:
+                        left -= os.write(port.master, bytes(min(left, 65536)))
+                    except BlockingIOError:
+                        time.sleep(0.05)
                 time.sleep(2)
                 rows.append(("reading paused (1 MiB unread)", measure(lambda: prefix_pids(prefix), args.seconds),
                              None))
