@@ -240,8 +240,9 @@ def main():
                     except BlockingIOError:
                         time.sleep(0.05)
                 time.sleep(2)
-                rows.append(("reading paused (1 MiB unread)", measure(lambda: prefix_pids(prefix), args.seconds),
-                             None))
+                sent = (17 * 65536 - left) / 1048576
+                rows.append((f"reading paused ({sent:.2f} MiB sent, none read)",
+                             measure(lambda: prefix_pids(prefix), args.seconds), None))
                 p.terminate()
                 p.wait()
             report("Wine, r5200tx-virtual.exe on COM7 (a pseudo-terminal)", rows, ref)

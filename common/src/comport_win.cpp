@@ -220,8 +220,9 @@ void ComPort::close()
     Transfer &t = *io.t;
     const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
     for (const auto &[busy, ov] : {std::pair{t.reading, &t.readOv}, std::pair{t.writing, &t.writeOv}}) {
+        const ULONGLONG now = ::GetTickCount64();
         if (busy)
-            ::WaitForSingleObject(ov->hEvent, DWORD(qMax<LONGLONG>(0, deadline - ::GetTickCount64())));
+            ::WaitForSingleObject(ov->hEvent, now < deadline ? DWORD(deadline - now) : 0);
     }
     if (t.settled()) {
         t.reading = false;
@@ -350,7 +351,8 @@ void ComPort::startWrite()
     t.writeOv.Offset = 0;
     t.writeOv.OffsetHigh = 0;
     t.writing = true;
-    if (!::WriteFile(io.handle, t.writeBuffer.constData(), DWORD(t.writeBuffer.size()), nullptr, &t.writeOv)) {
+    if (!::WriteFile(io.handle, t.writeBuffer.constData(), DWORD(t.writeBuffer.size()), nullptr,
+                     &t.writeOv)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) {
             t.writing = false;
