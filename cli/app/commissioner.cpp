@@ -1,6 +1,7 @@
 #include "commissioner.h"
 
 #include "r5/wholefile.h"
+#include "r5setup/portaccess.h"
 #include "r5setup/protocol/receivepath.h"
 #include "r5setup/setuplog.h"
 #include "r5setup/shelltexts.h"
@@ -126,6 +127,11 @@ bool Commissioner::loadFiles()
     return true;
 }
 
+void Commissioner::interrupt()
+{
+    fail(exitcode::Interrupted, QString(), u"interrupted: nothing more is sent to the device"_s);
+}
+
 void Commissioner::openAndRead()
 {
     QDir(m_logFolder).mkpath(u"Log"_s);
@@ -141,8 +147,13 @@ void Commissioner::openAndRead()
         log(proto::texts::portNotConnected());
         if (m_args.command == Command::Apply || m_args.command == Command::Verify)
             writeRecord(Verdict::NoAnswer);
-        fail(exitcode::PortNotOpened, u"--port"_s,
-             u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s + m_link.errorString());
+        QString message =
+            u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s + m_link.errorString();
+        if (const QString likely = r5setup::likelyPortName(m_args.port); !likely.isEmpty())
+            message += u" (did you mean "_s + likely + u"?)"_s;
+        if (const QString advice = r5setup::openFailureAdvice(m_link.openFailure()); !advice.isEmpty())
+            message += u'\n' + advice;
+        fail(exitcode::PortNotOpened, u"--port"_s, message);
         return;
     }
     log(r5setup::text::connectionSuccess(m_args.port));

@@ -33,6 +33,8 @@ public:
 
     // Starts the command; finished() follows, never from inside start().
     void start();
+    // Ends the run where it is (the user asked to stop): nothing more is sent.
+    void interrupt();
 
 Q_SIGNALS:
     void finished(int exitCode);

@@ -1,4 +1,5 @@
 #include "commissioner.h"
+#include "r5/consolesignals.h"
 #include "r5/consoletext.h"
 #include "r5/version.h"
 #include "r5/workfolders.h"
@@ -51,6 +52,9 @@ int main(int argc, char *argv[])
     commissioner.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
     QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
+    // Ctrl+C and the console's close end the run as an answer would: the port is closed, the
+    // report is written and the console gets its code page back.
+    r5::onConsoleSignals(&commissioner, [&commissioner] { commissioner.interrupt(); });
     commissioner.start();
     return QCoreApplication::exec();
 }

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <windows.h>
 
@@ -10,20 +11,44 @@ namespace r5 {
 
 namespace {
 
+// The file's identity on its volume: the 128-bit file id, which stays unique where the 64-bit
+// index does not (ReFS). A file system that keeps no ids (some network shares give 0) is told
+// by the file's creation time instead.
 struct Identity
 {
-    DWORD volume = 0;
-    DWORD indexHigh = 0;
-    DWORD indexLow = 0;
-    bool operator==(const Identity &) const = default;
+    ULONGLONG volume = 0;
+    FILE_ID_128 id = {};
+    LARGE_INTEGER created = {};
+    bool operator==(const Identity &o) const
+    {
+        return volume == o.volume && std::memcmp(&id, &o.id, sizeof id) == 0 &&
+               created.QuadPart == o.created.QuadPart;
+    }
 };
 
 bool identityOf(HANDLE handle, Identity *id)
 {
-    BY_HANDLE_FILE_INFORMATION info = {};
-    if (!GetFileInformationByHandle(handle, &info))
-        return false;
-    *id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    *id = {};
+    FILE_ID_INFO info = {};
+    if (GetFileInformationByHandleEx(handle, FileIdInfo, &info, sizeof info)) {
+        id->volume = info.VolumeSerialNumber;
+        id->id = info.FileId;
+    } else {
+        // Older file systems (FAT, some redirectors) answer only the 64-bit index.
+        BY_HANDLE_FILE_INFORMATION old = {};
+        if (!GetFileInformationByHandle(handle, &old))
+            return false;
+        id->volume = old.dwVolumeSerialNumber;
+        const ULONGLONG index = (ULONGLONG(old.nFileIndexHigh) << 32) | old.nFileIndexLow;
+        std::memcpy(id->id.Identifier, &index, sizeof index);
+    }
+    static constexpr FILE_ID_128 none = {};
+    if (std::memcmp(&id->id, &none, sizeof none) == 0) {
+        FILE_BASIC_INFO basic = {};
+        if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+            return false;
+        id->created = basic.CreationTime;
+    }
     return true;
 }
 

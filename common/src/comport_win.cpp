@@ -2,6 +2,8 @@
 
 #include <QTimer>
 #include <QWinEventNotifier>
+#include <mutex>
+#include <vector>
 #include <windows.h>
 
 using namespace Qt::StringLiterals;
@@ -14,6 +16,9 @@ constexpr DWORD kReadChunk = 4096;
 // How long a read waits for its first byte before it returns empty. The driver's error record
 // is read then as well, so a break on a silent line is seen within this time.
 constexpr DWORD kReadWaitMs = 200;
+// How long close() waits for cancelled operations to end (a few milliseconds on a sound driver);
+// a driver that takes longer keeps their buffers, not the window.
+constexpr DWORD kCloseWaitMs = 250;
 
 BYTE stopBits(ComPort::StopBits v)
 {
@@ -70,37 +75,71 @@ void applyTo(DCB &dcb, const ComPort::Settings &s)
     dcb.fAbortOnError = FALSE;
 }
 
-} // namespace
-
-struct ComPort::Io
+// What the driver writes into while a read or write is under way: it must outlive the
+// operation, even one that a driver never completes after it was cancelled.
+struct Transfer
 {
-    Io()
+    Transfer()
     {
+        // Manual-reset, as overlapped I/O requires: ReadFile and WriteFile make them
+        // non-signalled when they start, the completion signals them, and they stay signalled
+        // until the next start (or ResetEvent).
         readOv.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         writeOv.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        readNotifier.setHandle(readOv.hEvent);
-        writeNotifier.setHandle(writeOv.hEvent);
-        readNotifier.setEnabled(false);
-        writeNotifier.setEnabled(false);
     }
-    ~Io()
+    ~Transfer()
     {
         ::CloseHandle(readOv.hEvent);
         ::CloseHandle(writeOv.hEvent);
     }
-    Io(const Io &) = delete;
-    Io &operator=(const Io &) = delete;
+    Transfer(const Transfer &) = delete;
+    Transfer &operator=(const Transfer &) = delete;
 
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    static bool done(const OVERLAPPED &ov) { return ::WaitForSingleObject(ov.hEvent, 0) == WAIT_OBJECT_0; }
+    bool settled() const { return (!reading || done(readOv)) && (!writing || done(writeOv)); }
+
     OVERLAPPED readOv{};
     OVERLAPPED writeOv{};
-    QWinEventNotifier readNotifier;
-    QWinEventNotifier writeNotifier;
     bool reading = false;
     bool writing = false;
-    DWORD waiting = 0; // bytes the driver held at the last look
     char readBuffer[kReadChunk];
-    QByteArray writeBuffer; // the bytes of the write under way; the driver owns them meanwhile
+    QByteArray writeBuffer; // the bytes of the write under way
+};
+
+// Transfers whose cancelled operations had not ended when their port was closed. Freed once the
+// driver has let them go; one whose driver never does stays here (a few kilobytes).
+std::mutex g_abandonedLock;
+std::vector<std::unique_ptr<Transfer>> g_abandoned;
+
+void abandon(std::unique_ptr<Transfer> transfer)
+{
+    const std::lock_guard lock(g_abandonedLock);
+    std::erase_if(g_abandoned, [](const std::unique_ptr<Transfer> &t) { return t->settled(); });
+    g_abandoned.push_back(std::move(transfer));
+}
+
+} // namespace
+
+struct ComPort::Io
+{
+    Io() { watch(); }
+
+    // The notifiers watch the current transfer's events, armed only while an operation is under
+    // way: a completed operation leaves its event signalled, and an armed notifier would report
+    // it again on every pass of the event loop.
+    void watch()
+    {
+        readNotifier.setHandle(t->readOv.hEvent);
+        writeNotifier.setHandle(t->writeOv.hEvent);
+        readNotifier.setEnabled(false);
+        writeNotifier.setEnabled(false);
+    }
+
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    std::unique_ptr<Transfer> t = std::make_unique<Transfer>();
+    QWinEventNotifier readNotifier;
+    QWinEventNotifier writeNotifier;
+    DWORD waiting = 0; // bytes the driver held at the last look
 };
 
 ComPort::ComPort(QObject *parent) : QObject(parent), m_io(std::make_unique<Io>())
@@ -132,7 +171,8 @@ bool ComPort::open(const Settings &settings)
         ::CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                       nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        m_error = qt_error_string(int(::GetLastError()));
+        m_openError = ::GetLastError();
+        m_error = qt_error_string(int(m_openError));
         return false;
     }
     DCB dcb{};
@@ -148,16 +188,21 @@ bool ComPort::open(const Settings &settings)
         COMMTIMEOUTS timeouts{MAXDWORD, MAXDWORD, kReadWaitMs, 0, 0};
         ok = ::SetCommTimeouts(h, &timeouts);
     }
+    // Errors the driver recorded before the port was ours are not this session's; a port whose
+    // record cannot be read is not one to work with.
+    COMSTAT status{};
+    DWORD flags = 0;
+    if (ok)
+        ok = ::ClearCommError(h, &flags, &status);
     if (!ok) {
-        m_error = qt_error_string(int(::GetLastError()));
+        m_openError = ::GetLastError();
+        m_error = qt_error_string(int(m_openError));
         ::CloseHandle(h);
         return false;
     }
+    m_openError = 0;
     m_io->handle = h;
-    // Errors the driver recorded before the port was ours are not this session's.
-    takeLineErrors();
-    m_io->readNotifier.setEnabled(true);
-    m_io->writeNotifier.setEnabled(true);
+    m_io->waiting = status.cbInQue;
     startRead();
     return true;
 }
@@ -167,24 +212,31 @@ void ComPort::close()
     Io &io = *m_io;
     if (!isOpen())
         return;
-    ::CancelIoEx(io.handle, nullptr);
-    // The driver writes into the buffers until a cancelled operation has ended, so the port
-    // waits for that (a few milliseconds) before it lets them go.
-    DWORD n = 0;
-    if (io.reading)
-        ::GetOverlappedResult(io.handle, &io.readOv, &n, TRUE);
-    if (io.writing)
-        ::GetOverlappedResult(io.handle, &io.writeOv, &n, TRUE);
-    io.reading = false;
-    io.writing = false;
     io.readNotifier.setEnabled(false);
     io.writeNotifier.setEnabled(false);
-    ::ResetEvent(io.readOv.hEvent);
-    ::ResetEvent(io.writeOv.hEvent);
+    ::CancelIoEx(io.handle, nullptr);
+    // The driver writes into the transfer's buffers until a cancelled operation has ended: a
+    // sound one ends it at once. One that does not is left the buffers, and the port goes.
+    Transfer &t = *io.t;
+    const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
+    for (const auto &[busy, ov] : {std::pair{t.reading, &t.readOv}, std::pair{t.writing, &t.writeOv}}) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (busy)
+            ::WaitForSingleObject(ov->hEvent, now < deadline ? DWORD(deadline - now) : 0);
+    }
+    if (t.settled()) {
+        t.reading = false;
+        t.writing = false;
+        t.writeBuffer.clear();
+        ::ResetEvent(t.readOv.hEvent);
+        ::ResetEvent(t.writeOv.hEvent);
+    } else {
+        abandon(std::exchange(io.t, std::make_unique<Transfer>()));
+        io.watch();
+    }
     ::CloseHandle(io.handle);
     io.handle = INVALID_HANDLE_VALUE;
     io.waiting = 0;
-    io.writeBuffer.clear();
     m_held.clear();
     m_pending.clear();
 }
@@ -209,40 +261,53 @@ bool ComPort::write(QByteArrayView bytes)
 void ComPort::startRead()
 {
     Io &io = *m_io;
-    if (!isOpen() || m_failed || io.reading || m_held.size() >= kMaxHeld)
+    Transfer &t = *io.t;
+    if (!isOpen() || m_failed || t.reading || m_held.size() >= kMaxHeld)
         return;
     // Wine's asynchronous reads do not return on the first bytes: they end only when the count
     // asked for has come (measured with Wine 8 on a pseudo-terminal). So a read asks for what
     // the driver holds, or for one byte when it holds none; on Windows itself such a read ends
     // at once, or empty after kReadWaitMs.
     const DWORD want = qBound(DWORD(1), io.waiting, kReadChunk);
-    io.readOv.Offset = 0;
-    io.readOv.OffsetHigh = 0;
-    io.reading = true;
-    if (!::ReadFile(io.handle, io.readBuffer, want, nullptr, &io.readOv)) {
+    t.readOv.Offset = 0;
+    t.readOv.OffsetHigh = 0;
+    t.reading = true;
+    // Done at once or pending, the completion signals the event.
+    if (!::ReadFile(io.handle, t.readBuffer, want, nullptr, &t.readOv)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) {
-            io.reading = false;
+            t.reading = false;
             fail(error);
+            return;
         }
     }
+    io.readNotifier.setEnabled(true);
 }
 
 void ComPort::readDone()
 {
     Io &io = *m_io;
-    if (!io.reading)
+    Transfer &t = *io.t;
+    io.readNotifier.setEnabled(false);
+    if (!t.reading)
         return;
     DWORD n = 0;
-    if (!::GetOverlappedResult(io.handle, &io.readOv, &n, FALSE)) {
+    if (!::GetOverlappedResult(io.handle, &t.readOv, &n, FALSE)) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
+        if (error == ERROR_IO_INCOMPLETE) {
+            io.readNotifier.setEnabled(true);
             return;
-        io.reading = false;
+        }
+        t.reading = false;
         // Some drivers abort reads on a line error whatever the port asked for; the port is
-        // still there when its error record can be read.
-        DWORD flags = 0;
-        if (error == ERROR_OPERATION_ABORTED && ::ClearCommError(io.handle, &flags, nullptr)) {
+        // still there when its error record can be read. When it cannot, the record's reason
+        // (the device gone) is the one to tell, not the abort.
+        if (error == ERROR_OPERATION_ABORTED) {
+            DWORD flags = 0;
+            if (!::ClearCommError(io.handle, &flags, nullptr)) {
+                fail(::GetLastError());
+                return;
+            }
             if (flags)
                 Q_EMIT lineErrors(flags);
             startRead();
@@ -251,12 +316,12 @@ void ComPort::readDone()
         fail(error);
         return;
     }
-    io.reading = false;
-    m_held.append(io.readBuffer, qsizetype(n));
+    t.reading = false;
+    m_held.append(t.readBuffer, qsizetype(n));
     const quint32 errors = takeLineErrors();
     if (n > 0)
         Q_EMIT readyRead();
-    if (errors && isOpen())
+    if (errors && isOpen() && !m_failed)
         Q_EMIT lineErrors(errors);
     startRead();
 }
@@ -267,7 +332,9 @@ quint32 ComPort::takeLineErrors()
     DWORD flags = 0;
     COMSTAT status{};
     if (!::ClearCommError(io.handle, &flags, &status)) {
+        // The driver no longer answers for the port: the device is gone.
         io.waiting = 0;
+        fail(::GetLastError());
         return 0;
     }
     io.waiting = status.cbInQue;
@@ -277,45 +344,52 @@ quint32 ComPort::takeLineErrors()
 void ComPort::startWrite()
 {
     Io &io = *m_io;
-    if (!isOpen() || m_failed || io.writing || m_pending.isEmpty())
+    Transfer &t = *io.t;
+    if (!isOpen() || m_failed || t.writing || m_pending.isEmpty())
         return;
-    io.writeBuffer = std::exchange(m_pending, {});
-    io.writeOv.Offset = 0;
-    io.writeOv.OffsetHigh = 0;
-    io.writing = true;
-    if (!::WriteFile(io.handle, io.writeBuffer.constData(), DWORD(io.writeBuffer.size()), nullptr,
-                     &io.writeOv)) {
+    t.writeBuffer = std::exchange(m_pending, {});
+    t.writeOv.Offset = 0;
+    t.writeOv.OffsetHigh = 0;
+    t.writing = true;
+    if (!::WriteFile(io.handle, t.writeBuffer.constData(), DWORD(t.writeBuffer.size()), nullptr,
+                     &t.writeOv)) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) {
-            io.writing = false;
+            t.writing = false;
             fail(error);
+            return;
         }
     }
+    io.writeNotifier.setEnabled(true);
 }
 
 void ComPort::writeDone()
 {
     Io &io = *m_io;
-    if (!io.writing)
+    Transfer &t = *io.t;
+    io.writeNotifier.setEnabled(false);
+    if (!t.writing)
         return;
     DWORD n = 0;
-    if (!::GetOverlappedResult(io.handle, &io.writeOv, &n, FALSE)) {
+    if (!::GetOverlappedResult(io.handle, &t.writeOv, &n, FALSE)) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
+        if (error == ERROR_IO_INCOMPLETE) {
+            io.writeNotifier.setEnabled(true);
             return;
-        io.writing = false;
+        }
+        t.writing = false;
         fail(error);
         return;
     }
-    io.writing = false;
-    if (n == 0 && !io.writeBuffer.isEmpty()) {
+    t.writing = false;
+    if (n == 0 && !t.writeBuffer.isEmpty()) {
         fail(ERROR_WRITE_FAULT);
         return;
     }
     // Without write time-outs the driver takes everything; should one take less, the rest
     // goes first next time.
-    m_pending.prepend(io.writeBuffer.sliced(qsizetype(n)));
-    io.writeBuffer.clear();
+    m_pending.prepend(t.writeBuffer.sliced(qsizetype(n)));
+    t.writeBuffer.clear();
     startWrite();
 }
 

@@ -103,6 +103,7 @@ grep -q '"mac": "02:52:00:AB:CD:EF"' status.json || fail "status --json: $(cat s
 step "devsetup window: Connect, current status" env R5_WINE_PORT=COM5 R5_WINE_STATUS="Z:$run/status.json" \
     timeout 180 wine "$bin/tst_wine_devsetup.exe" -o "Z:$run/window.txt,txt"
 grep -q '^PASS   : TstWineDevsetup::statusThroughComPort()' window.txt || fail "the window test did not run"
+grep -q '^PASS   : TstWineDevsetup::openFailureBox(no such port)' window.txt || fail "the open-failure test did not run"
 
 step "cli apply" sh -c 'timeout 180 wine "$1/r5200tx-cli.exe" --port COM5 apply full.ini >apply.txt' sh "$bin"
 grep -q 'WAN set: address 127.0.10.30, gateway 127.0.0.1, mask 255.255.255.0' device.log ||

@@ -1,6 +1,7 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
 #include "options.h"
 #include "r5/clock.h"
+#include "r5/consolesignals.h"
 #include "r5/consoletext.h"
 #include "virt/devicemodel.h"
 #include "virt/firmwarefetcher.h"
@@ -15,16 +16,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
-#include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -70,36 +64,6 @@ private:
     QTextStream m_out{stdout};
     QTextStream m_err{stderr};
 };
-
-#ifdef Q_OS_UNIX
-// SIGINT/SIGTERM/SIGHUP end the event loop, so the link is removed on the way out.
-int g_signalPipe[2] = {-1, -1};
-
-volatile std::sig_atomic_t g_signalled = 0;
-
-void onSignal(int)
-{
-    // A second signal means the first was not enough: go at once.
-    if (g_signalled)
-        ::_exit(1);
-    g_signalled = 1;
-    const char c = 1;
-    [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
-}
-
-void quitOnSignals(QCoreApplication &app)
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::quit(); });
-    struct sigaction sa = {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    for (const int s : {SIGINT, SIGTERM, SIGHUP})
-        sigaction(s, &sa, nullptr);
-}
-#endif
 
 // The TCP side: the status report server that Simulator_3810 talks to. It starts with the
 // device's server settings and follows them whenever a reboot changes them.
@@ -175,11 +139,7 @@ int main(int argc, char *argv[])
     if (!options.port.isEmpty()) {
         transport = virt::PortTransport::open(options.port, &error);
     } else {
-#ifdef Q_OS_UNIX
-        transport = virt::PtyTransport::create(&error);
-#else
-        error = u"no pseudo-terminals here: name a serial port with --port"_s;
-#endif
+        transport = virt::createPtyTransport(&error);
     }
     if (!transport) {
         console.error(error);
@@ -226,9 +186,9 @@ int main(int argc, char *argv[])
     if (options.tcp)
         startTcpSide(options, model, console, &app);
 
-#ifdef Q_OS_UNIX
-    quitOnSignals(app);
-#endif
+    // SIGINT/SIGTERM/SIGHUP (Ctrl+C, Ctrl+Break, the console's close on Windows) end the event
+    // loop, so the link is removed on the way out.
+    r5::onConsoleSignals(&app, [] { QCoreApplication::quit(); });
     QTimer summary;
     QObject::connect(&summary, &QTimer::timeout, &app, [&console] { console.summarise(); });
     summary.start(1000);

@@ -33,7 +33,8 @@ ParsedOptions parseOptions(const QStringList &arguments)
         "A firmware download order is really fetched over HTTP from the address, port and path it\n"
         "names; the size and SHA-256 of what came are shown and kept in the state file.\n"
         "The first line printed is \"Serial port: PATH\".\n\n"
-        "Exit codes: 0 ended by SIGINT or SIGTERM; 1 cannot start (the serial port, the\n"
+        "Exit codes: 0 ended by SIGINT, SIGTERM or SIGHUP (Windows: Ctrl+C, Ctrl+Break, the\n"
+        "console's close); 1 cannot start (the serial port, the\n"
         "pseudo-terminal, the --link or the --state file cannot be used); 2 usage (a bad option)."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Show this help."_s);
     const QCommandLineOption version({u"v"_s, u"version"_s}, u"Show the version."_s);

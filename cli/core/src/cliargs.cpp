@@ -64,7 +64,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  2  no answer from the device\n"
         "  3  a field read back differs from the profile (the table says which)\n"
         "  4  the serial port cannot be opened\n"
-        "  5  the record row (or save's PROFILE) could not be written"_s);
+        "  5  the record row (or save's PROFILE) could not be written\n"
+        "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);
     const QCommandLineOption port(u"port"_s, u"Serial port (COM3, /dev/ttyUSB0)."_s, u"PORT"_s);

@@ -22,6 +22,8 @@ QString errorKind(int exitCode)
         return u"port"_s;
     case exitcode::NotWritten:
         return u"not-written"_s;
+    case exitcode::Interrupted:
+        return u"interrupted"_s;
     }
     return u"failure"_s;
 }

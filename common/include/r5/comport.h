@@ -11,8 +11,9 @@ namespace r5 {
 // A Windows serial port (COMn) on overlapped ReadFile/WriteFile, the completions watched on the
 // thread the port lives on, so every signal arrives there and no thread of its own is needed.
 // After each read the driver's error record is read (ClearCommError): its line errors reach
-// lineErrors() before anything else can clear them. Works on real ports and on Wine's COM
-// ports that lead to a Linux pseudo-terminal.
+// lineErrors() before anything else can clear them, and a record that cannot be read means the
+// device is gone. At rest the port costs one empty read every 200 ms. Works on real ports and on
+// Wine's COM ports that lead to a Linux pseudo-terminal.
 class ComPort final : public QObject
 {
     Q_OBJECT
@@ -43,9 +44,13 @@ public:
     // DTR held on, RTS off (or RTS handshake with hardware flow control); false with
     // errorString() when the port cannot be opened or set up.
     bool open(const Settings &settings);
+    // Cancels what is under way and waits for it a quarter of a second at most: a driver that
+    // does not end a cancelled operation keeps its buffers, and the port is let go all the same.
     void close();
     bool isOpen() const;
     QString errorString() const { return m_error; }
+    // After a failed open(): the system's error code (ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND...).
+    quint32 openError() const { return m_openError; }
 
     qint64 bytesAvailable() const { return m_held.size(); }
     QByteArray read(qint64 maxBytes);
@@ -76,6 +81,7 @@ private:
     QByteArray m_held;    // received, not yet read()
     QByteArray m_pending; // written, not yet handed to the driver
     QString m_error;
+    quint32 m_openError = 0;
     bool m_failed = false;
 };
 

@@ -39,6 +39,22 @@ OpenFailure classifyOpenFailure(QSerialPort::SerialPortError error, const QStrin
     }
 }
 
+OpenFailure classifySystemOpenError(quint32 error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+        return OpenFailure::NotFound;
+    case EACCES:
+        return OpenFailure::AccessDenied;
+    case EBUSY:
+        return OpenFailure::InUse;
+    default:
+        return OpenFailure::Other;
+    }
+}
+
 QString openFailureAdvice(OpenFailure failure)
 {
     switch (failure) {
@@ -54,6 +70,14 @@ QString openFailureAdvice(OpenFailure failure)
         break;
     }
     return {};
+}
+
+QString likelyPortName(const QString &portName)
+{
+    bool number = false;
+    const uint n = portName.trimmed().toUInt(&number);
+    // USB adapters, as a technician's laptop has them, are ttyUSBn.
+    return number && n > 0 && n < 256 ? u"/dev/ttyUSB"_s + QString::number(n) : QString();
 }
 
 } // namespace r5setup

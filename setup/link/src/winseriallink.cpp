@@ -1,5 +1,7 @@
 #include "winseriallink.h"
 
+#include "r5setup/portaccess.h"
+
 #include <QTimer>
 #include <windows.h>
 
@@ -83,8 +85,11 @@ bool WinSerialLink::open()
 {
     if (m_port.isOpen())
         return true;
-    if (!m_port.open(toPort(m_settings)))
+    if (!m_port.open(toPort(m_settings))) {
+        m_openFailure = classifySystemOpenError(m_port.openError());
         return false;
+    }
+    m_openFailure = OpenFailure::Other;
     Q_EMIT openChanged(true);
     return true;
 }

@@ -20,6 +20,7 @@ public:
     void close() override;
     bool isOpen() const override { return m_port.isOpen(); }
     QString errorString() const override { return m_port.errorString(); }
+    OpenFailure openFailure() const override { return m_openFailure; }
     qint64 bytesAvailable() const override { return m_port.bytesAvailable(); }
     QByteArray read(qint64 maxBytes) override;
     bool write(QByteArrayView bytes) override;
@@ -31,6 +32,7 @@ private:
 
     r5::ComPort m_port;
     SerialSettings m_settings;
+    OpenFailure m_openFailure = OpenFailure::Other;
 };
 
 } // namespace r5setup

@@ -37,6 +37,7 @@ inline constexpr int NoAnswer = 2;      // the port opened but the device did no
 inline constexpr int Differs = 3;       // a field read back differs from the profile
 inline constexpr int PortNotOpened = 4; // the serial port cannot be opened
 inline constexpr int NotWritten = 5;    // the record row (or save's profile) could not be written
+inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode
 
 // The command's name as typed ("status"), and back.

@@ -5,8 +5,6 @@
 #include <QString>
 #include <memory>
 
-class QSocketNotifier;
-
 namespace virt {
 
 // Where the device's serial bytes go: a pseudo-terminal it creates, or a named serial port.
@@ -44,31 +42,8 @@ private:
     QString m_name;
 };
 
-#ifdef Q_OS_UNIX
-// A pseudo-terminal in raw mode. The device keeps its own handle on the terminal side open,
-// so a peer may close and reopen the path any number of times.
-class PtyTransport final : public Transport
-{
-    Q_OBJECT
-public:
-    static std::unique_ptr<PtyTransport> create(QString *error);
-    ~PtyTransport() override;
-
-    QString name() const override { return m_path; }
-    void write(const QByteArray &bytes) override;
-
-private:
-    PtyTransport(int master, int slave, const QString &path);
-    void readReady();
-    void flush();
-
-    int m_master;
-    int m_slave;
-    QString m_path;
-    QByteArray m_pending;
-    QSocketNotifier *m_readNotifier = nullptr;
-    QSocketNotifier *m_writeNotifier = nullptr;
-};
-#endif
+// A pseudo-terminal of the device's own, in raw mode (Linux); null with the reason where there
+// are none (Windows: name a port).
+std::unique_ptr<Transport> createPtyTransport(QString *error);
 
 } // namespace virt

@@ -1,4 +1,4 @@
-#include "virt/transport.h"
+#include "ptytransport_linux.h"
 
 #include <QSocketNotifier>
 #include <cerrno>
@@ -101,6 +101,11 @@ void PtyTransport::flush()
         break;
     }
     m_writeNotifier->setEnabled(!m_pending.isEmpty());
+}
+
+std::unique_ptr<Transport> createPtyTransport(QString *error)
+{
+    return PtyTransport::create(error);
 }
 
 } // namespace virt
