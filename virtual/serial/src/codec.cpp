@@ -1,9 +1,8 @@
 #include "virt/codec.h"
 
-#ifdef Q_OS_WIN
+#include "r5/cp949.h"
+
 #include <QStringDecoder>
-#include <QStringEncoder>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -35,32 +34,27 @@ std::uint16_t readWord(QByteArrayView bytes, qsizetype at)
 
 QByteArray encodeText(QStringView text)
 {
-#ifdef Q_OS_WIN
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
-#else
-    return text.toUtf8();
-#endif
+    return r5::cp949::fromUnicode(text).value_or(text.toUtf8());
 }
 
 QString decodeText(QByteArrayView bytes)
 {
-#ifdef Q_OS_WIN
-    QStringDecoder decoder(QStringConverter::System);
-    return decoder.decode(bytes);
-#else
-    return QString::fromUtf8(bytes);
-#endif
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? r5::cp949::decode(bytes) : text;
 }
 
 QByteArray padRight(QStringView text, int width)
 {
     QByteArray out;
     out.reserve(width);
-    // Character by character, so the cut never falls inside one.
+    // Character by character, so the cut never falls inside one; in one encoding for the whole text.
+    const bool cp949 = r5::cp949::fromUnicode(text).has_value();
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-        const QByteArray bytes = encodeText(text.sliced(at, length));
+        const QStringView character = text.sliced(at, length);
+        const QByteArray bytes = cp949 ? *r5::cp949::fromUnicode(character) : character.toUtf8();
         if (out.size() + bytes.size() > width)
             break;
         out.append(bytes);
