@@ -198,6 +198,8 @@ void TstProtocolRequests::paddedText_data()
         << QByteArray(QByteArray(6, ' ') + QByteArray::fromHex("bfacb1b8bcd22032b5bf"));
     QTest::newRow("a character CP949 lacks, in UTF-8")
         << u"Cafe ☕"_s << 10 << QByteArray("  Cafe \xE2\x98\x95");
+    // "층" is C3 FE in CP949, and 0xFE would end the frame.
+    QTest::newRow("CP949 with the end byte, in UTF-8") << u"2층"_s << 6 << QByteArray("  2\xEC\xB8\xB5");
     QTest::newRow("korean cut whole")
         << many << 32
         << QByteArray(QByteArray(32 - fit * s, ' ') + r5::test::deviceText(QStringView(many).left(fit)));

@@ -32,9 +32,23 @@ std::uint16_t readWord(QByteArrayView bytes, qsizetype at)
     return std::uint16_t(std::uint8_t(bytes[at]) << 8 | std::uint8_t(bytes[at + 1]));
 }
 
+namespace {
+
+// The CP949 form, unless the text has a character CP949 lacks or its form holds 0xFE, which would
+// end the answer's frame early: such a text the device holds as UTF-8, as the tool writes it.
+std::optional<QByteArray> cp949Form(QStringView text)
+{
+    std::optional<QByteArray> bytes = r5::cp949::fromUnicode(text);
+    if (bytes && bytes->contains(char(0xFE)))
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
 QByteArray encodeText(QStringView text)
 {
-    return r5::cp949::fromUnicode(text).value_or(text.toUtf8());
+    return cp949Form(text).value_or(text.toUtf8());
 }
 
 QString decodeText(QByteArrayView bytes)
@@ -50,7 +64,7 @@ QByteArray padRight(QStringView text, int width)
     QByteArray out;
     out.reserve(width);
     // Character by character, so the cut never falls inside one; in one encoding for the whole text.
-    const bool cp949 = r5::cp949::fromUnicode(text).has_value();
+    const bool cp949 = cp949Form(text).has_value();
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
         const QStringView character = text.sliced(at, length);

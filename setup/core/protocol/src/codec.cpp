@@ -112,10 +112,11 @@ qsizetype wholeUtf8End(QByteArrayView text, qsizetype first, qsizetype end)
 
 QByteArray encode(QStringView text)
 {
-    if (std::optional<QByteArray> bytes = r5::cp949::fromUnicode(text))
+    // A CP949 form holding 0xFE (the trail byte of syllables such as "층") cannot travel: the
+    // frame would end there. Such a text, and one with a character CP949 lacks, goes as UTF-8,
+    // which never holds 0xFE and reads back the same.
+    if (std::optional<QByteArray> bytes = r5::cp949::fromUnicode(text); bytes && !bytes->contains(char(0xFE)))
         return *std::move(bytes);
-    // Nothing is lost for a character CP949 lacks: the text goes as UTF-8, which reads back
-    // the same.
     return text.toUtf8();
 }
 

@@ -32,7 +32,8 @@ std::optional<int> decimalNumber(QStringView text);
 // Device texts read the same on every platform and code page. A device set up from a Korean
 // Windows PC holds CP949, an access point may broadcast UTF-8: bytes that are valid UTF-8 read
 // as UTF-8, any others as CP949. A typed text is written in CP949 (in UTF-8 when it has a
-// character CP949 lacks). Lengths on the wire are counted in bytes.
+// character CP949 lacks, or when its CP949 form holds the frame's end byte 0xFE). Lengths on the
+// wire are counted in bytes.
 namespace mb {
 QByteArray encode(QStringView text);
 QString decode(QByteArrayView bytes);
