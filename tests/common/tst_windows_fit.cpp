@@ -3,11 +3,13 @@
 #include "r5/suitefonts.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/ui/mainwindow.h"
+#include "r5setup/ui/pagecontrol.h"
 #include "sim/frmsimulator.h"
 #include "ui/frmsim3810.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -35,6 +37,9 @@ constexpr ScreenSpec kScreens[] = {
     {"1366x768 at 150 %", 1366, 768, 150},
     {"1920x1080 at 125 %", 1920, 1080, 125},
     {"2560x1440 at 200 %", 2560, 1440, 200},
+    // The room 1366x768 leaves under a taskbar (720) for a window with a title bar and borders
+    // (this platform draws a frame of 2): named to come last.
+    {"short 1366x684 at 100 %", 1366, 684, 100},
 };
 
 QByteArray screensConfig()
@@ -60,6 +65,8 @@ private Q_SLOTS:
     void initTestCase();
     void opensWholeOnItsScreen_data();
     void opensWholeOnItsScreen();
+    void devsetupLogInSightOnShortScreens_data();
+    void devsetupLogInSightOnShortScreens();
 
 private:
     QTemporaryDir m_dir;
@@ -132,6 +139,36 @@ void TstWindowsFit::opensWholeOnItsScreen()
     QVERIFY(page->height() >= page->minimumSizeHint().height());
     QVERIFY(area->viewport()->width() + area->horizontalScrollBar()->maximum() >= page->width());
     QVERIFY(area->viewport()->height() + area->verticalScrollBar()->maximum() >= page->height());
+}
+
+void TstWindowsFit::devsetupLogInSightOnShortScreens_data()
+{
+    QTest::addColumn<int>("screen");
+    for (const int s : {4, 0, 2})
+        QTest::newRow(kScreens[s].name) << s;
+}
+
+// The log is the technician's only feedback: at least five of its lines are in sight as the
+// window opens, without scrolling the window, down to a 1366x768 screen with a taskbar.
+void TstWindowsFit::devsetupLogInSightOnShortScreens()
+{
+    QFETCH(int, screen);
+    QScreen *target = QGuiApplication::screens().at(screen);
+    r5setup::MainWindow window(r5setup::Services{m_prompter, m_clock, m_launcher},
+                               std::make_unique<r5setup::QtSerialLink>());
+    if (target != QGuiApplication::primaryScreen())
+        window.move(target->geometry().topLeft() + QPoint(40, 30));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.screen(), target);
+    const auto *area = window.findChild<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(area);
+    const QPlainTextEdit &memo = window.memo();
+    const QRect inSight = area->viewport()->rect();
+    const QRect log(memo.viewport()->mapTo(area->viewport(), QPoint()), memo.viewport()->size());
+    QVERIFY2(inSight.contains(log),
+             qPrintable(u"log %1..%2 of %3"_s.arg(log.top()).arg(log.bottom()).arg(inSight.height())));
+    QVERIFY2(log.height() >= 5 * memo.fontMetrics().lineSpacing(), qPrintable(QString::number(log.height())));
 }
 
 int main(int argc, char *argv[])

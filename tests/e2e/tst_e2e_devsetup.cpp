@@ -251,9 +251,9 @@ void TstE2eDevsetup::accessPointQueries()
             cells.append(grid->item(r, c) ? grid->item(r, c)->text() : QString());
         rows.append(cells.join(u'|'));
     }
-    QCOMPARE(rows,
-             (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
-                          u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
+    QCOMPARE(rows, (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
+                                u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s,
+                                u"4|GuestNet|3|-88|24%|OPEN"_s, u"5|Warehouse|13|-95|10%|WPA2_PSK"_s}));
     QCOMPARE(lines().first(), u"[08:30:00]  TX 0x48 : [5][7E.05.48.50.FE.]"_s);
 
     m_f.prompter.answerYes();

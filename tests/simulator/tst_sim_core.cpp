@@ -261,7 +261,7 @@ void TstSimCore::octetKeys_data()
     QTest::newRow("third digit in box 3 goes to port")
         << 3 << int('4') << 25.0 << int(P::Accept) << 3 << int(R::MoveToPort);
     QTest::newRow("dot moves on") << 0 << int('.') << 10.0 << int(P::MoveNext) << 2 << int(R::Stay);
-    QTest::newRow("dot in box 3 is typed") << 3 << int('.') << 1.0 << int(P::Accept) << 2 << int(R::Stay);
+    QTest::newRow("dot in box 3 is refused") << 3 << int('.') << 1.0 << int(P::Discard) << 1 << int(R::Stay);
     QTest::newRow("backspace in empty box goes back")
         << 2 << 8 << 0.0 << int(P::MovePrevious) << 0 << int(R::MovePrevious);
     QTest::newRow("backspace in box 0 stays") << 0 << 8 << 0.0 << int(P::Accept) << 0 << int(R::Stay);

@@ -68,6 +68,9 @@ private Q_SLOTS:
     void optionRules_data();
     void optionRules();
     void addressBoxesMoveFocus();
+    void addressTypedFromFirstBox_data();
+    void addressTypedFromFirstBox();
+    void clickBackFromLastBoxKeepsTyping();
     void addressBoxesRefuseOutOfRange_data();
     void addressBoxesRefuseOutOfRange();
     void settingsRestoredAtNextStart();
@@ -396,6 +399,55 @@ void TstSimWindow::addressBoxesMoveFocus()
     type(u"254"_s);
     QTRY_COMPARE(QApplication::focusWidget(), child(u"txt_Destination_Port"_s));
     QCOMPARE(m_prompter.pending(), 0);
+}
+
+void TstSimWindow::addressTypedFromFirstBox_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("focus");
+    const QString port = u"txt_Destination_Port"_s;
+    // A "." right after a full box moved on by itself is the same separator, not another one.
+    QTest::newRow("loopback") << u"127.0.0.1"_s << QStringList{u"127"_s, u"0"_s, u"0"_s, u"1"_s}
+                              << u"txt_Destination_IP_3"_s;
+    QTest::newRow("every box full") << u"192.168.1.110"_s << QStringList{u"192"_s, u"168"_s, u"1"_s, u"110"_s}
+                                    << port;
+    QTest::newRow("without dots") << u"192168001110"_s << QStringList{u"192"_s, u"168"_s, u"001"_s, u"110"_s}
+                                  << port;
+    QTest::newRow("short octets") << u"10.2.30.4"_s << QStringList{u"10"_s, u"2"_s, u"30"_s, u"4"_s}
+                                  << u"txt_Destination_IP_3"_s;
+    QTest::newRow("no dot in the last box")
+        << u"10.1.2.3.4"_s << QStringList{u"10"_s, u"1"_s, u"2"_s, u"34"_s} << u"txt_Destination_IP_3"_s;
+    QTest::newRow("a second dot moves on")
+        << u"127..1"_s << QStringList{u"127"_s, u"0"_s, u"1"_s, u"1"_s} << u"txt_Destination_IP_2"_s;
+}
+
+void TstSimWindow::addressTypedFromFirstBox()
+{
+    QFETCH(QString, keys);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, focus);
+    setLoopbackDestination(4000);
+    octet(0)->setFocus();
+    type(keys);
+    QTRY_COMPARE(QApplication::focusWidget(), child(focus));
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(octet(i)->text(), boxes[i]);
+    QCOMPARE(m_prompter.pending(), 0);
+}
+
+void TstSimWindow::clickBackFromLastBoxKeepsTyping()
+{
+    setLoopbackDestination(4000);
+    octet(3)->setFocus();
+    type(u"9"_s);
+    QTest::mouseClick(octet(0), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), octet(0));
+    type(u"10"_s);
+    QCOMPARE(QApplication::focusWidget(), octet(0));
+    QCOMPARE(octet(0)->text(), u"10"_s);
+    QCOMPARE(octet(3)->text(), u"9"_s);
+    QCOMPARE(child<QLineEdit>(u"txt_Destination_Port"_s)->text(), u"4000"_s);
 }
 
 void TstSimWindow::addressBoxesRefuseOutOfRange_data()

@@ -68,7 +68,13 @@ void ApCommands::Btn_Set_CurrentAPClick()
     if (!m_window.prompter().askYesNo(&m_window, {}, settings::text::apQuestion()))
         return;
     // The request carries the "tmpSSIDName" and "tmpSSIDPW" lines, logged before its frame.
-    m_window.sendRequest(r5::protocol::setApRequest(ssid, page.passwordEdit()->text()));
+    // A name chosen from the list goes back as the bytes the device reported (UTF-8 from many
+    // access points), not re-encoded; a typed one goes in CP949.
+    const QString password = page.passwordEdit()->text();
+    if (const std::optional<QByteArray> listed = page.listedSsidBytes(ssid))
+        m_window.sendRequest(r5::protocol::setApRequest(*listed, password));
+    else
+        m_window.sendRequest(r5::protocol::setApRequest(ssid, password));
 }
 
 void ApCommands::CB_RSSI_AutoChkClick()

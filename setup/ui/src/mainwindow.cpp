@@ -61,6 +61,15 @@ QPlainTextEdit *makeMemo(QWidget *parent)
     return memo;
 }
 
+// The log wants no more than its floor of lines: room beyond the other controls' wishes comes to
+// it by stretch, and on a short screen the others give theirs up first.
+class LogPane final : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override { return {QWidget::sizeHint().width(), minimumSizeHint().height()}; }
+};
+
 } // namespace
 
 MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> link, QWidget *parent)
@@ -87,7 +96,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     m_pages->addTab(m_apPage, ApPage::caption());
     m_pages->addTab(m_maintenancePage, MaintenancePage::caption());
 
-    auto *logPane = new QWidget(page);
+    auto *logPane = new LogPane(page);
     logPane->setObjectName(u"PaneLogMain"_s);
     m_memo = makeMemo(logPane);
     auto *logLayout = new QVBoxLayout(logPane);

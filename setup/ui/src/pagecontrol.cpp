@@ -74,19 +74,21 @@ PageControl::PageControl(QWidget *parent) : QTabWidget(parent), m_bar(new PageTa
 void PageControl::setDesignHeight(int height)
 {
     m_designHeight = height;
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    // Never taller than drawn; on a short screen the room below the controls goes before the
+    // log below loses any.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     updateGeometry();
 }
 
 QSize PageControl::sizeHint() const
 {
-    return {QTabWidget::sizeHint().width(), minimumSizeHint().height()};
+    const QSize needed = QTabWidget::minimumSizeHint();
+    return {QTabWidget::sizeHint().width(), qMax(m_designHeight, needed.height())};
 }
 
 QSize PageControl::minimumSizeHint() const
 {
-    const QSize needed = QTabWidget::minimumSizeHint();
-    return {needed.width(), qMax(m_designHeight, needed.height())};
+    return QTabWidget::minimumSizeHint();
 }
 
 } // namespace r5setup

@@ -48,9 +48,10 @@ Press keyPress(int index, int key, double value)
 {
     if (backToPrevious(index, key, value))
         return Press::MovePrevious;
-    if (index <= 2 && key == u'.')
-        return Press::MoveNext;
-    if (key == kDelete || key == kBackspace || key == u'.' || (key >= u'0' && key <= u'9'))
+    if (key == u'.')
+        // The last box has no box after it, and an octet holds no dot.
+        return index <= 2 ? Press::MoveNext : Press::Discard;
+    if (key == kDelete || key == kBackspace || (key >= u'0' && key <= u'9'))
         return Press::Accept;
     return Press::Discard;
 }

@@ -3,11 +3,13 @@
 #include "sim/address.h"
 #include "simsettings.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 namespace r5::sim {
 
@@ -94,6 +96,8 @@ bool AddressEntry::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, m_octets[index], &QLineEdit::selectAll);
         break;
     case QEvent::FocusOut: {
+        if (m_movedOnTo == index)
+            m_movedOnTo = -1;
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         // Checked once the focus change is over: the range box is modal.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
@@ -112,6 +116,12 @@ void AddressEntry::keyPress(int index, QEvent *event, bool &consumed)
     const int key = keyCode(static_cast<QKeyEvent *>(event));
     if (key < 0)
         return;
+    // "127" moves on by itself, and the "." typed after it out of habit must not move on again.
+    const bool movedHere = std::exchange(m_movedOnTo, -1) == index;
+    if (movedHere && key == u'.') {
+        consumed = true;
+        return;
+    }
     switch (octet::keyPress(index, key, leadingNumber(m_octets[index]->text()))) {
     case octet::Press::MovePrevious:
         // The key's work is the move: it is not typed into the box it left.
@@ -143,7 +153,9 @@ void AddressEntry::keyRelease(int index, QEvent *event)
         txt_check(index - 1);
         break;
     case octet::Release::MoveNext:
-        m_octets[index + 1]->setFocus(Qt::OtherFocusReason);
+        // Selected at once, so the next key replaces the box's old text however fast it comes.
+        txt_check(index + 1);
+        m_movedOnTo = index + 1;
         break;
     case octet::Release::MoveToPort:
         m_port->setFocus(Qt::OtherFocusReason);
@@ -165,7 +177,10 @@ void AddressEntry::leave(int index)
         box->clear();
         break;
     case octet::Leave::OkToPort:
-        m_port->setFocus(Qt::OtherFocusReason);
+        // Only when the focus did not go to another octet box: a click back into the address
+        // keeps the typing there.
+        if (!m_octets.contains(qobject_cast<QLineEdit *>(QApplication::focusWidget())))
+            m_port->setFocus(Qt::OtherFocusReason);
         break;
     case octet::Leave::Ok:
         break;

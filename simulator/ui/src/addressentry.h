@@ -41,6 +41,7 @@ private:
     std::function<void(const Notice &)> m_show;
     bool m_loading = false;
     int m_pressedIn = -1; // the box that took the last key press
+    int m_movedOnTo = -1; // the box a full box moved on to, until its first key
 };
 
 } // namespace r5::sim

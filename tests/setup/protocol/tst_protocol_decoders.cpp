@@ -4,6 +4,7 @@
 #include "devicetext.h"
 #include "frames.h"
 #include "r5setup/protocol/decoders.h"
+#include "r5setup/protocol/requests.h"
 
 #include <QTest>
 
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void apList();
     void currentApCutsByBytes();
     void textEndsAtTheFirstZeroByte();
+    void deviceTextsReadTheSameEverywhere_data();
+    void deviceTextsReadTheSameEverywhere();
 };
 
 void TstProtocolDecoders::statusFillsEveryField()
@@ -267,6 +270,63 @@ void TstProtocolDecoders::textEndsAtTheFirstZeroByte()
     QCOMPARE(int(r->signal), int(RssiReading::Signal::Unreadable));
     QCOMPARE(resLine(r5::test::deviceText(u"한국 AP")), u"res[5] = [한국 AP]"_s);
     QCOMPARE(responseText(QByteArray("\x33\x4A")), QByteArray());
+}
+
+void TstProtocolDecoders::deviceTextsReadTheSameEverywhere_data()
+{
+    QTest::addColumn<QByteArray>("ssidField");
+    QTest::addColumn<QByteArray>("passwordField");
+    QTest::addColumn<QString>("ssid");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("reported"); // the SSID's bytes as a choice from the list keeps them
+
+    const QByteArray cp949Name = QByteArray::fromHex("bfacb1b8bcd22032b5bf");
+    const QByteArray utf8Name = QByteArray::fromHex("ec97b0eab5acec868c2032eb8f99");
+    const QByteArray cp949Password = QByteArray::fromHex("baf1b9d0b9f8c8a3");
+    const QString name = u"연구소 2동"_s;
+    QTest::newRow("CP949, as a Korean Windows PC wrote it")
+        << cp949Name << cp949Password << name << u"비밀번호"_s << cp949Name;
+    QTest::newRow("UTF-8, as an access point broadcasts it")
+        << utf8Name << cp949Password << name << u"비밀번호"_s << utf8Name;
+    QTest::newRow("UTF-8 beyond CP949") << QByteArray("Cafe \xE2\x98\x95") << QByteArray("pw") << u"Cafe ☕"_s
+                                        << u"pw"_s << QByteArray("Cafe \xE2\x98\x95");
+    QTest::newRow("neither") << QByteArray("\xFF\xFE"
+                                           "AB")
+                             << QByteArray("pw") << QString(u"\uFFFD\uFFFDAB"_s) << u"pw"_s
+                             << QByteArray("\xFF\xFE"
+                                           "AB");
+    // The device cut a UTF-8 name at its 32 bytes: the half character is left out.
+    const QByteArray cutUtf8 = QByteArray(30, 'x') + utf8Name.left(2);
+    QTest::newRow("UTF-8 cut inside a character")
+        << cutUtf8 << QByteArray("pw") << QString(30, u'x') << u"pw"_s << QByteArray(30, 'x');
+}
+
+void TstProtocolDecoders::deviceTextsReadTheSameEverywhere()
+{
+    QFETCH(QByteArray, ssidField);
+    QFETCH(QByteArray, passwordField);
+    QFETCH(QString, ssid);
+    QFETCH(QByteArray, reported);
+    const std::optional<CurrentAp> ap = decodeCurrentAp(content(currentApFrame(ssidField, passwordField)));
+    QVERIFY(ap);
+    QCOMPARE(ap->ssid, ssid);
+    QTEST(ap->password, "password");
+    const std::optional<RssiReading> rssi = decodeRssi(content(rssiFrame(ssidField, "-70")));
+    QVERIFY(rssi);
+    QCOMPARE(rssi->ssid, ssid);
+
+    // The fifth access point in sight is listed like the first.
+    const QByteArray other = apRecord("Office-2G", "1", "-67", "WPA2_PSK");
+    const std::optional<ApList> list = decodeApList(content(
+        frame(0x48, "5" + other + other + other + other + apRecord(ssidField, "6", "-48", "WPA2_PSK"))));
+    QVERIFY(list);
+    QCOMPARE(list->entries.size(), 5);
+    QCOMPARE(list->entries[4].ssid, ssid);
+    QCOMPARE(list->entries[4].ssidBytes, reported);
+    const Request set = setApRequest(list->entries[4].ssidBytes, u"pw");
+    QCOMPARE(set.frame.mid(4, 32), QByteArray(32 - reported.size(), ' ') + reported);
+    QCOMPARE(set.announce.value(0),
+             u"tmpSSIDName : [32]["_s + QString(32 - reported.size(), u' ') + ssid + u']');
 }
 
 QTEST_GUILESS_MAIN(TstProtocolDecoders)

@@ -192,6 +192,14 @@ void TstProtocolRequests::paddedText_data()
     // Seventeen syllables do not fit in 32 bytes either way: those that do not fit whole are left out.
     const QString many = u"가나다라마바사아자차카타파하거너더"_s;
     const qsizetype fit = 32 / s;
+    // Typed texts go as a Korean Windows PC writes them, on every platform.
+    QTest::newRow("typed korean in CP949")
+        << u"연구소 2동"_s << 16
+        << QByteArray(QByteArray(6, ' ') + QByteArray::fromHex("bfacb1b8bcd22032b5bf"));
+    QTest::newRow("a character CP949 lacks, in UTF-8")
+        << u"Cafe ☕"_s << 10 << QByteArray("  Cafe \xE2\x98\x95");
+    // "층" is C3 FE in CP949, and 0xFE would end the frame.
+    QTest::newRow("CP949 with the end byte, in UTF-8") << u"2층"_s << 6 << QByteArray("  2\xEC\xB8\xB5");
     QTest::newRow("korean cut whole")
         << many << 32
         << QByteArray(QByteArray(32 - fit * s, ' ') + r5::test::deviceText(QStringView(many).left(fit)));

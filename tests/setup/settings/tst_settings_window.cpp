@@ -223,15 +223,19 @@ void TstSettingsWindow::requests_data()
         << u"Btn_Set_CurrentAP"_s
         << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID=AB"_s, u"Edit_Current_Pw="_s}
         << kApQuestion << setAp(two, QByteArray(16, ' ')) << announce(two, QByteArray(16, ' '));
-    // Eleven syllables of 3 bytes: ten fit in 32 bytes, the eleventh is not split.
-    const QString syllables = u"가나다라마바사아자차카"_s;
-    const QByteArray cut = "  " + syllables.left(10).toUtf8();
-    const QByteArray korean = QByteArray(10, ' ') + u"비밀"_s.toUtf8();
+    // Typed Korean goes in CP949, two bytes a syllable: sixteen of seventeen fit in 32 bytes, and
+    // the seventeenth is not split.
+    const QString syllables = u"가나다라마바사아자차카타파하거너더"_s;
+    const QByteArray cut =
+        QByteArray::fromHex("b0a1b3aab4d9b6f3b8b6b9d9bbe7bec6c0dac2f7c4abc5b8c6c4c7cfb0c5b3ca");
+    const QByteArray korean = QByteArray(12, ' ') + QByteArray::fromHex("baf1b9d0");
     QTest::newRow("AP, multi-byte SSID cut by bytes")
         << u"Btn_Set_CurrentAP"_s
         << QStringList{u"CB_Manual_set_AP=1"_s, u"Edit_Current_SSID="_s + syllables,
                        u"Edit_Current_Pw=비밀"_s}
-        << kApQuestion << setAp(cut, korean) << announce(cut, korean);
+        << kApQuestion << setAp(cut, korean)
+        << QStringList{u"tmpSSIDName : [32]["_s + syllables.left(16) + u']',
+                       u"tmpSSIDPW   : [16]["_s + QString(12, u' ') + u"비밀]"_s};
 }
 
 void TstSettingsWindow::requests()
@@ -599,8 +603,16 @@ void TstSettingsWindow::gridDoubleClick()
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(f.control<QLineEdit>(u"Edit_Current_SSID"_s)->text(), copied ? u"카페 와이파이"_s : u"Old"_s);
     QCOMPARE(f.control<QLineEdit>(u"Edit_Current_Pw"_s)->text(), copied ? QString() : u"secret"_s);
-    if (copied)
-        QCOMPARE(QApplication::focusWidget(), f.control(u"Edit_Current_Pw"_s));
+    if (!copied)
+        return;
+    QCOMPARE(QApplication::focusWidget(), f.control(u"Edit_Current_Pw"_s));
+    // The chosen name goes back as the device reported it (UTF-8 here), not as a typed one would.
+    f.prompter.answerYes();
+    f.click(u"Btn_Set_CurrentAP"_s);
+    const QByteArray name("카페 와이파이");
+    QCOMPARE(f.pty->readAtLeast(53).mid(4, 32).toHex(' '),
+             QByteArray(QByteArray(32 - name.size(), ' ') + name).toHex(' '));
+    QCOMPARE(f.prompter.takeTexts(), QStringList{kApQuestion});
 }
 
 void TstSettingsWindow::autoQuery()

@@ -605,10 +605,12 @@ void TstSetupView::apListFillsGrid()
     deliver(tf::frame(0x48, five));
     QTRY_COMPARE(newLines(), stamped(kStamp, {u"[EOT]"_s, rxLine(tf::frame(0x48, five)), resLine(five)}));
     QVERIFY(grid->isEnabled());
-    // Four entry rows: the fifth entry is not shown.
+    // Every access point reported gets a row, the fifth too.
+    const QString fifth = u"5|Warehouse|13|-95|10%|WPA2_PSK"_s;
     QCOMPARE(gridTexts(),
              (QStringList{u"1|R5200TX_LAB|6|-58|84%|WPA2_PSK"_s, u"2|Office-2G|1|-67|66%|WPA2_PSK"_s,
-                          u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
+                          u"3|연구소 무선랜 2층|11|-73|54%|WPA_WPA2_PSK"_s, u"4|GuestNet|3|-88|24%|OPEN"_s,
+                          fifth}));
 
     // Fewer entries: the rows below keep theirs.
     const QByteArray three = "3" + tf::apRecord("A1", "1", "-40", "OPEN") +
@@ -616,7 +618,7 @@ void TstSetupView::apListFillsGrid()
     deliver(tf::frame(0x48, three));
     QTRY_COMPARE(newLines().size(), 6);
     QCOMPARE(gridTexts(), (QStringList{u"1|A1|1|-40|100%|OPEN"_s, u"2|B2|2|-100|0%|WEP"_s,
-                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
+                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s, fifth}));
 
     // An RSSI that is no number ends the list after that entry's first three columns.
     const QByteArray broken =
@@ -624,7 +626,7 @@ void TstSetupView::apListFillsGrid()
     deliver(tf::frame(0x48, broken));
     QTRY_COMPARE(newLines().size(), 9);
     QCOMPARE(gridTexts(), (QStringList{u"1|D4|4|-50|100%|OPEN"_s, u"2|E5|5|-100|0%|WEP"_s,
-                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s}));
+                                       u"3|C3|3|-101|0%|WPA"_s, u"4|GuestNet|3|-88|24%|OPEN"_s, fifth}));
 
     // A count that is no digit, and a count of 0, change nothing.
     const QStringList before = gridTexts();

@@ -37,14 +37,14 @@ QByteArray query(int id)
 // A padded text of a request: spaces first, then the text's bytes.
 QByteArray leftPadded(const QString &text, int width)
 {
-    const QByteArray bytes = r5::test::deviceText(text);
+    const QByteArray bytes = r5::test::wireText(text);
     return QByteArray(width - bytes.size(), ' ') + bytes;
 }
 
 // A padded text of an answer: the text's bytes, then spaces.
 QByteArray rightPadded(const QString &text, int width)
 {
-    return r5::test::deviceText(text).leftJustified(width, ' ');
+    return r5::test::wireText(text).leftJustified(width, ' ');
 }
 
 QByteArray setAp(const QString &ssid, const QString &password)
@@ -127,12 +127,13 @@ void TstVirtualDevice::answersEveryRequest_data()
     QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     const auto record = [](const char *ssid, const char *channel, const char *rssi, const char *auth) {
-        return rightPadded(QString::fromUtf8(ssid), 32) + QByteArray(channel).leftJustified(4, ' ') +
+        return QByteArray(ssid).leftJustified(32, ' ') + QByteArray(channel).leftJustified(4, ' ') +
                QByteArray(rssi).leftJustified(4, ' ') + QByteArray(auth).leftJustified(12, ' ');
     };
     // 266 bytes: the length byte stays at 255.
     const QByteArray apList = hex("7EFF4844") + "5" + record("R5200TX_LAB", "6", "-58", "WPA2_PSK") +
                               record("Office-2G", "1", "-67", "WPA2_PSK") +
+                              // In UTF-8: its CP949 form would hold the frame's end byte ("층" is C3 FE).
                               record("연구소 무선랜 2층", "11", "-73", "WPA_WPA2_PSK") +
                               record("GuestNet", "3", "-88", "OPEN") +
                               record("Warehouse", "13", "-95", "WPA2_PSK") + hex("FE");

@@ -1,9 +1,8 @@
 #include "virt/codec.h"
 
-#ifdef Q_OS_WIN
+#include "r5/cp949.h"
+
 #include <QStringDecoder>
-#include <QStringEncoder>
-#endif
 
 using namespace Qt::StringLiterals;
 
@@ -33,34 +32,43 @@ std::uint16_t readWord(QByteArrayView bytes, qsizetype at)
     return std::uint16_t(std::uint8_t(bytes[at]) << 8 | std::uint8_t(bytes[at + 1]));
 }
 
+namespace {
+
+// The CP949 form, unless the text has a character CP949 lacks or its form holds 0xFE, which would
+// end the answer's frame early: such a text the device holds as UTF-8, as the tool writes it.
+std::optional<QByteArray> cp949Form(QStringView text)
+{
+    std::optional<QByteArray> bytes = r5::cp949::fromUnicode(text);
+    if (bytes && bytes->contains(char(0xFE)))
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
 QByteArray encodeText(QStringView text)
 {
-#ifdef Q_OS_WIN
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
-#else
-    return text.toUtf8();
-#endif
+    return cp949Form(text).value_or(text.toUtf8());
 }
 
 QString decodeText(QByteArrayView bytes)
 {
-#ifdef Q_OS_WIN
-    QStringDecoder decoder(QStringConverter::System);
-    return decoder.decode(bytes);
-#else
-    return QString::fromUtf8(bytes);
-#endif
+    QStringDecoder utf8(QStringConverter::Utf8,
+                        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? r5::cp949::decode(bytes) : text;
 }
 
 QByteArray padRight(QStringView text, int width)
 {
     QByteArray out;
     out.reserve(width);
-    // Character by character, so the cut never falls inside one.
+    // Character by character, so the cut never falls inside one; in one encoding for the whole text.
+    const bool cp949 = cp949Form(text).has_value();
     for (qsizetype at = 0; at < text.size();) {
         const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-        const QByteArray bytes = encodeText(text.sliced(at, length));
+        const QStringView character = text.sliced(at, length);
+        const QByteArray bytes = cp949 ? *r5::cp949::fromUnicode(character) : character.toUtf8();
         if (out.size() + bytes.size() > width)
             break;
         out.append(bytes);

@@ -1,14 +1,10 @@
 #include "r5setup/protocol/codec.h"
 
+#include "r5/cp949.h"
 #include "r5/hextext.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 #include <limits>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
 
 namespace r5::protocol {
 
@@ -79,65 +75,93 @@ std::optional<int> decimalNumber(QStringView text)
 
 namespace mb {
 
+namespace {
+
+bool continuation(char c)
+{
+    return (std::uint8_t(c) & 0xC0) == 0x80;
+}
+
+bool validUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString ignored = decoder.decode(bytes);
+    return !decoder.hasError();
+}
+
+// The length of the UTF-8 character a byte opens (1 for a byte that opens none).
+qsizetype utf8Length(char c)
+{
+    const auto b = std::uint8_t(c);
+    return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
+
+// The end of [first, end) less a UTF-8 character that the end cuts through.
+qsizetype wholeUtf8End(QByteArrayView text, qsizetype first, qsizetype end)
+{
+    qsizetype lead = end - 1;
+    while (lead > first && continuation(text[lead]) && end - lead < 4)
+        --lead;
+    if (lead >= first && !continuation(text[lead]) && lead + utf8Length(text[lead]) > end)
+        return lead;
+    return end;
+}
+
+} // namespace
+
 QByteArray encode(QStringView text)
 {
-#ifdef Q_OS_WIN
-    QStringEncoder encoder(QStringConverter::System);
-    return encoder.encode(text);
-#else
+    // A CP949 form holding 0xFE (the trail byte of syllables such as "층") cannot travel: the
+    // frame would end there. Such a text, and one with a character CP949 lacks, goes as UTF-8,
+    // which never holds 0xFE and reads back the same.
+    if (std::optional<QByteArray> bytes = r5::cp949::fromUnicode(text); bytes && !bytes->contains(char(0xFE)))
+        return *std::move(bytes);
     return text.toUtf8();
-#endif
 }
 
 QString decode(QByteArrayView bytes)
 {
-#ifdef Q_OS_WIN
-    QStringDecoder decoder(QStringConverter::System);
-    return decoder.decode(bytes);
-#else
-    return QString::fromUtf8(bytes);
-#endif
+    if (validUtf8(bytes))
+        return QString::fromUtf8(bytes);
+    return r5::cp949::decode(bytes);
 }
 
 QByteArrayView cut(QByteArrayView text, qsizetype from, qsizetype width)
 {
     if (from < 0 || width <= 0 || from >= text.size())
         return {};
-    qsizetype first = from;
-    qsizetype end = std::min(text.size(), from + width);
-#ifdef Q_OS_WIN
-    // A trail byte of the ANSI code page can look like any other byte, so the characters are
-    // found by reading from the text's first byte. A lead byte pairs only with a byte that can
-    // complete it: the device pads and cuts each field on its own, so a field that ends in a
-    // lead byte is followed by the next field's own text.
+    // A CP949 trail byte can look like any other byte, so the characters are found by reading
+    // from the text's first byte. A lead byte pairs only with a byte that can complete it: the
+    // device pads and cuts each field on its own, so a field that ends in a lead byte is
+    // followed by the next field's own text.
     const auto length = [&](qsizetype at) -> qsizetype {
-        return IsDBCSLeadByte(BYTE(text[at])) && at + 1 < text.size() &&
-                       MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data() + at, 2, nullptr, 0) > 0
+        return at + 1 < text.size() && r5::cp949::pairs(std::uint8_t(text[at]), std::uint8_t(text[at + 1]))
                    ? 2
                    : 1;
     };
     qsizetype at = 0;
-    while (at < first)
-        at += length(at);
-    first = at;
-    // A lead byte at the cut's end is half a character, whatever follows it.
-    while (at < end && !(at + 1 == end && IsDBCSLeadByte(BYTE(text[at]))))
-        at += length(at);
-    end = at;
-#else
-    const auto continuation = [&](qsizetype at) { return (std::uint8_t(text[at]) & 0xC0) == 0x80; };
-    while (first < end && continuation(first))
-        ++first;
-    qsizetype lead = end - 1;
-    while (lead > first && continuation(lead) && end - lead < 4)
-        --lead;
-    if (lead >= first && !continuation(lead)) {
-        const auto b = std::uint8_t(text[lead]);
-        const qsizetype length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-        if (lead + length > end)
-            end = lead;
+    while (at < from) {
+        // A byte below 0x80 at the cut's start is the field's own text, even where it could
+        // end a CP949 character: the field before may be UTF-8, whose last byte looks like a
+        // lead byte.
+        at += at + 1 == from && std::uint8_t(text[from]) < 0x80 ? 1 : length(at);
     }
-#endif
+    const qsizetype first = at;
+    qsizetype end = std::min(text.size(), from + width);
+    if (first >= end)
+        return {};
+    // A field that is UTF-8 (as many access points broadcast their names) is cut as UTF-8;
+    // only one that is not is read as CP949.
+    const qsizetype utf8End = wholeUtf8End(text, first, end);
+    if (first == from && !continuation(text[first]) && validUtf8(text.sliced(first, utf8End - first))) {
+        end = utf8End;
+    } else {
+        // A lead byte at the cut's end is half a character, whatever follows it.
+        while (at < end && !(at + 1 == end && r5::cp949::isLeadByte(std::uint8_t(text[at]))))
+            at += length(at);
+        end = at;
+    }
     if (end <= first)
         return {};
     return text.sliced(first, end - first);
@@ -165,7 +189,11 @@ char smallNumber(int value)
 
 QByteArray paddedText(QStringView text, int width)
 {
-    const QByteArray bytes = mb::encode(text);
+    return paddedBytes(mb::encode(text), width);
+}
+
+QByteArray paddedBytes(QByteArrayView bytes, int width)
+{
     const QByteArrayView kept = mb::cut(bytes, 0, width);
     return QByteArray(width - kept.size(), ' ') + kept.toByteArray();
 }

@@ -79,14 +79,19 @@ int wordAt(QByteArrayView content, int at)
 
 // Cut by bytes, then trimmed of spaces and control bytes before it becomes text, as the
 // device pads with spaces.
-QString cutText(QByteArrayView text, qsizetype from, qsizetype width)
+QByteArrayView cutBytes(QByteArrayView text, qsizetype from, qsizetype width)
 {
     QByteArrayView field = mb::cut(text, from, width);
     while (!field.isEmpty() && std::uint8_t(field.front()) <= 0x20)
         field = field.sliced(1);
     while (!field.isEmpty() && std::uint8_t(field.back()) <= 0x20)
         field.chop(1);
-    return mb::decode(field);
+    return field;
+}
+
+QString cutText(QByteArrayView text, qsizetype from, qsizetype width)
+{
+    return mb::decode(cutBytes(text, from, width));
 }
 
 } // namespace
@@ -200,7 +205,8 @@ std::optional<ApList> decodeApListText(QByteArrayView text)
         const qsizetype at = 1 + qsizetype(i - 1) * kRecordSize;
         ApEntry e;
         e.number = numberText(i);
-        e.ssid = cutText(text, at, 32);
+        e.ssidBytes = cutBytes(text, at, 32).toByteArray();
+        e.ssid = mb::decode(e.ssidBytes);
         e.channel = cutText(text, at + 32, 4);
         const QString rssiText = cutText(text, at + 36, 4);
         const QString auth = cutText(text, at + 40, 12);

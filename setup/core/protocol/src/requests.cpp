@@ -40,7 +40,12 @@ Request hintQuery(QStringView hint)
 
 Request setApRequest(QStringView ssid, QStringView password)
 {
-    const QByteArray paddedSsid = field::paddedText(ssid, kSsidWidth);
+    return setApRequest(mb::encode(ssid), password);
+}
+
+Request setApRequest(QByteArrayView ssidBytes, QStringView password)
+{
+    const QByteArray paddedSsid = field::paddedBytes(ssidBytes, kSsidWidth);
     const QByteArray paddedPassword = field::paddedText(password, kPasswordWidth);
     return make(id::SetAp, QByteArray(paddedSsid + paddedPassword), txLabel(id::SetAp),
                 {paddedLine(u"tmpSSIDName", paddedSsid), paddedLine(u"tmpSSIDPW  ", paddedPassword)});

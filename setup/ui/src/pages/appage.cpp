@@ -25,8 +25,11 @@ namespace r5setup {
 
 namespace {
 
-// Entry rows below the headings.
+// Entry rows below the headings (more when the device reports more).
 constexpr int kGridRows = 4;
+constexpr int kSsidColumn = 1;
+// Where an SSID cell keeps the bytes behind its text.
+constexpr int kSsidBytesRole = Qt::UserRole;
 // The automatic signal query's interval until another is chosen.
 constexpr int kAutoQueryStartMs = 3000;
 
@@ -55,7 +58,8 @@ template <std::size_t N>
 void layOutGrid(QTableWidget *grid, const std::array<std::pair<QStringView, int>, N> &columns)
 {
     grid->setColumnCount(int(N));
-    grid->setRowCount(kGridRows);
+    // Rows of an earlier, longer list stay until a new list overwrites them.
+    grid->setRowCount(std::max(kGridRows, grid->rowCount()));
     for (std::size_t c = 0; c < N; ++c) {
         auto *item = grid->horizontalHeaderItem(int(c));
         if (!item) {
@@ -219,12 +223,27 @@ void ApPage::setCell(int row, int column, const QString &text)
 
 void ApPage::showApList(const r5::protocol::ApList &list)
 {
-    const int rows = std::min(int(list.entries.size()), m_grid->rowCount());
+    // Every access point the device reports gets a row: one left out could be the one wanted.
+    const int rows = int(list.entries.size());
+    if (rows > m_grid->rowCount())
+        m_grid->setRowCount(rows);
     for (int row = 0; row < rows; ++row) {
         const QStringList cells = list.entries[row].cells();
         for (int column = 0; column < cells.size() && column < m_grid->columnCount(); ++column)
             setCell(row, column, cells[column]);
+        m_grid->item(row, kSsidColumn)->setData(kSsidBytesRole, list.entries[row].ssidBytes);
     }
+}
+
+std::optional<QByteArray> ApPage::listedSsidBytes(const QString &ssid) const
+{
+    for (int row = 0; row < m_grid->rowCount(); ++row) {
+        const QTableWidgetItem *cell = m_grid->item(row, kSsidColumn);
+        const QVariant bytes = cell ? cell->data(kSsidBytesRole) : QVariant();
+        if (bytes.isValid() && cell->text() == ssid)
+            return bytes.toByteArray();
+    }
+    return std::nullopt;
 }
 
 void ApPage::enableGrid()

@@ -17,6 +17,7 @@ inline constexpr int kBoxes = 4;
 
 // What a key does in box `index` holding `value` before the key reaches the box.
 enum class Press { Accept, Discard, MovePrevious, MoveNext };
+// A "." moves on from boxes 0 to 2 and is refused in box 3.
 // Key codes as the boxes see them: Backspace 8, Delete 127, '.', digits; 0 for any other key
 // that types a character.
 Press keyPress(int index, int key, double value);

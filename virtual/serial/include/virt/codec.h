@@ -50,7 +50,9 @@ QByteArray answerFrame(std::uint8_t id, QByteArrayView payload = {});
 QByteArray word(std::uint16_t value);
 std::uint16_t readWord(QByteArrayView bytes, qsizetype at);
 
-// Texts travel in the PC's multi-byte encoding (UTF-8 here, the ANSI code page on Windows).
+// Texts the device keeps as a Korean Windows PC wrote them: CP949 (UTF-8 for a character CP949
+// lacks, or where CP949 would hold the end byte 0xFE). Bytes that are valid UTF-8 read as UTF-8, as many access points broadcast their
+// names; any others as CP949.
 QByteArray encodeText(QStringView text);
 QString decodeText(QByteArrayView bytes);
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QWidget>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -42,9 +44,11 @@ public:
     // RSSI and quality right-aligned, SSID and authentication mode left.
     static Qt::Alignment dataAlignment(int column);
 
-    // Answers of the device. Entries beyond the grid's rows are not shown; rows beyond the
-    // list keep what they held.
+    // Answers of the device. The grid grows to show every entry; rows beyond the list keep
+    // what they held.
     void showApList(const r5::protocol::ApList &list);
+    // The bytes the device reported for an SSID the grid shows; nullopt when no row shows it.
+    std::optional<QByteArray> listedSsidBytes(const QString &ssid) const;
     void enableGrid();
     void showCurrentAp(const r5::protocol::CurrentAp &ap);
     void showRssi(const r5::protocol::RssiReading &reading);

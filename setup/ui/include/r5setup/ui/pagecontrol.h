@@ -29,7 +29,8 @@ public:
     explicit PageControl(QWidget *parent = nullptr);
     PageTabBar *pageTabBar() const { return m_bar; }
 
-    // The height the window was drawn with; the pages get more where their controls need it.
+    // The height the window was drawn with; the pages get more where their controls need it,
+    // and as little as their controls need on a short screen.
     void setDesignHeight(int height);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -61,6 +61,8 @@ struct ApEntry
     QString rssi;     // column 3, the RSSI as a whole number
     QString quality;  // column 4, "60%"
     QString authMode; // column 5
+    // The SSID as the device reported it, so that choosing it writes back the very same bytes.
+    QByteArray ssidBytes;
     // False when the RSSI did not convert: only columns 0 to 2 were written.
     bool complete = true;
 

@@ -3,6 +3,7 @@
 #include "r5setup/protocol/frame.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -56,6 +57,8 @@ Request hintQuery(QStringView hint);
 // 0x42, 53 bytes: SSID and password as padded texts of 32 and 16 bytes, announced by the
 // "tmpSSIDName : [" and "tmpSSIDPW   : [" lines.
 Request setApRequest(QStringView ssid, QStringView password);
+// The same with the SSID's bytes as the device reported them in its access point list.
+Request setApRequest(QByteArrayView ssidBytes, QStringView password);
 
 // 0x43, 17 bytes.
 struct WanSettings
