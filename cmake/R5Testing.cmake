@@ -29,6 +29,11 @@ function(r5_add_qt_test name)
     set(T_TIMEOUT 300)
   endif()
   set(_env "R5_BIN_DIR=${CMAKE_BINARY_DIR}/bin;R5_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(WIN32 AND NOT CMAKE_HOST_WIN32)
+    # Under Wine a path from / is taken on the current drive, which a test that moves into a
+    # temporary folder (C:) changes: the host's folders are named on Z:.
+    set(_env "R5_BIN_DIR=Z:${CMAKE_BINARY_DIR}/bin;R5_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}")
+  endif()
   if(WIN32)
     r5_wine_environment(_wine)
     set(_pairs)
