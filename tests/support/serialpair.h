@@ -48,6 +48,9 @@ public:
     DevicePort(const DevicePort &) = delete;
     DevicePort &operator=(const DevicePort &) = delete;
 
+    // True where device programs are started on a pair, which outlives them: stopping one does
+    // not make the program's port vanish.
+    static bool onPairs();
     // The device program's arguments that choose its port (none on Linux).
     QStringList arguments() const;
     // The port the program under test opens, given the one the device program announced.

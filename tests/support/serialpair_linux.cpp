@@ -83,6 +83,11 @@ QByteArray SerialPair::read(int timeoutMs)
 DevicePort::DevicePort() = default;
 DevicePort::~DevicePort() = default;
 
+bool DevicePort::onPairs()
+{
+    return false;
+}
+
 QStringList DevicePort::arguments() const
 {
     return {};

@@ -147,6 +147,11 @@ DevicePort::~DevicePort()
     release(m_pair);
 }
 
+bool DevicePort::onPairs()
+{
+    return true;
+}
+
 QStringList DevicePort::arguments() const
 {
     if (m_pair < 0)
