@@ -1,15 +1,18 @@
 # r5_add_qt_test(NAME SOURCES ... LIBS ... [INCLUDES dir...] [DEPENDS target...] [LABELS ...]
-#                [TIMEOUT s] [NEEDS_PTY])
+#                [TIMEOUT s] [SERIAL_PAIRS n] [LINUX_ONLY reason])
 # Every test runs with its own HOME, settings store and working folder inside the build tree, so
 # nothing touches the user's files or settings: on Linux on the offscreen platform; in the Windows
 # cross build through Wine on the minimal platform (Qt 6.4 has no offscreen plugin for Windows),
 # each test in a prefix of its own (cmake/wine-test.sh), so its registry (the settings store) and
 # its user folders start empty.
-# NEEDS_PTY: the test drives a serial port through a pseudo-terminal, which only Linux has; it is
-# not built elsewhere. INCLUDES are private include folders, DEPENDS programs the test runs.
+# SERIAL_PAIRS: the test drives serial ports through at most n linked pairs at once
+# (tests/support/serialpair.h): pseudo-terminals on Linux; under Wine the runner links n pairs of
+# host pseudo-terminals as COM ports of the test's prefix. LINUX_ONLY: the test cannot run on
+# Windows, for the reason given; it is not built there. INCLUDES are private include folders,
+# DEPENDS programs the test runs.
 function(r5_add_qt_test name)
-  cmake_parse_arguments(T "NEEDS_PTY" "TIMEOUT" "SOURCES;LIBS;LABELS;INCLUDES;DEPENDS" ${ARGN})
-  if(T_NEEDS_PTY AND NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  cmake_parse_arguments(T "" "TIMEOUT;SERIAL_PAIRS;LINUX_ONLY" "SOURCES;LIBS;LABELS;INCLUDES;DEPENDS" ${ARGN})
+  if(T_LINUX_ONLY AND NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
     return()
   endif()
   add_executable(${name} ${T_SOURCES})
@@ -26,9 +29,19 @@ function(r5_add_qt_test name)
     set(T_TIMEOUT 300)
   endif()
   set(_env "R5_BIN_DIR=${CMAKE_BINARY_DIR}/bin;R5_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+  if(WIN32 AND NOT CMAKE_HOST_WIN32)
+    # Under Wine a path from / is taken on the current drive, which a test that moves into a
+    # temporary folder (C:) changes: the host's folders are named on Z:.
+    set(_env "R5_BIN_DIR=Z:${CMAKE_BINARY_DIR}/bin;R5_SOURCE_DIR=Z:${CMAKE_SOURCE_DIR}")
+  endif()
   if(WIN32)
     r5_wine_environment(_wine)
-    add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/wine-test.sh --qtest $<TARGET_FILE:${name}>
+    set(_pairs)
+    if(T_SERIAL_PAIRS)
+      set(_pairs --serial-pairs ${T_SERIAL_PAIRS})
+    endif()
+    add_test(NAME ${name}
+      COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/wine-test.sh ${_pairs} --qtest $<TARGET_FILE:${name}>
       WORKING_DIRECTORY ${_home}/work)
     # The Korean code page (949) of the field's laptops: Wine takes it from the locale's name.
     # enable_fonts: the system's font database (GDI) instead of none, so windows are laid out with

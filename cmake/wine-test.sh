@@ -6,7 +6,11 @@
 # Wine keeps QT_* variables from Windows programs (WINEQT_* reach them as QT_*), and a QtTest
 # program's console report does not reach a pipe or file there: `--qtest` has the report written
 # to a file, which is printed afterwards.
-#   wine-test.sh [--qtest] PROGRAM [ARGUMENT...]
+# `--serial-pairs N` links N pairs of host pseudo-terminals (socat joins the two of a pair) as
+# COM ports of the prefix, COM5:COM6, COM7:COM8, ..., and names them to the program in
+# R5_SERIAL_PAIRS ("NEAR:FAR,..."; tests/support/serialpair_win.cpp): the prefix is the test's
+# own, so the names never meet another test's.
+#   wine-test.sh [--serial-pairs N] [--qtest] PROGRAM [ARGUMENT...]
 set -eu
 wine=${R5_WINE:-wine}
 template=${R5_WINE_TEMPLATE:?}
@@ -26,15 +30,41 @@ if [ "${1:-}" = --make-template ]; then
   exit 0
 fi
 
+pairs=0
+if [ "${1:-}" = --serial-pairs ]; then
+  pairs=$2
+  shift 2
+fi
+
 prefix=$(mktemp -d "${template}-run.XXXXXX")
+linkers=
 cleanup() {
   WINEPREFIX=$prefix "$server" -k 2>/dev/null || true
+  for pid in $linkers; do kill "$pid" 2>/dev/null || true; done
   rm -rf "$prefix"
 }
 trap cleanup EXIT INT TERM
 cp -al "$template/." "$prefix/"
 for f in "$prefix"/*.reg; do cp --remove-destination "$template/$(basename "$f")" "$f"; done
 export WINEPREFIX=$prefix
+R5_SERIAL_PAIRS=
+i=0
+while [ "$i" -lt "$pairs" ]; do
+  near=$prefix/dosdevices/com$((5 + 2 * i))
+  far=$prefix/dosdevices/com$((6 + 2 * i))
+  rm -f "$near" "$far"
+  socat "pty,raw,echo=0,link=$near" "pty,raw,echo=0,link=$far" 2>>"$prefix/serial-pairs.log" &
+  linkers="$linkers $!"
+  waited=0
+  until [ -L "$near" ] && [ -L "$far" ]; do
+    [ "$waited" -lt 100 ] || { echo "socat made no serial pair in $prefix" >&2; exit 1; }
+    sleep 0.05
+    waited=$((waited + 1))
+  done
+  R5_SERIAL_PAIRS=${R5_SERIAL_PAIRS:+$R5_SERIAL_PAIRS,}COM$((5 + 2 * i)):COM$((6 + 2 * i))
+  i=$((i + 1))
+done
+export R5_SERIAL_PAIRS
 WINEPATH=$(printf '%s' "${R5_WINE_DLL_DIRS:-}" | tr ':' ';')
 export WINEPATH
 qtest=

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds and packages the tool set for Windows (scripts/build-windows.sh), runs its test
-# suite under Wine (ctest; tests that need a pseudo-terminal or raw ICMP are Linux-only and not
-# built) and checks the installer (scripts/check-windows-install.sh).
+# suite under Wine (ctest; the serial tests on COM ports linked to host pseudo-terminals, tests
+# marked LINUX_ONLY in CMake not built) and checks the installer (scripts/check-windows-install.sh).
 # Usage: R5_WIN_SDK=<sdk tarball or folder> scripts/test-windows.sh [BUILD_DIR]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,5 +1,5 @@
-#include "ptypair.h"
 #include "r5/version.h"
+#include "serialpair.h"
 #include "virtualdevice.h"
 
 #include <QDir>
@@ -308,9 +308,9 @@ void TstCliE2e::refusedRunSendsNothing()
     QFETCH(int, code);
     QFETCH(QString, text);
     QFETCH(QString, jsonField);
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QVERIFY(pty.isValid());
-    args.replaceInStrings(u"PTY"_s, pty.slavePath());
+    args.replaceInStrings(u"PTY"_s, pty.portName());
     if (!profile.isEmpty())
         write(u"bad.ini"_s, profile);
     if (!plan.isEmpty())
@@ -333,10 +333,10 @@ void TstCliE2e::refusedRunSendsNothing()
 
 void TstCliE2e::noDevice()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QVERIFY(pty.isValid());
     write(u"full.ini"_s, kFullProfile);
-    const Run run = cli({u"--port"_s, pty.slavePath(), u"--timeout"_s, u"200"_s, u"verify"_s, u"full.ini"_s,
+    const Run run = cli({u"--port"_s, pty.portName(), u"--timeout"_s, u"200"_s, u"verify"_s, u"full.ini"_s,
                          u"--record"_s, u"rec.csv"_s});
     QCOMPARE(run.code, 2);
     QVERIFY2(run.err.contains(u"No answer to the status (0x41) query"_s), qPrintable(run.err));

@@ -4,11 +4,10 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "fakes.h"
-#include "ptypair.h"
 #include "r5setup/protocol/decoders.h"
-#include "r5setup/qtseriallink.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/mainwindow.h"
+#include "serialpair.h"
 #include "viewsupport.h"
 #include "virtualdevice.h"
 
@@ -294,9 +293,9 @@ void TstE2eDevsetup::unansweredRequestIsSaidOnce()
 {
     QFETCH(QStringList, faults);
     QFETCH(bool, answered);
-    r5::test::Pty nothing;
+    r5::test::SerialPair nothing;
     if (faults == QStringList{u"silent"_s}) {
-        QVERIFY(m_f.makeWindow(nothing.slavePath()));
+        QVERIFY(m_f.makeWindow(nothing.portName()));
         click(u"ButtonStart"_s);
         m_start = int(m_f.window->memo().toPlainText().split(u'\n').size());
     } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "serialpair.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QStringList>
@@ -12,7 +14,7 @@ public:
     explicit VirtualDevice(const QStringList &arguments)
     {
         m_process.setProgram(qEnvironmentVariable("R5_BIN_DIR") + QStringLiteral("/r5200tx-virtual"));
-        m_process.setArguments(arguments);
+        m_process.setArguments(m_port.arguments() + arguments);
         m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process, [this] { collect(); });
         m_process.start();
@@ -28,14 +30,14 @@ public:
     VirtualDevice(const VirtualDevice &) = delete;
     VirtualDevice &operator=(const VirtualDevice &) = delete;
 
-    // The pseudo-terminal the device answers on; empty when it did not start.
+    // The port that reaches the device; empty when it did not start.
     QString waitForPort()
     {
         QDeadlineTimer deadline(10000);
         for (;;) {
             for (const QString &line : std::as_const(m_console))
                 if (line.startsWith(QStringLiteral("Serial port: ")))
-                    return line.mid(13);
+                    return m_port.programPort(line.mid(13));
             if (deadline.hasExpired() || !m_process.waitForReadyRead(int(deadline.remainingTime())))
                 return {};
         }
@@ -73,6 +75,7 @@ private:
             m_console.append(QString::fromUtf8(m_process.readLine()).trimmed());
     }
 
+    r5::test::DevicePort m_port;
     QProcess m_process;
     QStringList m_console;
 };

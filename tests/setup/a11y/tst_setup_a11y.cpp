@@ -3,10 +3,10 @@
 #include "a11yprobe.h"
 #include "fakes.h"
 #include "frames.h"
-#include "ptypair.h"
 #include "r5/accessibility.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/mainwindow.h"
+#include "serialpair.h"
 #include "viewsupport.h"
 
 #include <QPushButton>
@@ -27,16 +27,16 @@ private Q_SLOTS:
 
 private:
     ViewFixture m_f{QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9))};
-    std::unique_ptr<r5::test::Pty> m_pty;
+    std::unique_ptr<r5::test::SerialPair> m_pty;
 };
 
 void TstSetupA11y::initTestCase()
 {
     r5::a11y::install();
     QVERIFY(m_f.enter());
-    m_pty = std::make_unique<r5::test::Pty>();
+    m_pty = std::make_unique<r5::test::SerialPair>();
     QVERIFY(m_pty->isValid());
-    QVERIFY(m_f.makeWindow(m_pty->slavePath()));
+    QVERIFY(m_f.makeWindow(m_pty->portName()));
     QTest::mouseClick(m_f.window->findChild<QPushButton *>(u"ButtonStart"_s), Qt::LeftButton);
     QVERIFY(m_f.window->link().isOpen());
 

@@ -6,9 +6,9 @@
 // nothing went out.
 #include "fakes.h"
 #include "linksupport.h"
-#include "ptypair.h"
-#include "r5setup/qtseriallink.h"
+#include "r5setup/seriallinkfactory.h"
 #include "r5setup/ui/mainwindow.h"
+#include "serialpair.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +45,9 @@ public:
     // init(): the window connected over a fresh pseudo-terminal, with no box or start recorded.
     void open()
     {
-        pty = std::make_unique<r5::test::Pty>();
+        pty = std::make_unique<r5::test::SerialPair>();
         QVERIFY(pty->isValid());
-        QVERIFY(prepare(pty->slavePath()));
+        QVERIFY(prepare(pty->portName()));
         prompter.reset();
         launcher = {};
         makeWindow();
@@ -98,10 +98,8 @@ public:
 
     void makeWindow()
     {
-        auto link = std::make_unique<r5setup::QtSerialLink>(nullptr, fakeProbes(m_probe));
-        m_link = link.get();
         window = std::make_unique<r5setup::MainWindow>(r5setup::Services{prompter, clock, launcher},
-                                                       std::move(link));
+                                                       r5setup::makeSerialLink());
         window->show();
     }
 
@@ -115,7 +113,7 @@ public:
     bool connectLink()
     {
         click(QStringLiteral("ButtonStart"));
-        return m_link->isOpen();
+        return window->link().isOpen();
     }
 
     template <typename T = QWidget> T *control(const QString &name) const
@@ -141,12 +139,10 @@ public:
     r5::test::FakeClock clock{kNow};
     r5::test::FakeLauncher launcher;
     std::unique_ptr<r5setup::MainWindow> window;
-    std::unique_ptr<r5::test::Pty> pty; // made by open()
+    std::unique_ptr<r5::test::SerialPair> pty; // made by open()
 
 private:
     qsizetype m_seenLines = 0;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldCwd;
-    ProbeScript m_probe;
-    r5setup::QtSerialLink *m_link = nullptr;
 };

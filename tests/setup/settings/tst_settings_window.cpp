@@ -676,9 +676,7 @@ void TstSettingsWindow::ticksWaitForAnOpenBox()
     // A window whose boxes let ticks come due while they are open.
     f.window.reset();
     OpenBoxPrompter boxes(f.prompter);
-    ProbeScript probe;
-    MainWindow window(Services{boxes, f.clock, f.launcher},
-                      std::make_unique<QtSerialLink>(nullptr, fakeProbes(probe)));
+    MainWindow window(Services{boxes, f.clock, f.launcher}, makeSerialLink());
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::mouseClick(window.findChild<QPushButton *>(u"ButtonStart"_s), Qt::LeftButton);

@@ -1,6 +1,6 @@
 #include "linksupport.h"
-#include "ptypair.h"
 #include "r5setup/qtseriallink.h"
+#include "serialpair.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,12 +30,12 @@ private Q_SLOTS:
 
 void TstSetupLink::opensPortWithoutModemLines()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QVERIFY(pty.isValid());
     QtSerialLink link;
     QSignalSpy opened(&link, &SerialLink::openChanged);
     QSignalSpy errors(&link, &SerialLink::lineError);
-    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.portName()), qPrintable(link.errorString()));
     QVERIFY(link.isOpen());
     QVERIFY(link.errorString().isEmpty());
     QCOMPARE(opened.size(), 1);
@@ -60,9 +60,9 @@ void TstSetupLink::missingPortGivesErrorText()
 
 void TstSetupLink::writesReachTheDevice()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QtSerialLink link;
-    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.portName()), qPrintable(link.errorString()));
     QSignalSpy sent(&link, &SerialLink::transmitted);
     const QByteArray status = QByteArray::fromHex("7e054150fe");
     QVERIFY(link.write(status));
@@ -72,9 +72,9 @@ void TstSetupLink::writesReachTheDevice()
 
 void TstSetupLink::receivedBytesAreAnnounced()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QtSerialLink link;
-    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.portName()), qPrintable(link.errorString()));
     QByteArray got;
     connect(&link, &SerialLink::rxChar, this, [&](qint64 waiting) {
         QVERIFY(waiting > 0);
@@ -87,9 +87,9 @@ void TstSetupLink::receivedBytesAreAnnounced()
 
 void TstSetupLink::bytesLeftUnreadAreAnnouncedAgain()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QtSerialLink link;
-    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.portName()), qPrintable(link.errorString()));
     QByteArray got;
     int events = 0;
     connect(&link, &SerialLink::rxChar, this, [&](qint64) {
@@ -129,10 +129,10 @@ void TstSetupLink::newErrorsFromCounters()
 
 void TstSetupLink::driverErrorsRaiseLineError()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     ProbeScript script;
     QtSerialLink link(nullptr, fakeProbes(script));
-    QVERIFY2(openOn(link, pty.slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty.portName()), qPrintable(link.errorString()));
     QVERIFY(script.alive);
     QSignalSpy errors(&link, &SerialLink::lineError);
 
@@ -155,12 +155,12 @@ void TstSetupLink::driverErrorsRaiseLineError()
 
 void TstSetupLink::probeThatCannotTellIsDropped()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     ProbeScript script;
     script.answers = {std::nullopt, LineErrors(LineError::Frame)};
     QtSerialLink link(nullptr, fakeProbes(script));
     QSignalSpy errors(&link, &SerialLink::lineError);
-    QVERIFY(openOn(link, pty.slavePath()));
+    QVERIFY(openOn(link, pty.portName()));
     QTRY_VERIFY(!script.alive);
     QCOMPARE(script.polls, 1);
     QCOMPARE(errors.size(), 0);
@@ -169,17 +169,17 @@ void TstSetupLink::probeThatCannotTellIsDropped()
 
 void TstSetupLink::pseudoTerminalHasNoErrorRecord()
 {
-    r5::test::Pty pty;
-    QSerialPort port(pty.slavePath());
+    r5::test::SerialPair pty;
+    QSerialPort port(pty.portName());
     QVERIFY(port.open(QIODevice::ReadWrite));
     QVERIFY(makeSystemProbe(port) == nullptr);
 }
 
 void TstSetupLink::deviceGoneClosesThePort()
 {
-    auto pty = std::make_unique<r5::test::Pty>();
+    auto pty = std::make_unique<r5::test::SerialPair>();
     QtSerialLink link;
-    QVERIFY2(openOn(link, pty->slavePath()), qPrintable(link.errorString()));
+    QVERIFY2(openOn(link, pty->portName()), qPrintable(link.errorString()));
     QSignalSpy errors(&link, &SerialLink::lineError);
     QSignalSpy gone(&link, &SerialLink::vanished);
     QSignalSpy opened(&link, &SerialLink::openChanged);

@@ -1,7 +1,6 @@
 #include "fakes.h"
 #include "filefaults.h"
 #include "linksupport.h"
-#include "ptypair.h"
 #include "r5/appendfile.h"
 #include "r5setup/qtseriallink.h"
 #include "r5setup/setuplog.h"
@@ -10,6 +9,7 @@
 #include "r5setup/ui/led.h"
 #include "r5setup/ui/mainwindow.h"
 #include "r5setup/ui/pagecontrol.h"
+#include "serialpair.h"
 #include "shellsupport.h"
 
 #include <QCheckBox>
@@ -117,7 +117,7 @@ private:
     r5::test::FakeClock m_clock{kNow};
     r5::test::FakeLauncher m_launcher;
     ProbeScript m_probe;
-    std::unique_ptr<r5::test::Pty> m_pty;
+    std::unique_ptr<r5::test::SerialPair> m_pty;
     std::unique_ptr<MainWindow> m_window;
     QtSerialLink *m_link = nullptr;
 };
@@ -131,7 +131,7 @@ void TstSetupWindow::init()
     QVERIFY(QDir().mkdir(u"Log"_s));
     m_prompter.reset();
     m_probe = {};
-    m_pty = std::make_unique<r5::test::Pty>();
+    m_pty = std::make_unique<r5::test::SerialPair>();
     QVERIFY(m_pty->isValid());
 }
 
@@ -256,7 +256,7 @@ void TstSetupWindow::enableStates()
 {
     QFETCH(QString, state);
     QFETCH(QList<bool>, enabled);
-    pointConfigAt(state == u"failed"_s ? m_dir->filePath(u"ttyGONE"_s) : m_pty->slavePath());
+    pointConfigAt(state == u"failed"_s ? m_dir->filePath(u"ttyGONE"_s) : m_pty->portName());
     makeWindow();
     m_window->show();
     if (state != u"start"_s) {
@@ -298,7 +298,7 @@ void TstSetupWindow::openFailureBox()
     QFETCH(QString, port);
     QFETCH(QString, holder);
     QFETCH(QString, box);
-    const QString path = port == u"pty"_s ? m_pty->slavePath() : m_dir->filePath(port);
+    const QString path = port == u"pty"_s ? m_pty->portName() : m_dir->filePath(port);
     pointConfigAt(path);
     makeWindow();
     m_window->show();
@@ -327,14 +327,14 @@ void TstSetupWindow::openFailureBox()
 
 void TstSetupWindow::connectAndDisconnect()
 {
-    pointConfigAt(m_pty->slavePath());
+    pointConfigAt(m_pty->portName());
     makeWindow();
     m_window->show();
     m_window->apPage().grid()->setItem(0, 1, new QTableWidgetItem(u"earlier AP"_s));
     connectToPty();
     QCOMPARE(panel().mid(1), (QStringList{u"[10:20:30]  Trying Korvia R5200TX Comport Open... "_s,
                                           u"[10:20:30]  Connection Success with Korvia R5200TX on Port["_s +
-                                              m_pty->slavePath() + u']'}));
+                                              m_pty->portName() + u']'}));
     // Connecting lays the grid out for the access point list and keeps its entries.
     QTableWidget *grid = m_window->apPage().grid();
     QCOMPARE(grid->columnCount(), 6);
@@ -359,7 +359,7 @@ void TstSetupWindow::connectAndDisconnect()
 
 void TstSetupWindow::comSetupUnreachableWhileConnected()
 {
-    pointConfigAt(m_pty->slavePath());
+    pointConfigAt(m_pty->portName());
     makeWindow();
     m_window->show();
     connectToPty();
@@ -380,24 +380,24 @@ void TstSetupWindow::comSetupTakesTypedDevicePath()
     auto *port = dialog->findChild<QComboBox *>(u"CB_Port"_s);
     QCOMPARE(port->currentText(), u"COM1"_s);
     port->lineEdit()->clear();
-    QTest::keyClicks(port->lineEdit(), m_pty->slavePath());
+    QTest::keyClicks(port->lineEdit(), m_pty->portName());
     auto *baud = dialog->findChild<QComboBox *>(u"CB_BaudRate"_s);
     baud->setCurrentIndex(baud->findText(u"9600"_s));
     auto *parity = dialog->findChild<QComboBox *>(u"CB_Parity"_s);
     parity->setCurrentIndex(parity->findText(u"Odd"_s));
     QTest::mouseClick(dialog->findChild<QPushButton *>(u"Btn_OK"_s), Qt::LeftButton);
 
-    QCOMPARE(m_link->settings().portName, m_pty->slavePath());
+    QCOMPARE(m_link->settings().portName, m_pty->portName());
     QCOMPARE(m_link->settings().baudRate, 9600);
     QCOMPARE(m_link->settings().parity, SerialSettings::Parity::Odd);
     connectToPty();
-    QVERIFY(panel().last().endsWith(u"on Port["_s + m_pty->slavePath() + u']'));
+    QVERIFY(panel().last().endsWith(u"on Port["_s + m_pty->portName() + u']'));
     QTRY_VERIFY(m_window->findChildren<ComSetupDialog *>().isEmpty());
 }
 
 void TstSetupWindow::lineErrorIsLogged()
 {
-    pointConfigAt(m_pty->slavePath());
+    pointConfigAt(m_pty->portName());
     makeWindow();
     m_window->show();
     connectToPty();
@@ -423,9 +423,9 @@ void TstSetupWindow::pulledAdapterIsReportedOnce()
     control<QCheckBox>(u"CB_Reconnect"_s)->setChecked(false); // with it on, the window waits instead
     auto *autoCheck = control<QCheckBox>(u"CB_RSSI_AutoChk"_s);
     for (int round = 0; round < 20; ++round) {
-        auto adapter = std::make_unique<r5::test::Pty>();
+        auto adapter = std::make_unique<r5::test::SerialPair>();
         QFile::remove(name);
-        QVERIFY(QFile::link(adapter->slavePath(), name));
+        QVERIFY(QFile::link(adapter->portName(), name));
         connectToPty();
         if (round == 0)
             autoCheck->setChecked(true);
@@ -545,7 +545,7 @@ void TstSetupWindow::exitNoLeavesEverything()
 
 void TstSetupWindow::exitYesLogsClosesAndSaves()
 {
-    pointConfigAt(m_pty->slavePath());
+    pointConfigAt(m_pty->portName());
     makeWindow();
     m_window->show();
     connectToPty();
@@ -558,14 +558,13 @@ void TstSetupWindow::exitYesLogsClosesAndSaves()
     QCOMPARE(panel().last(), u"[10:20:30]  Korvia R5200TX Serial Setup Program Exit... "_s);
     QVERIFY(readFile(setuplog::filePath(kNow.date())).endsWith("Program Exit... \r\n"));
     const QByteArray saved = readFile(u"cfg/SETUP.INI"_s);
-    const QByteArray head =
-        "[EnvBoard]\r\nComPort=" + m_pty->slavePath().toUtf8() + "\r\nBaudRate=115200\r\n";
+    const QByteArray head = "[EnvBoard]\r\nComPort=" + m_pty->portName().toUtf8() + "\r\nBaudRate=115200\r\n";
     QVERIFY(saved.startsWith(head));
 }
 
 void TstSetupWindow::closeBoxWhileConnectedSaves()
 {
-    pointConfigAt(m_pty->slavePath());
+    pointConfigAt(m_pty->portName());
     makeWindow();
     m_window->show();
     control<QLineEdit>(u"Edit_DL_File"_s)->setText(u"/next.bin"_s);
@@ -576,7 +575,7 @@ void TstSetupWindow::closeBoxWhileConnectedSaves()
     QVERIFY(readFile(u"cfg/SETUP.INI"_s).contains("\r\nBaudRate=115200\r\n"));
     m_window.reset();
     // Destroying the window closed the port: it can be opened again at once.
-    QSerialPort again(m_pty->slavePath());
+    QSerialPort again(m_pty->portName());
     QVERIFY2(again.open(QIODevice::ReadWrite), qPrintable(again.errorString()));
 }
 

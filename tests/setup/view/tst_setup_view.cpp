@@ -5,15 +5,14 @@
 // device with scripted bytes.
 #include "fakes.h"
 #include "frames.h"
-#include "ptypair.h"
 #include "r5setup/protocol/receivepath.h"
-#include "r5setup/qtseriallink.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
 #include "r5setup/ui/pagecontrol.h"
+#include "serialpair.h"
 #include "viewsupport.h"
 
 #include <QCheckBox>
@@ -178,16 +177,16 @@ private:
     QByteArray writtenAfterMarker();
 
     ViewFixture m_f{kNow};
-    std::unique_ptr<r5::test::Pty> m_pty;
+    std::unique_ptr<r5::test::SerialPair> m_pty;
     int m_seen = 0;
 };
 
 void TstSetupView::init()
 {
     QVERIFY(m_f.enter());
-    m_pty = std::make_unique<r5::test::Pty>();
+    m_pty = std::make_unique<r5::test::SerialPair>();
     QVERIFY(m_pty->isValid());
-    QVERIFY(m_f.makeWindow(m_pty->slavePath()));
+    QVERIFY(m_f.makeWindow(m_pty->portName()));
     m_seen = 0;
 }
 

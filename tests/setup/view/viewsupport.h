@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakes.h"
-#include "r5setup/qtseriallink.h"
+#include "r5setup/seriallinkfactory.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QAbstractButton>
@@ -98,8 +98,7 @@ public:
         QCOMPARE(prompter.unusedAnswers(), 0);
     }
 
-    // The window, shown, with cfg/SETUP.INI naming `port`, on `link` (by default a QSerialPort
-    // link that does not read the driver's error counters).
+    // The window, shown, with cfg/SETUP.INI naming `port`, on `link` (by default the platform's).
     bool makeWindow(const QString &port, std::unique_ptr<r5setup::SerialLink> link = nullptr)
     {
         QFile ini(QStringLiteral("cfg/SETUP.INI"));
@@ -108,7 +107,7 @@ public:
             return false;
         ini.close();
         if (!link)
-            link = std::make_unique<r5setup::QtSerialLink>(nullptr, nullptr);
+            link = r5setup::makeSerialLink();
         window = std::make_unique<r5setup::MainWindow>(r5setup::Services{prompter, clock, launcher},
                                                        std::move(link));
         window->show();

@@ -1,7 +1,7 @@
 // Expected texts are built with plain +, which the string builder would turn into proxies.
 #undef QT_USE_QSTRINGBUILDER
 
-#include "ptypair.h"
+#include "serialpair.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -296,10 +296,10 @@ void TstVirtualProcess::linkFollowsTheRun()
 
 void TstVirtualProcess::namedSerialPort()
 {
-    r5::test::Pty pty;
+    r5::test::SerialPair pty;
     QVERIFY(pty.isValid());
-    Device device({u"--no-tcp"_s, u"--port"_s, pty.slavePath()});
-    QCOMPARE(device.path(), pty.slavePath());
+    Device device({u"--no-tcp"_s, u"--port"_s, pty.portName()});
+    QCOMPARE(device.path(), pty.portName());
     QVERIFY(pty.write(QByteArray::fromHex("7E054A50FE")));
     const QByteArray answer = pty.readAtLeast(43);
     QCOMPARE(answer.size(), 43);
