@@ -96,12 +96,12 @@ RangeChoice chooseRange(QByteArrayView rangeHeader, qint64 size)
         return {RangeChoice::Answer::Part, std::max<qint64>(0, size - *suffix), size - 1};
     }
     const std::optional<qint64> first = number(from);
-    const std::optional<qint64> last = to.isEmpty() ? std::optional<qint64>(size - 1) : number(to);
+    const std::optional<qint64> last = to.isEmpty() ? first : number(to);
     if (!first || !last || *last < *first)
         return {};
     if (*first >= size)
         return {RangeChoice::Answer::Unsatisfiable};
-    return {RangeChoice::Answer::Part, *first, std::min(*last, size - 1)};
+    return {RangeChoice::Answer::Part, *first, to.isEmpty() ? size - 1 : std::min(*last, size - 1)};
 }
 
 QByteArray listingPage(const QString &folderName, const QList<ListedFile> &files)

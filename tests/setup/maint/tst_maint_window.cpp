@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void sideTools_data();
     void sideTools();
     void httpServerPortRefusedStartsNothing();
+    void httpServerLifetime();
     void diSimulator();
     void keyFilter();
     void spaceMovesToTheNextOctet();
@@ -365,6 +368,65 @@ void TstMaintWindow::httpServerPortRefusedStartsNothing()
     }
     QCOMPARE(f.launcher.starts.size(), 0);
     QCOMPARE(f.newLines(), QStringList());
+}
+
+void TstMaintWindow::httpServerLifetime()
+{
+    const auto portFree = [](quint16 port) {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::AnyIPv4, port);
+    };
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    f.window->pageControl().setCurrentIndex(2);
+    f.setText(u"Edit_HttpSvr_Port"_s, QString::number(port));
+    QVERIFY(QDir().mkdir(u"KorviaFW"_s));
+    f.newLines();
+
+    // Folders that would serve nothing or too much: a box that names each, nothing listens.
+    const QList<std::pair<QString, QString>> refused{
+        {QString(), u"Home Dir is empty"_s},
+        {u"./missing"_s, f.path(u"missing"_s) + u"] does not exist"_s},
+        {QDir::rootPath(), u"is the root of a disk"_s}};
+    for (const auto &[folder, named] : refused) {
+        f.setText(u"Edit_HomeDir"_s, folder);
+        f.click(u"Btn_StartSvr"_s);
+        const QStringList boxes = f.prompter.takeTexts();
+        QVERIFY2(boxes.size() == 1 && boxes[0].contains(QDir::toNativeSeparators(named)),
+                 qPrintable(boxes.join(u'|')));
+        QVERIFY(portFree(port));
+    }
+    f.setText(u"Edit_HomeDir"_s, u"./KorviaFW"_s);
+    {
+        // The port taken by another program: the box names it and the reason.
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::AnyIPv4, port));
+        f.click(u"Btn_StartSvr"_s);
+        const QStringList boxes = f.prompter.takeTexts();
+        QVERIFY2(boxes.size() == 1 && boxes[0].contains(u"port %1 cannot be used ("_s.arg(port)),
+                 qPrintable(boxes.join(u'|')));
+    }
+    f.newLines();
+    f.click(u"Btn_StartSvr"_s);
+    QCOMPARE(f.newLines().size(), 2); // "Starting HTTP Server on[...]" and where it listens
+    QVERIFY(!portFree(port));
+    // Pressed again while it runs: nothing new, and the log says so.
+    f.click(u"Btn_StartSvr"_s);
+    const QStringList again = f.newLines();
+    QVERIFY2(again.size() == 1 && again[0].contains(u"already running at port %1"_s.arg(port)),
+             qPrintable(again.join(u'|')));
+    QCOMPARE(f.prompter.takeTexts(), QStringList());
+
+    // A peer still connected does not keep the port once devsetup has ended.
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(peer.state(), QAbstractSocket::ConnectedState);
+    f.window.reset();
+    QVERIFY(portFree(port));
 }
 
 void TstMaintWindow::diSimulator()
