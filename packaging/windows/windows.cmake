@@ -106,4 +106,5 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   FileClose $0")
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
   Delete '$INSTDIR\\\\${R5_WIN_INSTALL_MARKER}'")
+include(${_win_dir}/firewall.cmake)
 include(CPack)
