@@ -10,6 +10,7 @@ PACKAGES=(
   libjpeg62-turbo-dev
   fonts-nanum fonts-dejavu-core  # the windows' fonts (cmake/R5Fonts.cmake)
   python3 socat
+  libboost-dev  # Boost.Beast's HTTP parser for the firmware server (header-only, Windows build too)
   clang libclang-rt-14-dev clang-format
   xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian

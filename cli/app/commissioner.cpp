@@ -204,6 +204,8 @@ void Commissioner::afterFirstRead()
     case Command::Apply:
     case Command::Verify:
         break;
+    case Command::Firmware: // FirmwareRun's
+        return finish(exitcode::Usage);
     }
     const QString mac = normalMac(m_reading.status->mac);
     Fields effective = m_profile;

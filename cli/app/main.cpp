@@ -1,5 +1,6 @@
 #include "commissioner.h"
 #include "r5/consolesignals.h"
+#include "firmwarerun.h"
 #include "r5/consoletext.h"
 #include "r5/version.h"
 #include "r5/workfolders.h"
@@ -46,6 +47,14 @@ int main(int argc, char *argv[])
     }
 
     const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
+    if (parsed.args->command == r5cli::Command::Firmware) {
+        r5cli::FirmwareRun run(*parsed.args, *link, r5::SystemClock::instance(), out, err);
+        run.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
+        QObject::connect(&run, &r5cli::FirmwareRun::finished, &app,
+                         [](int code) { QCoreApplication::exit(code); });
+        run.start();
+        return QCoreApplication::exec();
+    }
     r5cli::Commissioner commissioner(*parsed.args, *link, r5::SystemClock::instance(), out, err);
     // Started from an installed suite's own folder, the log goes to the per-user folder; the
     // arguments' paths stay relative to where the program was started.

@@ -116,4 +116,5 @@ set(CPACK_NSIS_CREATE_ICONS_EXTRA "
     '$SYSDIR\\\\cmd.exe' 0 SW_SHOWNORMAL '' 'r5200tx-cli in a console'")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA "
   Delete '$SMPROGRAMS\\\\$START_MENU\\\\R5200TX command prompt.lnk'")
+include(${_win_dir}/firewall.cmake)
 include(CPack)

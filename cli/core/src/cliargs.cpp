@@ -1,6 +1,7 @@
 #include "r5cli/cliargs.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -40,6 +41,8 @@ QString commandName(Command command)
         return u"apply"_s;
     case Command::Verify:
         return u"verify"_s;
+    case Command::Firmware:
+        return u"firmware"_s;
     }
     return {};
 }
@@ -56,6 +59,9 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "                                  check PROFILE, write its sections, then verify\n"
         "  verify PROFILE [--plan PLAN.csv] [--record RECORD.csv]\n"
         "                                  compare the device with PROFILE\n"
+        "  firmware FILE [--serve ADDRESS:PORT] [--record RECORD.csv]\n"
+        "                                  serve FILE, order the device to fetch it, and wait\n"
+        "                                  until it answers again with its new version\n"
         "With --json every command prints one JSON object, errors included: command, ok,\n"
         "exitCode, error (null or kind, field and message), then what the command found.\n\n"
         "Exit codes:\n"
@@ -65,6 +71,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  3  a field read back differs from the profile (the table says which)\n"
         "  4  the serial port cannot be opened\n"
         "  5  the record row (or save's PROFILE) could not be written\n"
+        "  6  firmware: no request for FILE reached the server in 30 s\n"
+        "  7  firmware: the transfer broke off, or the server refused the request\n"
         "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);
@@ -83,9 +91,12 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
     const QCommandLineOption plan(u"plan"_s, u"Per-device values by MAC."_s, u"PLAN.csv"_s);
     const QCommandLineOption record(u"record"_s, u"Append one row per device and run."_s, u"RECORD.csv"_s);
     const QCommandLineOption noVerify(u"no-verify"_s, u"apply: do not read back."_s);
+    const QCommandLineOption serve(
+        u"serve"_s, u"firmware: the address the device fetches from and the port (this PC's, 8070)."_s,
+        u"ADDRESS:PORT"_s);
     p.addOptions({help, ver, port, baud, dataBits, parity, stopBits, timeout, tries, reboot, json, plan,
-                  record, noVerify});
-    p.addPositionalArgument(u"command"_s, u"status, save, apply or verify."_s);
+                  record, noVerify, serve});
+    p.addPositionalArgument(u"command"_s, u"status, save, apply, verify or firmware."_s);
 
     ParsedArgs out;
     // Known before the parse, so that even a parse error goes out as JSON.
@@ -111,7 +122,7 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
 
     const QStringList pos = p.positionalArguments();
     if (pos.isEmpty())
-        return usageError(u"command"_s, u"no command given (status, save, apply or verify)"_s);
+        return usageError(u"command"_s, u"no command given (status, save, apply, verify or firmware)"_s);
     Args a;
     const QString cmd = pos.first();
     const bool needsProfile = cmd != u"status"_s;
@@ -123,14 +134,40 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         a.command = Command::Apply;
     else if (cmd == u"verify"_s)
         a.command = Command::Verify;
+    else if (cmd == u"firmware"_s)
+        a.command = Command::Firmware;
     else
-        return usageError(u"command"_s, u"unknown command \"%1\" (status, save, apply or verify)"_s.arg(cmd));
+        return usageError(u"command"_s,
+                          u"unknown command \"%1\" (status, save, apply, verify or firmware)"_s.arg(cmd));
     out.command = cmd;
+    const bool firmware = a.command == Command::Firmware;
+    const QString fileArg = firmware ? u"FILE"_s : u"PROFILE"_s;
     if (pos.size() != (needsProfile ? 2 : 1))
-        return usageError(u"PROFILE"_s,
-                          needsProfile ? cmd + u" takes one PROFILE"_s : cmd + u" takes no file"_s);
-    if (needsProfile)
+        return usageError(fileArg, needsProfile ? QString(cmd + u" takes one "_s + fileArg)
+                                                : QString(cmd + u" takes no file"_s));
+    if (firmware)
+        a.firmware = pos[1];
+    else if (needsProfile)
         a.profile = pos[1];
+    if (p.isSet(serve) && !firmware)
+        return usageError(u"--serve"_s, u"--serve goes with firmware"_s);
+    if (p.isSet(serve)) {
+        const QString text = p.value(serve);
+        const qsizetype colon = text.lastIndexOf(u':');
+        bool portOk = false;
+        const uint servePort = colon < 0 ? 0 : text.mid(colon + 1).toUInt(&portOk);
+        const QStringList octets = text.left(colon).split(u'.');
+        const bool addressOk =
+            octets.size() == 4 && std::all_of(octets.begin(), octets.end(), [](const QString &o) {
+                bool ok = false;
+                return o.size() <= 3 && o.toUInt(&ok) <= 255 && ok;
+            });
+        if (!addressOk || !portOk || servePort < 1 || servePort > 65535)
+            return usageError(u"--serve"_s,
+                              u"--serve: \"%1\" is not ADDRESS:PORT (192.168.0.5:8070)"_s.arg(text));
+        a.serveAddress = text.left(colon);
+        a.servePort = quint16(servePort);
+    }
     if (!p.isSet(port) || p.value(port).isEmpty())
         return usageError(u"--port"_s, u"--port PORT is needed"_s);
     a.port = p.value(port);
@@ -174,8 +211,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
     const bool compares = a.command == Command::Apply || a.command == Command::Verify;
     if (p.isSet(plan) && !compares)
         return usageError(u"--plan"_s, u"--plan goes with apply and verify"_s);
-    if (p.isSet(record) && !compares)
-        return usageError(u"--record"_s, u"--record goes with apply and verify"_s);
+    if (p.isSet(record) && !compares && !firmware)
+        return usageError(u"--record"_s, u"--record goes with apply, verify and firmware"_s);
     if (p.isSet(noVerify) && a.command != Command::Apply)
         return usageError(u"--no-verify"_s, u"--no-verify goes with apply"_s);
     // A record holds what was read back; without the read-back there is nothing true to write.

@@ -7,25 +7,6 @@ using namespace Qt::StringLiterals;
 
 namespace r5setup::tools {
 
-Platform hostPlatform()
-{
-#ifdef Q_OS_WIN
-    return Platform::Windows;
-#else
-    return Platform::Linux;
-#endif
-}
-
-QString pythonProgram(Platform platform, const FindProgram &find)
-{
-    for (const QString &name : {u"python"_s, u"python3"_s}) {
-        const QString path = find(name);
-        if (!path.isEmpty())
-            return platform == Platform::Windows ? name : path;
-    }
-    return u"python"_s;
-}
-
 QStringList terminalNames()
 {
     return {u"x-terminal-emulator"_s, u"gnome-terminal"_s, u"konsole"_s, u"xfce4-terminal"_s, u"xterm"_s};
@@ -57,23 +38,6 @@ std::optional<Terminal> findTerminal(const FindProgram &find)
     return std::nullopt;
 }
 
-Launch httpServer(Platform platform, std::uint16_t port, const QString &homeDir, const FindProgram &find,
-                  const QString &outputFile)
-{
-    const QStringList server{pythonProgram(platform, find), u"-m"_s, u"http.server"_s, QString::number(port)};
-    if (platform == Platform::Windows)
-        return Launch{u"cmd.exe"_s, QStringList{u"/K"_s} + server, homeDir};
-    const std::optional<Terminal> terminal = findTerminal(find);
-    if (!terminal) {
-        // -u: each request line reaches the file as it is served, not when a buffer fills.
-        return Launch{server.first(), QStringList{u"-u"_s} + server.mid(1), homeDir, outputFile};
-    }
-    // A fixed script that takes the server as its arguments: when the server ends, its last
-    // words stay on screen above a shell prompt, as /K leaves them.
-    const QStringList holding{u"/bin/sh"_s, u"-c"_s, u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s, u"sh"_s};
-    return terminal->run(holding + server, homeDir);
-}
-
 std::optional<Launch> ping(Platform platform, const QString &address, const FindProgram &find)
 {
     if (platform == Platform::Windows)
@@ -84,11 +48,6 @@ std::optional<Launch> ping(Platform platform, const QString &address, const Find
     // Linux ping runs until stopped; "--" keeps a pasted address that starts with "-" from
     // being read as an option.
     return terminal->run({u"ping"_s, u"--"_s, address}, u"/"_s);
-}
-
-QString httpServerOutputFile(const QString &workingDir, const QDate &date)
-{
-    return QDir(workingDir).absoluteFilePath(u"Log/HTTPServer_"_s + date.toString(u"yyyyMMdd"_s) + u".log"_s);
 }
 
 bool pingAddressAllowed(Platform platform, QStringView address)
@@ -132,18 +91,6 @@ QString noTerminal()
 QString noTerminalLine()
 {
     return u"No terminal program found (looked for %1)"_s.arg(terminalNames().join(u", "_s));
-}
-
-QString serverWithoutTerminalLine(const QString &outputFile)
-{
-    return u"No terminal program found: the HTTP Server runs without a window, its output in ["_s +
-           outputFile + u']';
-}
-
-QString serverNotStartedLine(const QString &program, const QString &outputFile)
-{
-    return u"HTTP Server not started: could not run ["_s + program + u"] with its output in ["_s +
-           outputFile + u"] (is there a Log folder?)"_s;
 }
 
 } // namespace text

@@ -4,6 +4,7 @@
 #include "profilebridge.h"
 #include "r5/screenfit.h"
 #include "r5/suitefonts.h"
+#include "r5fw/downloadwatch.h"
 #include "r5setup/portaccess.h"
 #include "r5setup/setupconfig.h"
 #include "r5setup/shelltexts.h"
@@ -125,14 +126,20 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
     connect(m_defaultPage->statusButton(), &QPushButton::clicked, this, &MainWindow::Btn_CurrentStatusClick);
     connect(m_top->swInfo, &QPushButton::clicked, this, &MainWindow::Btn_SWInfoClick);
     const std::array<QLineEdit *, 4> &wan = m_defaultPage->ipEdits();
-    new SideTools(*this, {m_maintenancePage->startServerButton(), m_maintenancePage->testServerButton(),
-                          m_defaultPage->pingButton(), m_maintenancePage->simulatorButton(),
-                          m_maintenancePage->httpServerPort(), m_maintenancePage->homeDir(), wan});
+    auto *sideTools =
+        new SideTools(*this, {m_maintenancePage->startServerButton(), m_maintenancePage->testServerButton(),
+                              m_defaultPage->pingButton(), m_maintenancePage->simulatorButton(),
+                              m_maintenancePage->httpServerPort(), m_maintenancePage->homeDir(), wan});
     m_connectedSet = m_defaultPage->connectedControls() + m_apPage->connectedControls() +
                      m_maintenancePage->connectedControls();
     m_deviceView = new DeviceView(*this);
     auto *settings = new SettingsCommands(*this);
     new ApCommands(*this); // after the device view: its timer runs the view's query handler
+
+    r5fw::DownloadWatch *watch = &sideTools->downloadWatch();
+    connect(m_maintenancePage, &MaintenancePage::firmwareOrderSent, watch, &r5fw::DownloadWatch::start);
+    connect(m_deviceView, &DeviceView::statusShown, watch,
+            [watch](const r5::protocol::StatusView &status) { watch->statusAnswered(status.version); });
 
     auto *profiles = new ProfileBridge(*this);
     connect(settings, &SettingsCommands::saveSent, &profiles->verifier(), &SaveVerifier::saveSent);

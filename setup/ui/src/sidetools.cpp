@@ -1,14 +1,21 @@
 #include "r5setup/ui/sidetools.h"
 
+#include "r5fw/downloadwatch.h"
+#include "r5fw/firmwarefolder.h"
+#include "r5fw/firmwareserver.h"
+#include "r5fw/fwtexts.h"
 #include "r5setup/maintenancerules.h"
+#include "r5setup/protocol/requests.h"
 #include "r5setup/ui/mainwindow.h"
 #include "refusalbox.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QLineEdit>
 #include <QPushButton>
+#include <variant>
 
 using namespace Qt::StringLiterals;
 
@@ -17,9 +24,18 @@ namespace r5setup {
 SideTools::SideTools(MainWindow &window, const Controls &controls)
     : QObject(&window), m_window(window), m_controls(controls),
       m_lookup(std::make_unique<SystemLocalAddress>()),
-      m_programFolder(QCoreApplication::applicationDirPath())
+      m_programFolder(QCoreApplication::applicationDirPath()),
+      m_server(new r5fw::FirmwareServer(window.clock(), this)),
+      m_watch(new r5fw::DownloadWatch(
+          *m_server, window.clock(),
+          // A rebooting device is silent: the follow-up's own time-out speaks, not one line per request.
+          [&window] { window.sendRequest(r5::protocol::statusRequest(), MainWindow::Awaiting::Nothing); },
+          this))
 {
     setObjectName(u"SideTools"_s);
+    m_server->setObjectName(u"FirmwareServer"_s);
+    connect(m_server, &r5fw::FirmwareServer::line, &window, qOverload<const QString &>(&MainWindow::log));
+    connect(m_watch, &r5fw::DownloadWatch::line, &window, qOverload<const QString &>(&MainWindow::log));
     connect(controls.startServer, &QPushButton::clicked, this, &SideTools::Btn_StartSvrClick);
     connect(controls.testServer, &QPushButton::clicked, this, &SideTools::Btn_TestHttpServerClick);
     connect(controls.ping, &QPushButton::clicked, this, &SideTools::Btn_pingClick);
@@ -52,21 +68,29 @@ void SideTools::Btn_StartSvrClick()
         showRefusal(m_window.prompter(), &m_window, checked.refusal);
         return;
     }
-    // The number read, not the text in the field, goes into the command line and the log.
-    const QString port = QString::number(*checked.value);
-    const tools::Launch launch =
-        tools::httpServer(m_platform, *checked.value, m_controls.homeDir->text(), findProgram(),
-                          tools::httpServerOutputFile(QDir::currentPath(), m_window.clock().localDate()));
-    m_window.log(maint::text::httpServerLine(localAddress(*m_lookup), port));
-    if (launch.outputFile.isEmpty()) {
-        start(launch);
+    if (m_server->isListening()) {
+        m_window.log(
+            r5fw::text::alreadyRunning(m_server->port(), QDir::toNativeSeparators(m_server->folder())));
         return;
     }
-    if (m_window.launcher().startDetachedToFile(launch.program, launch.arguments, launch.workingDir,
-                                                launch.outputFile))
-        m_window.log(tools::text::serverWithoutTerminalLine(launch.outputFile));
-    else
-        m_window.log(tools::text::serverNotStartedLine(launch.program, launch.outputFile));
+    const auto folder = r5fw::firmwareFolder(m_controls.homeDir->text(), QDir::currentPath());
+    if (const auto *refusal = std::get_if<r5fw::FolderRefusal>(&folder)) {
+        m_window.prompter().message(&m_window, r5::Prompter::Icon::Warning, {}, refusal->message);
+        m_window.log(refusal->message);
+        return;
+    }
+    // The number read, not the text in the field, goes into the log.
+    const QString port = QString::number(*checked.value);
+    m_window.log(maint::text::httpServerLine(localAddress(*m_lookup), port));
+    QString why;
+    // Every IPv4 interface: the device asks from the network, at the address in its order.
+    if (!m_server->listen(std::get<QString>(folder), QHostAddress::AnyIPv4, *checked.value, &why)) {
+        const QString message = r5fw::text::portUnusable(*checked.value, why);
+        m_window.prompter().message(&m_window, r5::Prompter::Icon::Warning, {}, message);
+        m_window.log(message);
+        return;
+    }
+    m_window.log(r5fw::text::listening(m_server->port(), QDir::toNativeSeparators(m_server->folder())));
 }
 
 void SideTools::Btn_TestHttpServerClick()

@@ -1,18 +1,20 @@
-// Firmware day, end to end: the installer starts the HTTP server from devsetup in a home folder
-// holding the firmware, on a machine without a terminal program, orders the download from the
-// virtual device over its pseudo-terminal, and the device fetches the file from 127.0.0.1 and
-// reports its exact size and hash.
+// Firmware day, end to end: the installer starts devsetup's own HTTP server in a home folder
+// holding the firmware, orders the download from the virtual device over its pseudo-terminal,
+// and the device fetches the file from 127.0.0.1, reboots into the version in its name and says
+// so when asked; devsetup's log follows it to "Firmware updated". Then r5200tx-cli does the same
+// with the next image, its own server gone when it ends.
 #include "maintfixture.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
 
 #include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -31,10 +33,9 @@ struct Child
     QProcess process;
     QByteArray out;
 
-    void start(const QString &program, const QStringList &arguments, const QString &workingDir = {})
+    void start(const QString &program, const QStringList &arguments)
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.setWorkingDirectory(workingDir);
         QObject::connect(&process, &QProcess::readyRead, &process, [this] { out += process.readAll(); });
         process.start(program, arguments);
     }
@@ -50,11 +51,45 @@ struct Child
     }
 };
 
-std::uint16_t freeLoopbackPort()
+bool portFree(quint16 port)
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::AnyIPv4, port);
+}
+
+quint16 freePort()
 {
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     return probe.serverPort();
+}
+
+QByteArray image(qsizetype size, unsigned seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = char(((i + seed) * 2654435761u) >> 24);
+    return bytes;
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The answer to one request sent as it stands, headers and body. The server runs on this
+// thread: the wait lets the event loop run.
+QByteArray fetch(quint16 port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    QByteArray answer;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { answer += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write(request);
+    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 10000))
+        return "no end: " + answer;
+    return answer;
 }
 
 } // namespace
@@ -68,11 +103,7 @@ private Q_SLOTS:
 
 void TstFirmwareDay::firmwareDay()
 {
-    const QString python3 = QStandardPaths::findExecutable(u"python3"_s);
-    if (python3.isEmpty())
-        QSKIP("no python3 to serve the firmware");
-
-    // The virtual device, serial side only, keeping its state in a file.
+    // The virtual device, serial side only, keeping its state in a file; it runs 1.05.
     QTemporaryDir deviceDir;
     Child device;
     device.start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-virtual"_s,
@@ -82,64 +113,55 @@ void TstFirmwareDay::firmwareDay()
     QVERIFY2(serialLine.startsWith(u"Serial port: "_s), qPrintable(serialLine));
     const QString port = serialLine.mid(13).trimmed();
 
-    // A home folder with the firmware in it.
+    // A home folder with the firmware in it; the configuration beside it must never be served.
     MaintFixture f;
     QVERIFY(f.prepare(port));
     QVERIFY(QDir().mkdir(u"KorviaFW"_s));
-    QByteArray image(307 * 1024 + 3, Qt::Uninitialized);
-    for (qsizetype i = 0; i < image.size(); ++i)
-        image[i] = char((i * 2654435761u) >> 24);
-    {
-        QFile bin(u"KorviaFW/R5200TX_v1.0.bin"_s);
-        QVERIFY(bin.open(QIODevice::WriteOnly));
-        QCOMPARE(bin.write(image), image.size());
-    }
-    const QString httpPort = QString::number(freeLoopbackPort());
+    const QByteArray v107 = image(307 * 1024 + 3, 1);
+    QVERIFY(write(u"KorviaFW/R5200TX_v1.07.bin"_s, v107));
+    const quint16 httpPort = freePort();
+    const QByteArray portText = QByteArray::number(httpPort);
     {
         QFile ini(u"cfg/SETUP.INI"_s);
         QVERIFY(ini.open(QIODevice::Append));
-        ini.write("[HTTPServer]\r\nPort=" + httpPort.toLatin1() +
+        ini.write("[HTTPServer]\r\nPort=" + portText +
                   "\r\nHomeDir=./KorviaFW\r\n[Download_WEB]\r\nIP1=127\r\n"
                   "IP2=0\r\nIP3=0\r\nIP4=1\r\nPort=" +
-                  httpPort.toLatin1() + "\r\nFile=/R5200TX_v1.0.bin\r\n");
+                  portText + "\r\nFile=/R5200TX_v1.07.bin\r\n");
     }
-    // No "python" on this PATH and no terminal program: the server runs without a window.
-    f.launcher.executables.insert(u"python3"_s, python3);
     f.makeWindow();
-    auto *side = f.window->findChild<SideTools *>();
-    side->setPlatform(tools::Platform::Linux);
-    side->setAddressLookup(std::make_unique<Loopback>());
+    // The follow-up keeps its time by the window's clock: here it moves with the real one.
+    QElapsedTimer real;
+    real.start();
+    QTimer ticks;
+    qint64 moved = 0;
+    connect(&ticks, &QTimer::timeout, this, [&] {
+        f.clock.advanceMs(real.elapsed() - moved);
+        moved = real.elapsed();
+    });
+    ticks.start(50);
+    f.window->findChild<SideTools *>()->setAddressLookup(std::make_unique<Loopback>());
     f.window->pageControl().setCurrentIndex(2);
 
-    // "Start HTTP Server": the command line the Launcher is handed is the one run here, its
-    // output in the file the log names, kept on the loopback interface.
+    // "Start HTTP Server": served by devsetup itself, nothing started beside it.
     f.click(u"Btn_StartSvr"_s);
-    const QString output = QDir::current().absoluteFilePath(u"Log/HTTPServer_20261207.log"_s);
-    QCOMPARE(
-        f.panel().mid(f.panel().size() - 2),
-        QStringList({u"[10:20:30]  Starting HTTP Server on[http://127.0.0.1:"_s + httpPort + u']',
-                     u"[10:20:30]  No terminal program found: the HTTP Server runs without a window, its "
-                     u"output in ["_s +
-                         output + u']'}));
-    QCOMPARE(f.launcher.starts.size(), 1);
-    const auto &start = f.launcher.starts[0];
-    QCOMPARE(start.program, python3);
-    QCOMPARE(start.arguments, QStringList({u"-u"_s, u"-m"_s, u"http.server"_s, httpPort}));
-    QCOMPARE(start.workingDir, u"./KorviaFW"_s);
-    QCOMPARE(start.outputFile, output);
-    QProcess server;
-    server.setWorkingDirectory(start.workingDir);
-    server.setStandardOutputFile(start.outputFile, QIODevice::Append);
-    server.setStandardErrorFile(start.outputFile, QIODevice::Append);
-    server.start(start.program, start.arguments + QStringList{u"--bind"_s, u"127.0.0.1"_s});
-    const auto served = [&output] {
-        QFile file(output);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(served().contains("Serving HTTP"), 15000);
-
+    const QStringList started = f.panel();
+    QCOMPARE(started.size() >= 2, true);
+    const QString portString = QString::number(httpPort);
+    QCOMPARE(started[started.size() - 2].mid(12),
+             u"Starting HTTP Server on[http://127.0.0.1:"_s + portString + u']');
+    QVERIFY2(started.last().contains(u"listening on every IPv4 interface at port "_s + portString),
+             qPrintable(started.last()));
+    QCOMPARE(f.launcher.starts.size(), 0);
     f.click(u"Btn_TestHttpServer"_s);
-    QCOMPARE(f.launcher.urls, QList<QUrl>{QUrl(u"http://127.0.0.1:"_s + httpPort)});
+    QCOMPARE(f.launcher.urls, QList<QUrl>{QUrl(u"http://127.0.0.1:"_s + portString)});
+
+    // What the browser shows: the file with its size and SHA-256.
+    const QByteArray sha = QCryptographicHash::hash(v107, QCryptographicHash::Sha256).toHex();
+    const QByteArray page = fetch(httpPort, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    QVERIFY2(page.startsWith("HTTP/1.1 200"), page.constData());
+    QVERIFY(page.contains("R5200TX_v1.07.bin") && page.contains(QByteArray::number(v107.size())) &&
+            page.contains(sha));
 
     // The order, from the firmware panel that the administrator panel shows.
     QVERIFY(f.connectLink());
@@ -147,34 +169,44 @@ void TstFirmwareDay::firmwareDay()
     f.click(u"Btn_ViewAdmin"_s);
     f.click(u"Btn_FW_DL"_s);
     QCOMPARE(f.prompter.takeTexts(), QStringList());
-    QCOMPARE(f.panel().last().left(29), u"[10:20:30]  TX 0x55 : [43][7E"_s);
-
-    const QString url = u"http://127.0.0.1:"_s + httpPort + u"/R5200TX_v1.0.bin"_s;
-    const QString sha =
-        QString::fromLatin1(QCryptographicHash::hash(image, QCryptographicHash::Sha256).toHex());
-    QTRY_VERIFY_WITH_TIMEOUT(device.out.contains("firmware fetched") || device.out.contains("failed:"),
-                             20000);
-    const QRegularExpression fetched(u"firmware fetched from (\\S+): (\\d+) bytes, sha256 ([0-9a-f]{64})"_s);
-    const QRegularExpressionMatch m = fetched.match(QString::fromUtf8(device.out));
-    QVERIFY2(m.hasMatch(), device.out.constData());
-    QCOMPARE(m.captured(1), url);
-    QCOMPARE(m.captured(2).toLongLong(), image.size());
-    QCOMPARE(m.captured(3), sha);
-    // The server writes its request line after the device has its file: wait for it.
-    QTRY_VERIFY_WITH_TIMEOUT(served().contains("GET /R5200TX_v1.0.bin HTTP/1.1\" 200"), 10000);
-    server.terminate();
-    QVERIFY(server.waitForFinished(5000));
+    const auto logged = [&f](const QString &text) {
+        const QStringList lines = f.panel();
+        return std::any_of(lines.begin(), lines.end(), [&](const QString &l) { return l.contains(text); });
+    };
+    QVERIFY(logged(u"tmpFileName : [32]["_s));
+    QTRY_VERIFY_WITH_TIMEOUT(logged(u"Firmware updated: 1.05 → 1.07"_s), 60000);
+    const QString sent = u"R5200TX_v1.07.bin sent, %1 of %1 bytes"_s.arg(v107.size());
+    QVERIFY2(logged(sent), qPrintable(f.panel().join(u'\n')));
 
     QFile state(deviceDir.filePath(u"device.json"_s));
     QVERIFY(state.open(QIODevice::ReadOnly));
-    const QJsonObject fw =
-        QJsonDocument::fromJson(state.readAll()).object()[u"firmwareDownload"_s].toObject();
-    QCOMPARE(fw[u"url"_s].toString(), url);
-    QCOMPARE(fw[u"result"_s].toString(), u"fetched"_s);
-    QCOMPARE(fw[u"size"_s].toInteger(), image.size());
-    QCOMPARE(fw[u"sha256"_s].toString(), sha);
+    const QJsonObject saved = QJsonDocument::fromJson(state.readAll()).object();
+    QCOMPARE(saved[u"firmwareMinor"_s].toInt(), 7);
+    QCOMPARE(saved[u"firmwareDownload"_s].toObject()[u"sha256"_s].toString(), QString::fromLatin1(sha));
 
+    // devsetup ends: its port is free at once, and the device's port too.
     f.finish();
+    QVERIFY(portFree(httpPort));
+
+    // The same from the command line, with the next image.
+    QTemporaryDir cliDir;
+    const QByteArray v109 = image(96 * 1024, 2);
+    QVERIFY(write(cliDir.filePath(u"R5200TX_v1.09.bin"_s), v109));
+    const quint16 cliPort = freePort();
+    QProcess cli;
+    cli.setWorkingDirectory(cliDir.path());
+    cli.start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-cli"_s,
+              {u"--port"_s, port, u"--json"_s, u"firmware"_s, u"R5200TX_v1.09.bin"_s, u"--serve"_s,
+               u"127.0.0.1:"_s + QString::number(cliPort)});
+    QVERIFY(cli.waitForFinished(90000));
+    const QByteArray out = cli.readAllStandardOutput();
+    QVERIFY2(cli.exitCode() == 0, QByteArray(out + cli.readAllStandardError()).constData());
+    const QJsonObject report = QJsonDocument::fromJson(out).object();
+    QCOMPARE(report[u"versionBefore"_s].toString(), u"1.07"_s);
+    QCOMPARE(report[u"versionAfter"_s].toString(), u"1.09"_s);
+    QCOMPARE(report[u"bytesSent"_s].toInteger(), v109.size());
+    QCOMPARE(report[u"size"_s].toInteger(), v109.size());
+    QVERIFY(portFree(cliPort));
     QCOMPARE(f.prompter.unexpected(), QStringList());
 }
 

@@ -70,8 +70,6 @@ private Q_SLOTS:
     void httpServerPort();
     void adminStep_data();
     void adminStep();
-    void httpServerLaunch_data();
-    void httpServerLaunch();
     void pingLaunch_data();
     void pingLaunch();
     void simulatorLaunch_data();
@@ -242,70 +240,6 @@ void TstMaintRules::adminStep()
     QFETCH(QString, typed);
     QFETCH(maint::AdminStep, step);
     QCOMPARE(maint::adminStep(shown, typed), step);
-}
-
-void TstMaintRules::httpServerLaunch_data()
-{
-    QTest::addColumn<Platform>("platform");
-    QTest::addColumn<QStringList>("onPath");
-    QTest::addColumn<std::optional<Launch>>("launch");
-    const QStringList server{u"-m"_s, u"http.server"_s, u"8070"_s};
-    const auto windows = [&](const QString &python) {
-        return std::optional<Launch>(
-            Launch{u"cmd.exe"_s, QStringList{u"/K"_s, python} + server, u"./KorviaFW"_s});
-    };
-    QTest::newRow("windows") << Platform::Windows << QStringList{u"python"_s} << windows(u"python"_s);
-    QTest::newRow("windows, python3 only")
-        << Platform::Windows << QStringList{u"python3"_s} << windows(u"python3"_s);
-    QTest::newRow("windows, no python: the console says so")
-        << Platform::Windows << QStringList{} << windows(u"python"_s);
-
-    // Each terminal takes the command its own way; the server runs under a fixed script that
-    // leaves a shell in the window when it ends, with the field's number as an argument.
-    const QString home = QDir::currentPath() + u"/KorviaFW"_s;
-    const auto linux = [&](const QString &terminal, const QStringList &options, const QString &python) {
-        return std::optional<Launch>(
-            Launch{u"/bin/"_s + terminal,
-                   options +
-                       QStringList{u"/bin/sh"_s, u"-c"_s, u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s, u"sh"_s,
-                                   u"/bin/"_s + python} +
-                       server,
-                   u"./KorviaFW"_s});
-    };
-    QTest::newRow("linux, the Debian alternative first")
-        << Platform::Linux
-        << QStringList{u"xterm"_s, u"konsole"_s, u"gnome-terminal"_s, u"x-terminal-emulator"_s, u"python3"_s}
-        << linux(u"x-terminal-emulator"_s, {u"-e"_s}, u"python3"_s);
-    QTest::newRow("linux, python preferred")
-        << Platform::Linux << QStringList{u"x-terminal-emulator"_s, u"python"_s, u"python3"_s}
-        << linux(u"x-terminal-emulator"_s, {u"-e"_s}, u"python"_s);
-    QTest::newRow("linux, gnome-terminal")
-        << Platform::Linux << QStringList{u"gnome-terminal"_s, u"xterm"_s, u"python3"_s}
-        << linux(u"gnome-terminal"_s, {u"--working-directory="_s + home, u"--"_s}, u"python3"_s);
-    QTest::newRow("linux, konsole") << Platform::Linux << QStringList{u"konsole"_s, u"xterm"_s, u"python3"_s}
-                                    << linux(u"konsole"_s, {u"--workdir"_s, home, u"-e"_s}, u"python3"_s);
-    QTest::newRow("linux, xfce4-terminal")
-        << Platform::Linux << QStringList{u"xfce4-terminal"_s, u"xterm"_s, u"python3"_s}
-        << linux(u"xfce4-terminal"_s, {u"--working-directory="_s + home, u"-x"_s}, u"python3"_s);
-    QTest::newRow("linux, xterm") << Platform::Linux << QStringList{u"xterm"_s, u"python3"_s}
-                                  << linux(u"xterm"_s, {u"-e"_s}, u"python3"_s);
-    QTest::newRow("linux, no terminal: the server alone, its output in a file")
-        << Platform::Linux << QStringList{u"python3"_s}
-        << std::optional<Launch>(Launch{u"/bin/python3"_s, QStringList{u"-u"_s} + server, u"./KorviaFW"_s,
-                                        u"/work/Log/HTTPServer_20261207.log"_s});
-}
-
-void TstMaintRules::httpServerLaunch()
-{
-    QFETCH(Platform, platform);
-    QFETCH(QStringList, onPath);
-    QFETCH(std::optional<Launch>, launch);
-    QHash<QString, QString> programs;
-    for (const QString &name : onPath)
-        programs.insert(name, u"/bin/"_s + name);
-    QCOMPARE(std::optional<Launch>(tools::httpServer(platform, 8070, u"./KorviaFW"_s, path(programs),
-                                                     u"/work/Log/HTTPServer_20261207.log"_s)),
-             launch);
 }
 
 void TstMaintRules::pingLaunch_data()

@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
@@ -56,6 +58,7 @@ private Q_SLOTS:
     void sideTools_data();
     void sideTools();
     void httpServerPortRefusedStartsNothing();
+    void httpServerLifetime();
     void diSimulator();
     void keyFilter();
     void spaceMovesToTheNextOctet();
@@ -138,7 +141,9 @@ void TstMaintWindow::requests_data()
                        u"Edit_DL_IP4=10"_s,  u"Edit_DL_Port=8070"_s, u"Edit_DL_File=/R5200TX_v1.0.bin"_s}
         << QString() << download
         << QStringList{u"tmpFileName : [32]["_s + QString::fromLatin1(padded) + u']',
-                       u"TX 0x55 : [43]["_s + dump + u']'};
+                       u"TX 0x55 : [43]["_s + dump + u']',
+                       u"Firmware download from http://192.168.0.10:8070/R5200TX_v1.0.bin cannot be followed "
+                       u"from here: the HTTP Server is not running here"_s};
     QTest::newRow("firmware download, port 0")
         << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=0"_s, u"Edit_DL_File=/fw.bin"_s} << QString()
         << hex("7E 2B 55 50 7F 00 00 01 00 00") + QByteArray(25, ' ') + "/fw.bin" + hex("FE")
@@ -288,39 +293,6 @@ void TstMaintWindow::sideTools_data()
         u"터미널 프로그램을 찾을 수 없습니다. (x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm)"_s;
     const QString noTerminalLine =
         u"No terminal program found (looked for x-terminal-emulator, gnome-terminal, konsole, xfce4-terminal, xterm)"_s;
-    QTest::newRow("HTTP server, Windows")
-        << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true << typed
-        << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
-                       u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
-    QTest::newRow("HTTP server, Windows, port pasted with a sign")
-        << tools::Platform::Windows << u"Btn_StartSvr"_s << QStringList{u"python"_s} << true
-        << QStringList{u"127"_s, u"+8070"_s}
-        << QStringList{u"cmd.exe"_s,     u"/K"_s,   u"python"_s,    u"-m"_s,
-                       u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
-    QTest::newRow("HTTP server, Linux, python3 only")
-        << tools::Platform::Linux << u"Btn_StartSvr"_s << linuxPath << true << typed
-        << QStringList{u"/usr/bin/x-terminal-emulator"_s,
-                       u"-e"_s,
-                       u"/bin/sh"_s,
-                       u"-c"_s,
-                       u"\"$@\"; exec \"${SHELL:-/bin/sh}\""_s,
-                       u"sh"_s,
-                       u"/usr/bin/python3"_s,
-                       u"-m"_s,
-                       u"http.server"_s,
-                       u"8070"_s,
-                       u"./KorviaFW"_s}
-        << QString() << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s} << QString();
-    QTest::newRow("HTTP server, Linux, no terminal: started alone")
-        << tools::Platform::Linux << u"Btn_StartSvr"_s << QStringList{u"python3"_s} << true << typed
-        << QStringList{u"/usr/bin/python3"_s, u"-u"_s, u"-m"_s, u"http.server"_s, u"8070"_s, u"./KorviaFW"_s}
-        << QString()
-        << QStringList{u"Starting HTTP Server on[http://127.0.0.5:8070]"_s,
-                       u"No terminal program found: the HTTP Server runs without a window, its output in "
-                       u"[<cwd>/Log/HTTPServer_20261207.log]"_s}
-        << QString();
     QTest::newRow("connection test, sockets unavailable")
         << tools::Platform::Windows << u"Btn_TestHttpServer"_s << QStringList() << false << typed
         << QStringList() << u"http://127.0.0.1:8070"_s << QStringList() << QString();
@@ -396,6 +368,65 @@ void TstMaintWindow::httpServerPortRefusedStartsNothing()
     }
     QCOMPARE(f.launcher.starts.size(), 0);
     QCOMPARE(f.newLines(), QStringList());
+}
+
+void TstMaintWindow::httpServerLifetime()
+{
+    const auto portFree = [](quint16 port) {
+        QTcpServer probe;
+        return probe.listen(QHostAddress::AnyIPv4, port);
+    };
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    f.window->pageControl().setCurrentIndex(2);
+    f.setText(u"Edit_HttpSvr_Port"_s, QString::number(port));
+    QVERIFY(QDir().mkdir(u"KorviaFW"_s));
+    f.newLines();
+
+    // Folders that would serve nothing or too much: a box that names each, nothing listens.
+    const QList<std::pair<QString, QString>> refused{
+        {QString(), u"Home Dir is empty"_s},
+        {u"./missing"_s, f.path(u"missing"_s) + u"] does not exist"_s},
+        {QDir::rootPath(), u"is the root of a disk"_s}};
+    for (const auto &[folder, named] : refused) {
+        f.setText(u"Edit_HomeDir"_s, folder);
+        f.click(u"Btn_StartSvr"_s);
+        const QStringList boxes = f.prompter.takeTexts();
+        QVERIFY2(boxes.size() == 1 && boxes[0].contains(QDir::toNativeSeparators(named)),
+                 qPrintable(boxes.join(u'|')));
+        QVERIFY(portFree(port));
+    }
+    f.setText(u"Edit_HomeDir"_s, u"./KorviaFW"_s);
+    {
+        // The port taken by another program: the box names it and the reason.
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::AnyIPv4, port));
+        f.click(u"Btn_StartSvr"_s);
+        const QStringList boxes = f.prompter.takeTexts();
+        QVERIFY2(boxes.size() == 1 && boxes[0].contains(u"port %1 cannot be used ("_s.arg(port)),
+                 qPrintable(boxes.join(u'|')));
+    }
+    f.newLines();
+    f.click(u"Btn_StartSvr"_s);
+    QCOMPARE(f.newLines().size(), 2); // "Starting HTTP Server on[...]" and where it listens
+    QVERIFY(!portFree(port));
+    // Pressed again while it runs: nothing new, and the log says so.
+    f.click(u"Btn_StartSvr"_s);
+    const QStringList again = f.newLines();
+    QVERIFY2(again.size() == 1 && again[0].contains(u"already running at port %1"_s.arg(port)),
+             qPrintable(again.join(u'|')));
+    QCOMPARE(f.prompter.takeTexts(), QStringList());
+
+    // A peer still connected does not keep the port once devsetup has ended.
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, port);
+    QTRY_COMPARE(peer.state(), QAbstractSocket::ConnectedState);
+    f.window.reset();
+    QVERIFY(portFree(port));
 }
 
 void TstMaintWindow::diSimulator()

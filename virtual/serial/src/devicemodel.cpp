@@ -3,6 +3,8 @@
 #include "virt/answers.h"
 #include "virt/codec.h"
 
+#include <QRegularExpression>
+
 using namespace Qt::StringLiterals;
 
 namespace virt {
@@ -135,7 +137,20 @@ void DeviceModel::firmwareFetched(const QUrl &url, qint64 size, const QByteArray
     fw.sha256 = QString::fromLatin1(sha256.toHex());
     m_state.flashErased = false;
     Q_EMIT log(u"firmware fetched from %1: %2 bytes, sha256 %3"_s.arg(fw.url).arg(size).arg(fw.sha256));
+    // The image's version is in its name ("R5200TX_v1.07.bin" is 1.07); it runs after a reboot.
+    static const QRegularExpression versioned(u"_v(\\d{1,3})\\.(\\d{1,3})(?!\\d)"_s);
+    const QRegularExpressionMatch version = versioned.match(url.fileName());
+    const uint major = version.captured(1).toUInt();
+    const uint minor = version.captured(2).toUInt();
+    if (!version.hasMatch() || major > 255 || minor > 255) {
+        changed();
+        return;
+    }
+    m_state.firmwareMajor = std::uint8_t(major);
+    m_state.firmwareMinor = std::uint8_t(minor);
+    Q_EMIT log(u"firmware %1.%2 written"_s.arg(major).arg(minor, 2, 10, QChar(u'0')));
     changed();
+    reboot();
 }
 
 void DeviceModel::firmwareFailed(const QUrl &url, const QString &why)

@@ -9,7 +9,7 @@
 
 namespace r5cli {
 
-enum class Command { Status, Save, Apply, Verify };
+enum class Command { Status, Save, Apply, Verify, Firmware };
 
 struct Args
 {
@@ -27,6 +27,9 @@ struct Args
     QString profile; // the PROFILE argument
     QString plan;
     QString record;
+    QString firmware;     // firmware: the FILE to serve
+    QString serveAddress; // firmware --serve: empty for this PC's address
+    quint16 servePort = 8070;
 };
 
 // Exit codes of the program. Each failure has its own, so a script can tell them apart.
@@ -37,6 +40,8 @@ inline constexpr int NoAnswer = 2;      // the port opened but the device did no
 inline constexpr int Differs = 3;       // a field read back differs from the profile
 inline constexpr int PortNotOpened = 4; // the serial port cannot be opened
 inline constexpr int NotWritten = 5;    // the record row (or save's profile) could not be written
+inline constexpr int NoRequest = 6;     // firmware: no request for the file reached the server
+inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off or was refused
 inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode
 

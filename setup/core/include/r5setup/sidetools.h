@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -8,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-// The programs devsetup starts beside itself (HTTP server, ping, DI simulator), as program,
+// The programs devsetup starts beside itself (ping, DI simulator), as program,
 // argument list and working folder for each platform. Nothing here starts anything: the
 // window hands the result to the Launcher.
 namespace r5setup::tools {
@@ -23,8 +22,6 @@ struct Launch
     QString program;
     QStringList arguments;
     QString workingDir; // empty: the current folder
-    // Where its output goes when it runs without a console window; empty: it has one.
-    QString outputFile = {};
 
     bool operator==(const Launch &) const = default;
 };
@@ -32,11 +29,6 @@ struct Launch
 // Full path of a program found on the PATH, or empty.
 using FindProgram = std::function<QString(const QString &name)>;
 using FileExists = std::function<bool(const QString &path)>;
-
-// The interpreter that runs the server: "python" where there is one, else "python3" where
-// that is found, else "python" so that the console shows why nothing runs. On Linux the found
-// path is returned.
-QString pythonProgram(Platform platform, const FindProgram &find);
 
 // The terminal emulators looked for on Linux, in order: the Debian alternative first, then
 // the common desktops' own, then plain xterm.
@@ -55,17 +47,6 @@ struct Terminal
 
 // The first of terminalNames() that is found, or nullopt.
 std::optional<Terminal> findTerminal(const FindProgram &find);
-
-// "Start HTTP Server": on Windows `cmd.exe /K python -m http.server PORT` in `homeDir`; on
-// Linux a terminal running `python3 -m http.server PORT` in `homeDir` whose window stays open
-// with a shell when the server ends, as /K keeps its console. With no terminal the server runs
-// by itself, unbuffered, its output appended to `outputFile`, so firmware can still be served.
-Launch httpServer(Platform platform, std::uint16_t port, const QString &homeDir, const FindProgram &find,
-                  const QString &outputFile);
-
-// Where the HTTP server's output goes when it runs without a terminal: "Log/HTTPServer_" +
-// the date as "YYYYMMDD" + ".log" in `workingDir`, beside devsetup's own log files.
-QString httpServerOutputFile(const QString &workingDir, const QDate &date);
 
 // "ping": a console running a continuous ping to `address` until the user closes it. On
 // Windows `cmd.exe /C ping ADDRESS -t` in "C:\"; on Linux a terminal running ping in "/"
@@ -94,9 +75,6 @@ namespace text {
 // No terminal to show ping in: the box and the log line.
 QString noTerminal();
 QString noTerminalLine();
-// The HTTP server was started without a terminal, or could not be.
-QString serverWithoutTerminalLine(const QString &outputFile);
-QString serverNotStartedLine(const QString &program, const QString &outputFile);
 } // namespace text
 
 } // namespace r5setup::tools

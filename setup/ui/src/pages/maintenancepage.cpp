@@ -263,8 +263,10 @@ void MaintenancePage::Btn_FW_DLClick()
         showRefusal(m_window.prompter(), &m_window, checked.refusal, {m_downloadFile});
         return;
     }
-    m_window.sendRequest(
-        r5::protocol::firmwareDownloadRequest(checked.value->server, checked.value->port, fileName));
+    const auto &server = checked.value->server;
+    if (m_window.sendRequest(r5::protocol::firmwareDownloadRequest(server, checked.value->port, fileName)))
+        Q_EMIT firmwareOrderSent(u"%1.%2.%3.%4"_s.arg(server[0]).arg(server[1]).arg(server[2]).arg(server[3]),
+                                 checked.value->port, fileName);
 }
 
 } // namespace r5setup

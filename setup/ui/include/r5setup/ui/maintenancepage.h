@@ -51,6 +51,10 @@ public Q_SLOTS:
     void Btn_FlashEraseClick();
     void Btn_FW_DLClick();
 
+Q_SIGNALS:
+    // A download order went to the device: fetch `fileField` from `address`:`port`.
+    void firmwareOrderSent(const QString &address, quint16 port, const QString &fileField);
+
 private:
     MainWindow &m_window;
     QPushButton *m_factoryReset = nullptr;

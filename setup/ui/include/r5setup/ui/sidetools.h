@@ -10,13 +10,19 @@
 class QLineEdit;
 class QPushButton;
 
+namespace r5fw {
+class DownloadWatch;
+class FirmwareServer;
+} // namespace r5fw
+
 namespace r5setup {
 
 class MainWindow;
 
-// The buttons that start programs beside devsetup: "Start HTTP Server" and "Connection Test"
-// of the HTTP server panel, "ping" of the WAN panel and " DI Simulator 실행". Each start goes
-// through the window's Launcher and is left alone; nothing waits for it.
+// The side tools: "Start HTTP Server" (devsetup's own firmware server, which runs until devsetup
+// ends) and "Connection Test" of the HTTP server panel, "ping" of the WAN panel and " DI Simulator
+// 실행". The programs go through the window's Launcher and are left alone. The download orders
+// that name the own server are followed to the version the device runs afterwards.
 class SideTools final : public QObject
 {
     Q_OBJECT
@@ -43,6 +49,10 @@ public:
     // The folder that holds devsetup (default: the running program's).
     void setProgramFolder(const QString &dir) { m_programFolder = dir; }
 
+    r5fw::FirmwareServer &firmwareServer() const { return *m_server; }
+    // Follows the download orders the maintenance page sends.
+    r5fw::DownloadWatch &downloadWatch() const { return *m_watch; }
+
 public Q_SLOTS:
     void Btn_StartSvrClick();
     void Btn_TestHttpServerClick();
@@ -60,6 +70,8 @@ private:
     tools::Platform m_platform = tools::hostPlatform();
     std::unique_ptr<LocalAddress> m_lookup;
     QString m_programFolder;
+    r5fw::FirmwareServer *m_server;
+    r5fw::DownloadWatch *m_watch;
 };
 
 } // namespace r5setup

@@ -1,0 +1,10 @@
+#include "r5setup/sidetools.h"
+
+namespace r5setup::tools {
+
+Platform hostPlatform()
+{
+    return Platform::Windows;
+}
+
+} // namespace r5setup::tools
