@@ -3,7 +3,8 @@
 # <dir>/package/r5200txtools-<version>-win64.exe (NSIS installer) and .zip (portable copy).
 # Usage: R5_WIN_SDK=<sdk tarball or folder> scripts/build-windows.sh [BUILD_DIR] [extra cmake args]
 #   R5_WERROR=1 makes warnings errors, as on Linux; R5_HOST_VIRTUAL=<path> names a Linux build's
-#   r5200tx-virtual for the Wine COM-port tests (default: build/bin/r5200tx-virtual when present).
+#   r5200tx-virtual for the Wine COM-port tests (default: build/bin/r5200tx-virtual when present);
+#   R5_HOST_GUIDE=<path> a Linux build's bin/guide (default: the guide target built in build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build-win}
@@ -30,10 +31,19 @@ else
 fi
 [ -f "$sdk/toolchain.cmake" ] || { echo "no toolchain.cmake in the SDK at $sdk" >&2; exit 1; }
 
+# The guide's pictures are drawn by the Linux programs: a Linux build makes the guide (pages and
+# pictures) and the Windows packages carry it. R5_HOST_GUIDE=<folder> names one already built.
+if [ -z "${R5_HOST_GUIDE:-}" ]; then
+  echo "build-windows: building the user guide in $root/build (Linux), for the Windows packages"
+  R5_BUILD_TARGET=guide bash "$root/scripts/build.sh" "$root/build"
+fi
+host_guide=${R5_HOST_GUIDE:-$root/build/bin/guide}
+
 host_virtual=${R5_HOST_VIRTUAL:-$root/build/bin/r5200tx-virtual}
 args=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$sdk/toolchain.cmake" -DCMAKE_BUILD_TYPE=${R5_BUILD_TYPE:-Release})
 [ "${R5_WERROR:-0}" = 1 ] && args+=(-DR5_WERROR=ON)
 [ -x "$host_virtual" ] && args+=(-DR5_HOST_VIRTUAL="$host_virtual")
+args+=(-DR5_HOST_GUIDE="$host_guide")
 cmake -S "$root" -B "$build" "${args[@]}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 (cd "$build" && cpack -G NSIS >/dev/null && cpack -G ZIP >/dev/null)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks the Windows installer under Wine, as an installer on a laptop would use it: a silent
-# install into a fresh prefix puts the programs and three Start-menu shortcuts in place; each
+# install into a fresh prefix puts the programs, the user guide and the Start-menu shortcuts of
+# the three windows and the guide in place; each
 # window program starts from the install folder (no WINEPATH: everything it needs must be there)
 # and stays up until it is ended by its id; the installed r5200tx-cli.exe reads the Linux
 # virtual device through a Wine COM port (when a Linux build of it is at hand); the silent
@@ -43,11 +44,14 @@ wine "$installer" /S
 wineserver -w
 dir="$WINEPREFIX/drive_c/Program Files/R5200TX Tools"
 for f in devsetup.exe Simulator.exe Simulator_3810.exe r5200tx-cli.exe r5200tx-virtual.exe \
-  Qt6Core.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll r5200txtools.installed; do
+  Qt6Core.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll r5200txtools.installed \
+  guide/index.html guide/ko/devsetup.html guide/en/devsetup.html guide/images/devsetup.png; do
   [ -f "$dir/$f" ] || fail "the installer did not put $f in $dir"
 done
 shortcuts=$(find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs*' -name '*.lnk' | grep -v -i uninstall || true)
-[ "$(printf '%s\n' "$shortcuts" | grep -c .)" -eq 3 ] || fail "expected three Start-menu shortcuts, found: $shortcuts"
+for name in "R5200TX Serial Setup" "Korvia 3810-3850 Simulator" "Korvia Simulator" "R5200TX User Guide"; do
+  printf '%s\n' "$shortcuts" | grep -q "/$name.lnk$" || fail "no Start-menu shortcut \"$name\" among: $shortcuts"
+done
 echo "installed: $(ls "$dir" | wc -l) entries, shortcuts: $(printf '%s\n' "$shortcuts" | xargs -d '\n' -n1 basename | tr '\n' ' ')"
 
 # Each window stays up from the install folder until it is ended.

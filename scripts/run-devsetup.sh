@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Quick start: installs the packages, builds, prepares the working folder run/ (cfg/, Log/),
+# Quick start: installs the packages, builds what it starts, prepares the working folder run/ (cfg/, Log/),
 # starts the virtual device and devsetup there, and stops the device when devsetup ends.
 # devsetup reads ./cfg/SETUP.INI and writes ./Log/ relative to it.
 # Usage: scripts/run-devsetup.sh [devsetup arguments]
@@ -8,8 +8,14 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${R5_BUILD_DIR:-$root/build}
 run=$root/run
 
+echo "run-devsetup: checking the Debian packages the build needs"
 bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" "$build"
+# Only what this script starts: devsetup, the virtual device, and Simulator_3810, which devsetup's
+# "DI Simulator" button starts. The tests, benchmarks and the rest are for scripts/test.sh.
+echo "run-devsetup: building devsetup, r5200tx-virtual and Simulator_3810 in $build" \
+  "(the first build takes a few minutes; later ones only what changed)"
+R5_BUILD_TARGET="devsetup r5200tx-virtual Simulator_3810" bash "$root/scripts/build.sh" "$build"
+echo "run-devsetup: starting the virtual device and devsetup in $run"
 
 mkdir -p "$run/cfg" "$run/Log" "$run/KorviaFW"
 

@@ -8,6 +8,7 @@
 #include "net/devicelink.h"
 #include "net/pingsession.h"
 #include "r5/clock.h"
+#include "r5/guide.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/screenfit.h"
@@ -50,6 +51,7 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 {
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
+    r5::addGuideKey(this, services.launcher, u"simulator_3810.html"_s);
     setFont(r5::suiteFont(r5::FontRole::Sans, 9));
     // The layout is fixed: the window takes the size its controls need at their font.
     auto *fit = new r5::ScreenFit(this, r5::ScreenFit::Sizing::Fixed);

@@ -68,6 +68,10 @@ install(FILES ${_sdk}/plugins/imageformats/qico.dll ${_sdk}/plugins/imageformats
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/copyright DESTINATION . RENAME copyright.txt)
 # The suite's own fonts (cmake/R5Fonts.cmake), registered by each program at start.
 install(DIRECTORY ${R5_FONT_DIR}/ DESTINATION fonts)
+# The user guide beside the programs, where F1 finds it (common/src/guide.cpp), with a Start-menu
+# entry that opens its choice of language.
+install(DIRECTORY ${R5_GUIDE_DIR}/ DESTINATION guide)
+list(APPEND CPACK_NSIS_MENU_LINKS "guide/index.html" "R5200TX User Guide")
 
 # --- installer and portable ZIP --------------------------------------------------------------------
 set(CPACK_GENERATOR NSIS ZIP)

@@ -1,11 +1,6 @@
-#include "fakes.h"
-#include "pingfakes.h"
+#include "mainwindows.h"
 #include "r5/suitefonts.h"
-#include "r5setup/qtseriallink.h"
-#include "r5setup/ui/mainwindow.h"
 #include "r5setup/ui/pagecontrol.h"
-#include "sim/frmsimulator.h"
-#include "ui/frmsim3810.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,37 +64,24 @@ private Q_SLOTS:
     void devsetupLogInSightOnShortScreens();
 
 private:
-    QTemporaryDir m_dir;
-    r5::test::FakePrompter m_prompter;
-    r5::test::FakeClock m_clock;
-    r5::test::FakeLauncher m_launcher;
-    disim::test::FakeResolver m_resolver;
-    disim::test::FakeEcho m_echo;
+    r5::test::MainWindows m_windows;
 };
 
 void TstWindowsFit::initTestCase()
 {
     QCOMPARE(QGuiApplication::screens().size(), int(std::size(kScreens)));
     QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_windows.dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_windows.dir.path());
     QVERIFY(r5::registerSuiteFonts() > 0);
 }
 
 void TstWindowsFit::opensWholeOnItsScreen_data()
 {
-    using Make = std::function<std::unique_ptr<QWidget>()>;
-    const Make devsetup = [this] {
-        return std::make_unique<r5setup::MainWindow>(r5setup::Services{m_prompter, m_clock, m_launcher},
-                                                     std::make_unique<r5setup::QtSerialLink>());
-    };
-    const Make simulator = [this] {
-        return std::make_unique<r5::sim::frmSimulator>(m_prompter, m_clock, m_launcher, m_dir.path());
-    };
-    const Make disim = [this] {
-        return std::make_unique<disim::frmSim_3810>(
-            disim::frmSim_3810::Services{m_prompter, m_clock, m_launcher, m_resolver, m_echo, m_dir.path()});
-    };
+    using Make = r5::test::MainWindows::Make;
+    const Make devsetup = m_windows.devsetup();
+    const Make simulator = m_windows.simulator();
+    const Make disim = m_windows.simulator3810();
     QTest::addColumn<Make>("make");
     QTest::addColumn<int>("screen");
     for (int s = 0; s < int(std::size(kScreens)); ++s) {

@@ -2,6 +2,7 @@
 
 #include "apcommands.h"
 #include "profilebridge.h"
+#include "r5/guide.h"
 #include "r5/screenfit.h"
 #include "r5/suitefonts.h"
 #include "r5fw/downloadwatch.h"
@@ -79,6 +80,7 @@ MainWindow::MainWindow(const Services &services, std::unique_ptr<SerialLink> lin
 {
     setObjectName(u"TForm_main"_s);
     setWindowTitle(text::appTitle());
+    r5::addGuideKey(this, services.launcher, u"devsetup.html"_s);
     // Centred on the screen, scrolling where the screen is smaller than the window.
     QWidget *page = (new r5::ScreenFit(this, r5::ScreenFit::Sizing::Resizable, kWindowSize))->page();
     m_link->setParent(this);

@@ -3,6 +3,7 @@
 #include "addressentry.h"
 #include "datakeyfilter.h"
 #include "r5/clock.h"
+#include "r5/guide.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "sim/logpaths.h"
@@ -56,6 +57,7 @@ frmSimulator::frmSimulator(r5::Prompter &prompter, const r5::Clock &clock, r5::L
 {
     setObjectName(u"frmSimulator"_s);
     setWindowTitle(u"Korvia Simulator Ver3.5.1 (2011/06/08)"_s);
+    r5::addGuideKey(this, launcher, u"simulator.html"_s);
     m_log = new ActivityLog(m_clock, m_appDir, this);
     buildUi();
     m_engine = new SimEngine([this] { return options(); }, *m_log, this);

@@ -1,0 +1,324 @@
+// Draws the guide's pictures from the programs' own windows: offscreen, with the suite's fonts,
+// the virtual device behind them on a pseudo-terminal and 127.0.0.1. One window per run, set up
+// as its program's main() sets it up; per-user settings and working folders in a temporary
+// folder. Any window that cannot be drawn, or a box it shows, ends the run with an error.
+//
+// Usage: r5_guide_pictures devsetup|devsetup-status|simulator_3810|simulator OUT.png
+#include "net/hostresolver.h"
+#include "net/icmpecho.h"
+#include "r5/clock.h"
+#include "r5/launcher.h"
+#include "r5/prompter.h"
+#include "r5/suitefonts.h"
+#include "r5setup/seriallinkfactory.h"
+#include "r5setup/shelltexts.h"
+#include "r5setup/ui/mainwindow.h"
+#include "sim/frmsimulator.h"
+#include "ui/frmsim3810.h"
+#include "virt/tcpside.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+[[noreturn]] void fail(const QString &why)
+{
+    std::fprintf(stderr, "r5_guide_pictures: %s\n", qPrintable(why));
+    std::exit(1);
+}
+
+// A box means the window is not in the state the picture shows.
+class FailingPrompter final : public r5::Prompter
+{
+public:
+    void message(QWidget *, Icon, const QString &, const QString &text) override { fail(u"box: "_s + text); }
+    bool askYesNo(QWidget *, const QString &, const QString &text, Icon) override
+    {
+        fail(u"question: "_s + text);
+    }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override
+    {
+        fail(u"save dialog"_s);
+    }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        fail(u"open dialog"_s);
+    }
+};
+
+// Nothing is started and no page is opened while a picture is made.
+class NoLauncher final : public r5::Launcher
+{
+public:
+    bool startDetached(const QString &, const QStringList &, const QString &) override { return false; }
+    bool startDetachedToFile(const QString &, const QStringList &, const QString &, const QString &) override
+    {
+        return false;
+    }
+    bool openUrl(const QUrl &) override { return false; }
+    QString findExecutable(const QString &) const override { return {}; }
+};
+
+void runFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until `done` holds; a window that never gets there fails the picture.
+void waitFor(const std::function<bool()> &done, const QString &what, int ms = 15000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            fail(u"timed out waiting for "_s + what);
+        runFor(50);
+    }
+}
+
+template <typename T = QWidget> T *child(const QWidget &window, const QString &name)
+{
+    T *w = window.findChild<T *>(name);
+    if (!w)
+        fail(u"no control "_s + name + u" in "_s + window.objectName());
+    return w;
+}
+
+void click(const QWidget &window, const QString &name)
+{
+    child<QAbstractButton>(window, name)->click();
+}
+
+// The window as the screen shows it, written as a small PNG: a palette of at most 256 colours
+// where the picture has no more (a window mostly has), compressed hardest.
+void save(QWidget &window, const QString &out)
+{
+    runFor(300); // pending layouts and paints
+    QWidget *top = window.window();
+    if (!top->isVisible() || top->width() < 50 || top->height() < 50)
+        fail(u"window "_s + top->objectName() + u" is not shown"_s);
+    QImage image = top->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        fail(u"window "_s + top->objectName() + u" could not be drawn"_s);
+    QList<QRgb> colours;
+    const QRgb first = image.pixel(0, 0);
+    bool plain = true;
+    for (int y = 0; y < image.height() && colours.size() <= 256; ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            plain = plain && p == first;
+            if (!colours.contains(p) && (colours.append(p), colours.size() > 256))
+                break;
+        }
+    if (plain)
+        fail(u"window "_s + top->objectName() + u" was drawn as one colour"_s);
+    if (colours.size() <= 256)
+        image = image.convertToFormat(QImage::Format_Indexed8, colours, Qt::ThresholdDither);
+    QImageWriter writer(out, "png");
+    writer.setQuality(0); // smallest file; the picture is the same
+    if (!writer.write(image))
+        fail(out + u": "_s + writer.errorString());
+    std::printf("%s: %dx%d, %s\n", qPrintable(QDir::toNativeSeparators(out)), image.width(), image.height(),
+                colours.size() <= 256 ? qPrintable(QString::number(colours.size()) + u" colours"_s)
+                                      : "true colour");
+}
+
+// The virtual device program beside this one, on a pseudo-terminal; its TCP side on a port of the
+// system's choosing on 127.0.0.1.
+class VirtualDevice
+{
+public:
+    explicit VirtualDevice(const QString &stateFile)
+    {
+        m_process.setProgram(QCoreApplication::applicationDirPath() + u"/r5200tx-virtual"_s);
+        m_process.setArguments({u"--state"_s, stateFile, u"--tcp-port"_s, u"0"_s, u"--rssi-drift"_s, u"0"_s});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!m_process.waitForStarted())
+            fail(u"the virtual device did not start: "_s + m_process.errorString());
+    }
+    ~VirtualDevice()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+    }
+    QString port()
+    {
+        QDeadlineTimer deadline(10000);
+        while (!deadline.hasExpired()) {
+            while (m_process.canReadLine()) {
+                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+                if (line.startsWith(u"Serial port: "_s))
+                    return line.mid(13);
+            }
+            m_process.waitForReadyRead(int(deadline.remainingTime()));
+        }
+        fail(u"the virtual device named no serial port"_s);
+    }
+
+private:
+    QProcess m_process;
+};
+
+int devsetup(const QString &out, bool readStatus)
+{
+    // As devsetup's main() sets up its window.
+    QApplication::setApplicationName(u"devsetup"_s);
+    QApplication::setApplicationDisplayName(r5setup::text::appTitle());
+    QApplication::setFont(r5::suiteFont(r5::FontRole::Korean, 9));
+    QDir().mkpath(u"cfg"_s);
+    QDir().mkpath(u"Log"_s);
+    VirtualDevice device(QDir::current().filePath(u"device.json"_s));
+    QFile ini(u"cfg/SETUP.INI"_s);
+    if (!ini.open(QIODevice::WriteOnly) ||
+        ini.write("[EnvBoard]\r\nComPort=" + device.port().toUtf8() + "\r\n") < 0)
+        fail(u"cannot write cfg/SETUP.INI"_s);
+    ini.close();
+
+    FailingPrompter prompter;
+    NoLauncher launcher;
+    r5setup::Services services{prompter, r5::SystemClock::instance(), launcher};
+    r5setup::MainWindow window(services, r5setup::makeSerialLink());
+    window.show();
+    if (readStatus) {
+        click(window, u"ButtonStart"_s);
+        waitFor([&] { return window.link().isOpen(); }, u"the port to open"_s);
+        click(window, u"Btn_CurrentStatus"_s);
+        waitFor([&] { return window.statusQueried(); }, u"the device's status"_s);
+    }
+    save(window, out);
+    return 0;
+}
+
+int simulator3810(const QString &out)
+{
+    QApplication::setApplicationName(u"Simulator_3810"_s);
+    virt::TcpSide side;
+    virt::TcpConfig c;
+    c.port = 0;
+    c.mode = 'G';
+    c.pulsesPerSecond = 10;
+    side.start(c);
+    if (side.port() == 0)
+        fail(u"the virtual device's TCP side did not start"_s);
+
+    FailingPrompter prompter;
+    NoLauncher launcher;
+    disim::SystemResolver resolver;
+    disim::IcmpEcho echo;
+    disim::frmSim_3810 window({prompter, r5::SystemClock::instance(), launcher, resolver, echo,
+                               QDir::current().filePath(u"Log"_s)});
+    window.show();
+    child<QComboBox>(window, u"cboTrendSpan"_s)->setCurrentIndex(0);
+    child<QLineEdit>(window, u"txtDestIP"_s)->setText(u"127.0.0.1"_s);
+    child<QLineEdit>(window, u"txtDestPort"_s)->setText(QString::number(side.port()));
+    click(window, u"optInterval(1)"_s);
+    child<QComboBox>(window, u"cboTime"_s)->setCurrentText(u"0.2"_s);
+    click(window, u"cmdSend"_s);
+    runFor(8000);
+    click(window, u"cmdEnd"_s);
+    waitFor([&] { return !child<QLabel>(window, u"lblRate(0)"_s)->text().isEmpty(); }, u"a report"_s);
+    save(window, out);
+    return 0;
+}
+
+int simulator(const QString &out)
+{
+    QApplication::setApplicationName(u"Simulator"_s);
+    FailingPrompter prompter;
+    NoLauncher launcher;
+    r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher, QDir::currentPath());
+    window.show();
+
+    // Listening on 127.0.0.1 as an echo server in HexA; a loopback peer sends a few messages.
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    click(window, u"opt_Client"_s);
+    child<QLineEdit>(window, u"txt_Port"_s)->setText(QString::number(port));
+    click(window, u"opt_Send_recv"_s);
+    click(window, u"opt_HexA"_s);
+    click(window, u"Cmd_Start"_s);
+
+    QTcpSocket peer;
+    peer.connectToHost(QHostAddress::LocalHost, port);
+    if (!peer.waitForConnected(5000))
+        fail(u"Simulator is not listening on 127.0.0.1:"_s + QString::number(port));
+    QObject::connect(&peer, &QTcpSocket::readyRead, &peer, [&] { peer.readAll(); });
+    for (int sent = 1; sent <= 6; ++sent) {
+        peer.write(sent % 3 == 0 ? QByteArray::fromHex("4E5245517E0541500000FE")
+                                 : "R5200TX status " + QByteArray::number(sent));
+        runFor(150);
+    }
+    save(window, out);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A screen large enough for every window at its own size, at 100 % (the offscreen platform's
+    // default screen is smaller than devsetup).
+    QTemporaryDir screen;
+    QFile config(screen.filePath(u"screen.json"_s));
+    if (!config.open(QIODevice::WriteOnly) ||
+        config.write(R"({"screens": [{"name": "guide", "x": 0, "y": 0, "width": 1920, "height": 1200, )"
+                     R"("logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") < 0)
+        fail(u"cannot write the screen's configuration"_s);
+    config.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: r5_guide_pictures devsetup|devsetup-status|simulator_3810|simulator OUT.png\n");
+        return 2;
+    }
+    const QString kind = QString::fromLocal8Bit(argv[1]);
+    const QString out = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
+    QDir().mkpath(QFileInfo(out).absolutePath());
+
+    // Nothing of the user's is read or written: settings and working folder are temporary.
+    QTemporaryDir home;
+    if (!home.isValid() || !QDir::setCurrent(home.path()))
+        fail(u"no temporary folder"_s);
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+    QDir().mkpath(u"Log"_s);
+
+    if (kind == u"devsetup")
+        return devsetup(out, false);
+    if (kind == u"devsetup-status")
+        return devsetup(out, true);
+    if (kind == u"simulator_3810")
+        return simulator3810(out);
+    if (kind == u"simulator")
+        return simulator(out);
+    fail(u"unknown picture "_s + kind);
+}
