@@ -169,8 +169,9 @@ void FirmwareRun::onFollowed(r5fw::DownloadFollow::Outcome outcome)
     case Outcome::Updated:
     case Outcome::Unchanged:
         if (!m_args.record.isEmpty()) {
-            const QByteArray row = r5commission::recordBytes(QFileInfo(m_args.record).size() == 0, m_clock.localNow(),
-                                               m_reading, r5commission::Verdict::Ok, m_name);
+            const QByteArray row =
+                r5commission::recordBytes(QFileInfo(m_args.record).size() == 0, m_clock.localNow(), m_reading,
+                                          r5commission::Verdict::Ok, m_name);
             r5::AppendFile file;
             m_report.recordWritten = file.append(m_args.record, row);
             if (!m_report.recordWritten)

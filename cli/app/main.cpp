@@ -1,6 +1,6 @@
 #include "commissioner.h"
-#include "r5/consolesignals.h"
 #include "firmwarerun.h"
+#include "r5/consolesignals.h"
 #include "r5/consoletext.h"
 #include "r5/version.h"
 #include "r5/workfolders.h"

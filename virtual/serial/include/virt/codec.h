@@ -51,8 +51,8 @@ QByteArray word(std::uint16_t value);
 std::uint16_t readWord(QByteArrayView bytes, qsizetype at);
 
 // Texts the device keeps as a Korean Windows PC wrote them: CP949 (UTF-8 for a character CP949
-// lacks, or where CP949 would hold the end byte 0xFE). Bytes that are valid UTF-8 read as UTF-8, as many access points broadcast their
-// names; any others as CP949.
+// lacks, or where CP949 would hold the end byte 0xFE). Bytes that are valid UTF-8 read as UTF-8, as many
+// access points broadcast their names; any others as CP949.
 QByteArray encodeText(QStringView text);
 QString decodeText(QByteArrayView bytes);
 
