@@ -136,8 +136,8 @@ void TstWindowsFit::devsetupLogInSightOnShortScreens()
 {
     QFETCH(int, screen);
     QScreen *target = QGuiApplication::screens().at(screen);
-    r5setup::MainWindow window(r5setup::Services{m_prompter, m_clock, m_launcher},
-                               std::make_unique<r5setup::QtSerialLink>());
+    const std::unique_ptr<QWidget> made = m_windows.devsetup()();
+    auto &window = static_cast<r5setup::MainWindow &>(*made);
     if (target != QGuiApplication::primaryScreen())
         window.move(target->geometry().topLeft() + QPoint(40, 30));
     window.show();
