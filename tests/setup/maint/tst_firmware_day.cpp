@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace r5setup;
