@@ -132,6 +132,16 @@ void Commissioner::interrupt()
     fail(exitcode::Interrupted, QString(), u"interrupted: nothing more is sent to the device"_s);
 }
 
+QString portOpenMessage(const QString &port, const r5setup::SerialLink &link)
+{
+    QString message = u"--port "_s + port + u": the serial port cannot be opened: "_s + link.errorString();
+    if (const QString likely = r5setup::likelyPortName(port); !likely.isEmpty())
+        message += u" (did you mean "_s + likely + u"?)"_s;
+    if (const QString advice = r5setup::openFailureAdvice(link.openFailure()); !advice.isEmpty())
+        message += u'\n' + advice;
+    return message;
+}
+
 void Commissioner::openAndRead()
 {
     QDir(m_logFolder).mkpath(u"Log"_s);
@@ -147,13 +157,7 @@ void Commissioner::openAndRead()
         log(proto::texts::portNotConnected());
         if (m_args.command == Command::Apply || m_args.command == Command::Verify)
             writeRecord(Verdict::NoAnswer);
-        QString message =
-            u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s + m_link.errorString();
-        if (const QString likely = r5setup::likelyPortName(m_args.port); !likely.isEmpty())
-            message += u" (did you mean "_s + likely + u"?)"_s;
-        if (const QString advice = r5setup::openFailureAdvice(m_link.openFailure()); !advice.isEmpty())
-            message += u'\n' + advice;
-        fail(exitcode::PortNotOpened, u"--port"_s, message);
+        fail(exitcode::PortNotOpened, u"--port"_s, portOpenMessage(m_args.port, m_link));
         return;
     }
     log(r5setup::text::connectionSuccess(m_args.port));

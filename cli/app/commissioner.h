@@ -17,6 +17,10 @@
 
 namespace r5cli {
 
+// "--port P: the serial port cannot be opened: REASON", with the likely name of a bare number and
+// what to do for the kind of failure: the same words for every command.
+QString portOpenMessage(const QString &port, const r5setup::SerialLink &link);
+
 // One run of the program against one device: each command is a chain of asks (a request and
 // the answer it waits for, with a timer), so the event loop runs throughout. finished() carries
 // the exit code.

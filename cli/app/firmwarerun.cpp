@@ -1,5 +1,6 @@
 #include "firmwarerun.h"
 
+#include "commissioner.h"
 #include "r5/appendfile.h"
 #include "r5fw/downloadwatch.h"
 #include "r5fw/firmwareserver.h"
@@ -101,9 +102,7 @@ void FirmwareRun::begin()
     log(r5setup::text::tryingOpen());
     if (!m_link.open()) {
         log(proto::texts::portNotConnected());
-        return fail(exitcode::PortNotOpened, u"--port"_s,
-                    u"--port "_s + m_args.port + u": the serial port cannot be opened: "_s +
-                        m_link.errorString());
+        return fail(exitcode::PortNotOpened, u"--port"_s, portOpenMessage(m_args.port, m_link));
     }
     log(r5setup::text::connectionSuccess(m_args.port));
     readVersion(m_args.tries);
@@ -212,6 +211,11 @@ void FirmwareRun::say(const QString &line)
 {
     if (!m_args.json)
         m_out << line << Qt::endl;
+}
+
+void FirmwareRun::interrupt()
+{
+    fail(exitcode::Interrupted, QString(), u"interrupted: nothing more is sent to the device"_s);
 }
 
 void FirmwareRun::fail(int code, const QString &field, const QString &message)

@@ -34,6 +34,8 @@ public:
     void setLogFolder(const QString &folder) { m_logFolder = folder; }
     // Starts the run; finished() follows, never from inside start().
     void start();
+    // Ctrl+C or the console's close: the run ends as a failure would, the server with it.
+    void interrupt();
 
 Q_SIGNALS:
     void finished(int exitCode);

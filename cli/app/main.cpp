@@ -52,6 +52,7 @@ int main(int argc, char *argv[])
         run.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
         QObject::connect(&run, &r5cli::FirmwareRun::finished, &app,
                          [](int code) { QCoreApplication::exit(code); });
+        r5::onConsoleSignals(&run, [&run] { run.interrupt(); });
         run.start();
         return QCoreApplication::exec();
     }
