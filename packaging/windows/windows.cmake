@@ -111,12 +111,14 @@ set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
   Delete '$INSTDIR\\\\${R5_WIN_INSTALL_MARKER}'")
 # "R5200TX command prompt": a console in the install folder with the folder on PATH, so that
-# r5200tx-cli (a console program, no shortcut of its own) is at hand. cmd.exe drops the outer
-# quotes of /K's command; %PATH% is expanded when the console starts.
+# r5200tx-cli (a console program, no shortcut of its own) is at hand; %PATH% is expanded when the
+# console starts. The value holds no double
+# quote: CPack writes it into its configuration file unescaped. `set` takes the rest of its
+# command up to "&&" as the value, spaces in the install folder included.
 set(CPACK_NSIS_CREATE_ICONS_EXTRA "
   SetOutPath '$INSTDIR'
   CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\R5200TX command prompt.lnk' '$SYSDIR\\\\cmd.exe' \
-    '/K \"title R5200TX command prompt&& set \"PATH=$INSTDIR;%PATH%\"&& r5200tx-cli --version\"' \
+    '/K title R5200TX command prompt&& set PATH=$INSTDIR;%PATH%&& r5200tx-cli --version' \
     '$SYSDIR\\\\cmd.exe' 0 SW_SHOWNORMAL '' 'r5200tx-cli in a console'")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA "
   Delete '$SMPROGRAMS\\\\$START_MENU\\\\R5200TX command prompt.lnk'")
