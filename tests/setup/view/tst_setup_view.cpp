@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -717,7 +718,10 @@ void TstSetupView::textAnswersStayOneLine()
     QTRY_COMPARE(newLines(), expected);
     QFile file(u"Log/R5200Setup_20261207.log"_s);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList fileLines = QString::fromUtf8(file.readAll()).split(u"\r\n"_s);
+    // The day's file is in the system code page (949 on Korean Windows, UTF-8 on Linux).
+    QStringDecoder systemCodePage(QStringDecoder::System);
+    const QString text = systemCodePage(file.readAll());
+    const QStringList fileLines = text.split(u"\r\n"_s);
     QCOMPARE(fileLines.mid(fileLines.size() - 4), expected + QStringList{QString()});
 }
 
