@@ -140,8 +140,9 @@ TstCliE2e::Run TstCliE2e::cli(const QStringList &arguments, const QString &progr
         return run;
     }
     run.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    run.out = QString::fromUtf8(p.readAllStandardOutput());
-    run.err = QString::fromUtf8(p.readAllStandardError());
+    // A Windows console program ends its lines with CR LF, on a pipe too.
+    run.out = QString::fromUtf8(p.readAllStandardOutput()).replace(u"\r\n"_s, u"\n"_s);
+    run.err = QString::fromUtf8(p.readAllStandardError()).replace(u"\r\n"_s, u"\n"_s);
     return run;
 }
 
@@ -374,7 +375,8 @@ void TstCliE2e::recordAppends()
         return;
     const QByteArray earlier = "Time,MAC\r\nan earlier run,kept as it stands\r\n";
     write(u"rec.csv"_s, earlier);
-    write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\nPassword=pw 2층!\n");
+    // A profile is in the system code page, as the PC's editors write it.
+    write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\nPassword=" + u"pw 2층!"_s.toLocal8Bit() + '\n');
     QCOMPARE(cli({u"--port"_s, m_port, u"verify"_s, u"ap.ini"_s, u"--record"_s, u"rec.csv"_s}).code, 0);
     write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\nPassword=other\n");
     QCOMPARE(cli({u"--port"_s, m_port, u"verify"_s, u"ap.ini"_s, u"--record"_s, u"rec.csv"_s}).code, 3);
