@@ -410,14 +410,14 @@ void TstSimWindow::addressTypedFromFirstBox_data()
     // A "." right after a full box moved on by itself is the same separator, not another one.
     QTest::newRow("loopback") << u"127.0.0.1"_s << QStringList{u"127"_s, u"0"_s, u"0"_s, u"1"_s}
                               << u"txt_Destination_IP_3"_s;
-    QTest::newRow("every box full") << u"192.168.1.110"_s << QStringList{u"192"_s, u"168"_s, u"1"_s, u"110"_s}
+    QTest::newRow("every box full") << u"127.168.1.110"_s << QStringList{u"127"_s, u"168"_s, u"1"_s, u"110"_s}
                                     << port;
-    QTest::newRow("without dots") << u"192168001110"_s << QStringList{u"192"_s, u"168"_s, u"001"_s, u"110"_s}
+    QTest::newRow("without dots") << u"127168001110"_s << QStringList{u"127"_s, u"168"_s, u"001"_s, u"110"_s}
                                   << port;
-    QTest::newRow("short octets") << u"10.2.30.4"_s << QStringList{u"10"_s, u"2"_s, u"30"_s, u"4"_s}
+    QTest::newRow("short octets") << u"127.2.30.4"_s << QStringList{u"127"_s, u"2"_s, u"30"_s, u"4"_s}
                                   << u"txt_Destination_IP_3"_s;
     QTest::newRow("no dot in the last box")
-        << u"10.1.2.3.4"_s << QStringList{u"10"_s, u"1"_s, u"2"_s, u"34"_s} << u"txt_Destination_IP_3"_s;
+        << u"127.1.2.3.4"_s << QStringList{u"127"_s, u"1"_s, u"2"_s, u"34"_s} << u"txt_Destination_IP_3"_s;
     QTest::newRow("a second dot moves on")
         << u"127..1"_s << QStringList{u"127"_s, u"0"_s, u"1"_s, u"1"_s} << u"txt_Destination_IP_2"_s;
 }

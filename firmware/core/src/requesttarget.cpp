@@ -80,12 +80,12 @@ RangeChoice chooseRange(QByteArrayView rangeHeader, qint64 size)
     constexpr QByteArrayView kUnit("bytes=");
     if (header.isEmpty() || !header.startsWith(kUnit) || header.contains(','))
         return {};
-    const QByteArrayView spec = header.sliced(kUnit.size()).trimmed();
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArrayView bounds = header.sliced(kUnit.size()).trimmed();
+    const qsizetype dash = bounds.indexOf('-');
     if (dash < 0)
         return {};
-    const QByteArrayView from = spec.first(dash).trimmed();
-    const QByteArrayView to = spec.sliced(dash + 1).trimmed();
+    const QByteArrayView from = bounds.first(dash).trimmed();
+    const QByteArrayView to = bounds.sliced(dash + 1).trimmed();
     if (from.isEmpty()) {
         // "-N": the last N bytes.
         const std::optional<qint64> suffix = number(to);

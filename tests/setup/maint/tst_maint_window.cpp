@@ -131,18 +131,18 @@ void TstMaintWindow::requests_data()
 
     const QByteArray name = "/R5200TX_v1.0.bin";
     const QByteArray padded = QByteArray(15, ' ') + name;
-    const QByteArray download = hex("7E 2B 55 50 C0 A8 00 0A 1F 86") + padded + hex("FE");
+    const QByteArray download = hex("7E 2B 55 50 7F 0A 00 0A 1F 86") + padded + hex("FE");
     QString dump;
     for (const char c : download)
         dump += u"%1."_s.arg(uint(std::uint8_t(c)), 2, 16, QChar(u'0')).toUpper();
     QTest::newRow("firmware download")
         << u"Btn_FW_DL"_s
-        << QStringList{u"Edit_DL_IP1=192"_s, u"Edit_DL_IP2=168"_s,   u"Edit_DL_IP3=0"_s,
+        << QStringList{u"Edit_DL_IP1=127"_s, u"Edit_DL_IP2=10"_s,    u"Edit_DL_IP3=0"_s,
                        u"Edit_DL_IP4=10"_s,  u"Edit_DL_Port=8070"_s, u"Edit_DL_File=/R5200TX_v1.0.bin"_s}
         << QString() << download
         << QStringList{u"tmpFileName : [32]["_s + QString::fromLatin1(padded) + u']',
                        u"TX 0x55 : [43]["_s + dump + u']',
-                       u"Firmware download from http://192.168.0.10:8070/R5200TX_v1.0.bin cannot be followed "
+                       u"Firmware download from http://127.10.0.10:8070/R5200TX_v1.0.bin cannot be followed "
                        u"from here: the HTTP Server is not running here"_s};
     QTest::newRow("firmware download, port 0")
         << u"Btn_FW_DL"_s << QStringList{u"Edit_DL_Port=0"_s, u"Edit_DL_File=/fw.bin"_s} << QString()
