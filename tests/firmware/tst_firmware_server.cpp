@@ -1,6 +1,7 @@
 // What the firmware server hands out and what it refuses, request by request as a peer sends
 // them over 127.0.0.1: nothing outside the folder in any spelling, no hidden file, no other
 // method; the folder's files whole, in part, or only their header.
+#include "httpfetch.h"
 #include "r5fw/firmwareserver.h"
 
 #include <QDir>
@@ -14,24 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// The server runs on this thread: the wait lets the event loop run.
-QByteArray exchange(quint16 port, const QByteArray &request)
-{
-    QTcpSocket socket;
-    QByteArray answer;
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { answer += socket.readAll(); });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write(request);
-    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 10000))
-        return "no end: " + answer;
-    return answer;
-}
+using r5::test::fetch;
+using r5::test::writeWhole;
 
 } // namespace
 
@@ -62,10 +47,10 @@ void TstFirmwareServer::initTestCase()
     m_image = QByteArray(100'000, Qt::Uninitialized);
     for (qsizetype i = 0; i < m_image.size(); ++i)
         m_image[i] = char(i * 7 + i / 251);
-    QVERIFY(write(root.filePath(u"secret.txt"_s), "SECRET"));
-    QVERIFY(write(root.filePath(u"fw/R5200TX_v1.07.bin"_s), m_image));
-    QVERIFY(write(root.filePath(u"fw/.hidden"_s), "SECRET"));
-    QVERIFY(write(root.filePath(u"fw/sub/inner.bin"_s), "SECRET"));
+    QVERIFY(writeWhole(root.filePath(u"secret.txt"_s), "SECRET"));
+    QVERIFY(writeWhole(root.filePath(u"fw/R5200TX_v1.07.bin"_s), m_image));
+    QVERIFY(writeWhole(root.filePath(u"fw/.hidden"_s), "SECRET"));
+    QVERIFY(writeWhole(root.filePath(u"fw/sub/inner.bin"_s), "SECRET"));
     // Windows makes a shortcut file instead of a link: there the row shows a missing file.
     if (QFile::link(root.filePath(u"secret.txt"_s), root.filePath(u"fw/out.bin"_s)) &&
         !QFileInfo(root.filePath(u"fw/out.bin"_s)).isSymLink())
@@ -139,7 +124,7 @@ void TstFirmwareServer::requests()
     QFETCH(QByteArray, body);
     QFETCH(QString, logged);
     m_lines.clear();
-    const QByteArray answer = exchange(m_server->port(), request);
+    const QByteArray answer = fetch(m_server->port(), request);
     QVERIFY2(answer.startsWith(status), answer.left(200).constData());
     QVERIFY(!answer.contains("SECRET"));
     const qsizetype headEnd = answer.indexOf("\r\n\r\n");

@@ -3,6 +3,7 @@
 // and the device fetches the file from 127.0.0.1, reboots into the version in its name and says
 // so when asked; devsetup's log follows it to "Firmware updated". Then r5200tx-cli does the same
 // with the next image, its own server gone when it ends.
+#include "httpfetch.h"
 #include "maintfixture.h"
 #include "r5setup/ui/pagecontrol.h"
 #include "r5setup/ui/sidetools.h"
@@ -73,25 +74,8 @@ QByteArray image(qsizetype size, unsigned seed)
     return bytes;
 }
 
-bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// The answer to one request sent as it stands, headers and body. The server runs on this
-// thread: the wait lets the event loop run.
-QByteArray fetch(quint16 port, const QByteArray &request)
-{
-    QTcpSocket socket;
-    QByteArray answer;
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [&] { answer += socket.readAll(); });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    socket.write(request);
-    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 10000))
-        return "no end: " + answer;
-    return answer;
-}
+using r5::test::fetch;
+using r5::test::writeWhole;
 
 } // namespace
 
@@ -119,7 +103,7 @@ void TstFirmwareDay::firmwareDay()
     QVERIFY(f.prepare(port));
     QVERIFY(QDir().mkdir(u"KorviaFW"_s));
     const QByteArray v107 = image(307 * 1024 + 3, 1);
-    QVERIFY(write(u"KorviaFW/R5200TX_v1.07.bin"_s, v107));
+    QVERIFY(writeWhole(u"KorviaFW/R5200TX_v1.07.bin"_s, v107));
     const quint16 httpPort = freePort();
     const QByteArray portText = QByteArray::number(httpPort);
     {
@@ -192,7 +176,7 @@ void TstFirmwareDay::firmwareDay()
     // The same from the command line, with the next image.
     QTemporaryDir cliDir;
     const QByteArray v109 = image(96 * 1024, 2);
-    QVERIFY(write(cliDir.filePath(u"R5200TX_v1.09.bin"_s), v109));
+    QVERIFY(writeWhole(cliDir.filePath(u"R5200TX_v1.09.bin"_s), v109));
     const quint16 cliPort = freePort();
     QProcess cli;
     cli.setWorkingDirectory(cliDir.path());
