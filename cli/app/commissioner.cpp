@@ -50,7 +50,7 @@ QString what(std::uint8_t id)
 
 Commissioner::Commissioner(const Args &args, r5setup::SerialLink &link, r5::Clock &clock, QTextStream &out,
                            QTextStream &err, QObject *parent)
-    : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err)
+    : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err), m_log(clock, err)
 {
     m_report.command = commandName(args.command);
     m_report.record = args.record;
@@ -144,7 +144,7 @@ QString portOpenMessage(const QString &port, const r5setup::SerialLink &link)
 
 void Commissioner::openAndRead()
 {
-    QDir(m_logFolder).mkpath(u"Log"_s);
+    QDir(m_log.folder()).mkpath(u"Log"_s);
     r5setup::SerialSettings settings = m_link.settings();
     settings.portName = m_args.port;
     settings.baudRate = m_args.baud;
@@ -342,19 +342,11 @@ void Commissioner::onTimeout()
 
 void Commissioner::onRx()
 {
-    QList<proto::RxEvent> events;
-    while (!m_done && m_link.bytesAvailable() > 0) {
-        events.clear();
-        m_receiver.feed(m_link.read(proto::ReceivePath::kReadBufferSize), events);
-        for (const proto::RxEvent &ev : std::as_const(events)) {
-            if (ev.kind == proto::RxEvent::Kind::Overflow) {
-                log(proto::ReceivePath::overflowLine(ev.discarded));
-                continue;
-            }
-            QList<proto::RxAction> actions;
-            proto::ReceivePath::dispatch(ev.frame, actions);
-            bool decoded = ev.frame.frameClass() == proto::FrameClass::ReplyOnly;
-            for (const proto::RxAction &action : std::as_const(actions)) {
+    readFrames(
+        m_link, m_receiver, m_log, [this] { return m_done; },
+        [this](const proto::RxFrame &frame, const QList<proto::RxAction> &actions) {
+            bool decoded = frame.frameClass() == proto::FrameClass::ReplyOnly;
+            for (const proto::RxAction &action : actions) {
                 if (const auto *l = std::get_if<proto::rx::Log>(&action)) {
                     log(l->text);
                 } else if (const auto *s = std::get_if<proto::rx::ShowStatus>(&action)) {
@@ -367,30 +359,21 @@ void Commissioner::onRx()
                     m_reading.rssi = r->reading;
                     decoded = true;
                 }
-                // An unregistered id makes the window ask for the status again; here the ask
-                // in progress repeats on its own timer.
+                // An unregistered id makes the window ask for the status again; here the
+                // ask in progress repeats on its own timer.
             }
-            if (!m_done && decoded && m_waitId != 0 && ev.frame.id() == m_waitId) {
+            if (!m_done && decoded && m_waitId != 0 && frame.id() == m_waitId) {
                 m_timer.stop();
                 m_waitId = 0;
                 Then then = std::move(m_then);
                 then(true);
             }
-        }
-    }
+        });
 }
 
 void Commissioner::log(const QString &message)
 {
-    const QDateTime now = m_clock.localNow();
-    const QString path = QDir(m_logFolder).filePath(r5setup::setuplog::filePath(now.date()));
-    if (m_log.append(path, (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
-        m_logFailed = false;
-        return;
-    }
-    if (!m_logFailed)
-        m_err << r5setup::setuplog::fileWriteFailed(path) << Qt::endl;
-    m_logFailed = true;
+    m_log.write(message);
 }
 
 void Commissioner::finishNoAnswer(const QString &query)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "linereader.h"
 #include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5cli/cliargs.h"
@@ -33,7 +34,7 @@ public:
 
     // Where the day's log goes (its Log folder): the working folder, unless the program runs
     // installed from a folder it keeps nothing in.
-    void setLogFolder(const QString &folder) { m_logFolder = folder; }
+    void setLogFolder(const QString &folder) { m_log.setFolder(folder); }
 
     // Starts the command; finished() follows, never from inside start().
     void start();
@@ -70,9 +71,7 @@ private:
     r5::Clock &m_clock;
     QTextStream &m_out;
     QTextStream &m_err;
-    r5::AppendFile m_log;
-    QString m_logFolder = QStringLiteral(".");
-    bool m_logFailed = false;
+    DayLog m_log;
     r5::protocol::FrameReceiver m_receiver;
     QTimer m_timer;
 

@@ -37,7 +37,7 @@ bool orderableName(const QString &name)
 
 FirmwareRun::FirmwareRun(const Args &args, r5setup::SerialLink &link, r5::Clock &clock, QTextStream &out,
                          QTextStream &err, QObject *parent)
-    : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err),
+    : QObject(parent), m_args(args), m_link(link), m_clock(clock), m_out(out), m_err(err), m_log(clock, err),
       m_server(new r5fw::FirmwareServer(clock, this)),
       m_watch(new r5fw::DownloadWatch(
           *m_server, clock, [this] { send(proto::statusRequest()); }, this))
@@ -77,7 +77,7 @@ void FirmwareRun::begin()
         return fail(exitcode::Usage, u"FILE"_s,
                     m_name + u": the name must be 1 to 31 printable ASCII characters, without spaces, "
                              "/ \\ % ? # or a leading dot"_s);
-    QDir(m_logFolder).mkpath(u"Log"_s);
+    QDir(m_log.folder()).mkpath(u"Log"_s);
 
     const bool chosen = !m_args.serveAddress.isEmpty();
     m_address = chosen ? m_args.serveAddress : r5fw::primaryIPv4Address().value_or(u"127.0.0.1"_s);
@@ -131,18 +131,12 @@ void FirmwareRun::order()
 
 void FirmwareRun::onRx()
 {
-    QList<proto::RxEvent> events;
-    while (!m_done && m_link.bytesAvailable() > 0) {
-        events.clear();
-        m_receiver.feed(m_link.read(proto::ReceivePath::kReadBufferSize), events);
-        for (const proto::RxEvent &ev : std::as_const(events)) {
-            if (ev.kind == proto::RxEvent::Kind::Overflow) {
-                log(proto::ReceivePath::overflowLine(ev.discarded));
-                continue;
-            }
-            QList<proto::RxAction> actions;
-            proto::ReceivePath::dispatch(ev.frame, actions);
-            for (const proto::RxAction &action : std::as_const(actions)) {
+    readFrames(
+        m_link, m_receiver, m_log, [this] { return m_done; },
+        [this](const proto::RxFrame &, const QList<proto::RxAction> &actions) {
+            if (m_done)
+                return;
+            for (const proto::RxAction &action : actions) {
                 if (const auto *l = std::get_if<proto::rx::Log>(&action)) {
                     log(l->text);
                 } else if (const auto *s = std::get_if<proto::rx::ShowStatus>(&action)) {
@@ -155,10 +149,7 @@ void FirmwareRun::onRx()
                     }
                 }
             }
-            if (m_done)
-                return;
-        }
-    }
+        });
 }
 
 void FirmwareRun::onFollowed(r5fw::DownloadFollow::Outcome outcome)
@@ -201,10 +192,7 @@ void FirmwareRun::send(const proto::Request &request)
 
 void FirmwareRun::log(const QString &message)
 {
-    const QDateTime now = m_clock.localNow();
-    const QString path = QDir(m_logFolder).filePath(r5setup::setuplog::filePath(now.date()));
-    r5::AppendFile file;
-    file.append(path, (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit());
+    m_log.write(message);
 }
 
 void FirmwareRun::say(const QString &line)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "linereader.h"
 #include "r5/clock.h"
 #include "r5cli/cliargs.h"
 #include "r5cli/runreport.h"
@@ -31,7 +32,7 @@ public:
                 QTextStream &err, QObject *parent = nullptr);
     ~FirmwareRun() override;
 
-    void setLogFolder(const QString &folder) { m_logFolder = folder; }
+    void setLogFolder(const QString &folder) { m_log.setFolder(folder); }
     // Starts the run; finished() follows, never from inside start().
     void start();
     // Ctrl+C or the console's close: the run ends as a failure would, the server with it.
@@ -57,7 +58,7 @@ private:
     r5::Clock &m_clock;
     QTextStream &m_out;
     QTextStream &m_err;
-    QString m_logFolder = QStringLiteral(".");
+    DayLog m_log;
     r5fw::FirmwareServer *m_server;
     r5fw::DownloadWatch *m_watch;
     r5::protocol::FrameReceiver m_receiver;
