@@ -132,6 +132,17 @@ void Commissioner::interrupt()
     fail(exitcode::Interrupted, QString(), u"interrupted: nothing more is sent to the device"_s);
 }
 
+void setPortArguments(const Args &args, r5setup::SerialLink &link)
+{
+    r5setup::SerialSettings settings = link.settings();
+    settings.portName = args.port;
+    settings.baudRate = args.baud;
+    settings.dataBits = args.dataBits;
+    settings.parity = args.parity;
+    settings.stopBits = args.stopBits;
+    link.setSettings(settings);
+}
+
 QString portOpenMessage(const QString &port, const r5setup::SerialLink &link)
 {
     QString message = u"--port "_s + port + u": the serial port cannot be opened: "_s + link.errorString();
@@ -145,13 +156,7 @@ QString portOpenMessage(const QString &port, const r5setup::SerialLink &link)
 void Commissioner::openAndRead()
 {
     QDir(m_log.folder()).mkpath(u"Log"_s);
-    r5setup::SerialSettings settings = m_link.settings();
-    settings.portName = m_args.port;
-    settings.baudRate = m_args.baud;
-    settings.dataBits = m_args.dataBits;
-    settings.parity = m_args.parity;
-    settings.stopBits = m_args.stopBits;
-    m_link.setSettings(settings);
+    setPortArguments(m_args, m_link);
     log(r5setup::text::tryingOpen());
     if (!m_link.open()) {
         log(proto::texts::portNotConnected());

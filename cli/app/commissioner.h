@@ -18,6 +18,9 @@
 
 namespace r5cli {
 
+// The port and line settings the arguments name, on the link before it opens.
+void setPortArguments(const Args &args, r5setup::SerialLink &link);
+
 // "--port P: the serial port cannot be opened: REASON", with the likely name of a bare number and
 // what to do for the kind of failure: the same words for every command.
 QString portOpenMessage(const QString &port, const r5setup::SerialLink &link);

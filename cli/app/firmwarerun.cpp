@@ -92,13 +92,7 @@ void FirmwareRun::begin()
     log(listening);
     say(listening);
 
-    r5setup::SerialSettings settings = m_link.settings();
-    settings.portName = m_args.port;
-    settings.baudRate = m_args.baud;
-    settings.dataBits = m_args.dataBits;
-    settings.parity = m_args.parity;
-    settings.stopBits = m_args.stopBits;
-    m_link.setSettings(settings);
+    setPortArguments(m_args, m_link);
     log(r5setup::text::tryingOpen());
     if (!m_link.open()) {
         log(proto::texts::portNotConnected());
