@@ -156,12 +156,12 @@ QStringList recordHeader()
         if (key != kPassword)
             h.append(key);
     }
-    h << u"RSSI"_s << u"Verdict"_s << u"Profile"_s;
+    h << u"RSSI"_s << u"Verdict"_s << u"Profile"_s << u"Label"_s;
     return h;
 }
 
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                      const QString &profileName)
+                      const QString &profileName, const QString &label)
 {
     const Fields device = deviceFields(reading);
     QStringList row{time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate)};
@@ -173,18 +173,54 @@ QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdi
             row.append(device.value(key));
     }
     const auto rssi = rssiValue(reading);
-    row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName;
+    row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName << label;
     return row;
 }
 
 QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                       const QString &profileName)
+                       const QString &profileName, const QString &label)
 {
     QByteArray bytes;
     if (fileEmpty)
         bytes += r5::csv::line(recordHeader());
-    bytes += r5::csv::line(recordRow(time, reading, verdict, profileName));
+    bytes += r5::csv::line(recordRow(time, reading, verdict, profileName, label));
     return bytes;
+}
+
+Parsed<QList<RecordRow>> parseRecord(QByteArrayView bytes)
+{
+    const r5::csv::Table table = r5::csv::parse(bytes);
+    if (!table.error.isEmpty())
+        return {{}, table.error};
+    QList<RecordRow> rows;
+    QStringList header;
+    for (const QStringList &line : table.rows) {
+        if (line.value(0) == u"Time"_s && line.contains(u"MAC"_s)) {
+            header = line;
+            continue;
+        }
+        QStringList columns = header;
+        // A row of this version under the header of an older one: its one more cell is the label.
+        if (line.size() == header.size() + 1 && !header.contains(u"Label"_s))
+            columns.append(u"Label"_s);
+        if (header.isEmpty() || line.size() != columns.size())
+            continue;
+        RecordRow row;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            row.cells.insert(columns[i], line[i]);
+        rows.append(row);
+    }
+    return {rows, {}};
+}
+
+QHash<QString, RecordRow> newestByMac(const QList<RecordRow> &rows)
+{
+    QHash<QString, RecordRow> newest;
+    for (const RecordRow &row : rows) {
+        if (const QString mac = row.mac(); !mac.isEmpty())
+            newest.insert(mac, row);
+    }
+    return newest;
 }
 
 QJsonObject readingJson(const DeviceReading &reading)

@@ -387,9 +387,9 @@ void TstCliE2e::recordAppends()
     const QList<QByteArray> rows = record.mid(earlier.size()).split('\n');
     QCOMPARE(rows.size(), 3);
     QVERIFY2(rows[0].contains(",02:52:00:AB:CD:EF,R5200TX,2.07,127.0.10.20,") &&
-                 rows[0].contains(",R5200TX_LAB,") && rows[0].endsWith(",OK,ap.ini\r"),
+                 rows[0].contains(",R5200TX_LAB,") && rows[0].endsWith(",OK,ap.ini,\r"),
              rows[0].constData());
-    QVERIFY2(rows[1].endsWith(",DIFFERS,ap.ini\r"), rows[1].constData());
+    QVERIFY2(rows[1].endsWith(",DIFFERS,ap.ini,\r"), rows[1].constData());
 }
 
 QTEST_GUILESS_MAIN(TstCliE2e)

@@ -4,7 +4,9 @@
 #include "r5setup/protocol/decoders.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
@@ -52,12 +54,31 @@ QString verdictText(Verdict verdict);
 
 QStringList recordHeader();
 // Time (ISO 8601 with offset), MAC, device, firmware, every field as read back but the
-// password, RSSI, verdict, profile file name.
+// password, RSSI, verdict, profile file name, and last the plan's label for the device.
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                      const QString &profileName);
+                      const QString &profileName, const QString &label = {});
 // What one record appends to its file: the row, after the header when the file is still empty.
 QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                       const QString &profileName);
+                       const QString &profileName, const QString &label = {});
+
+// One row of a record file, by the header's column names ("MAC", "Verdict", "WAN.IP", "Label").
+struct RecordRow
+{
+    QHash<QString, QString> cells;
+
+    QString value(const QString &column) const { return cells.value(column); }
+    QString mac() const { return normalMac(cells.value(QStringLiteral("MAC"))); }
+    QString time() const { return cells.value(QStringLiteral("Time")); }
+    QString verdict() const { return cells.value(QStringLiteral("Verdict")); }
+    QString label() const { return cells.value(QStringLiteral("Label")); }
+};
+// The rows of a record file, oldest first. Records written before the Label column existed
+// read with an empty label, also where newer rows (one cell longer) were appended under their
+// old header. A header line met again (files joined by hand) names the columns from there on;
+// lines of another shape are skipped. An empty optional when the bytes are no CSV at all.
+Parsed<QList<RecordRow>> parseRecord(QByteArrayView bytes);
+// The newest row of every MAC (the last in the file), by normalMac(); rows without a MAC are left out.
+QHash<QString, RecordRow> newestByMac(const QList<RecordRow> &rows);
 
 // The reading as JSON values, keyed device, firmware, mac, wan, server, di, flash, ap, rssi and
 // quality (null where not read). The password never appears.
