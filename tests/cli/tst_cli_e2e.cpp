@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,6 +52,8 @@ private slots:
     void twoRunsShareTheRecord();
     // --each: the device on the port, then the next one swapped onto it, never the first twice.
     void eachDeviceInTurn();
+    // firmware on two ports: one server, each device its versions, bytes and result.
+    void firmwareOnABench();
 
 private:
     struct Run
@@ -308,6 +311,24 @@ void TstCliE2e::refusedRunSendsNothing_data()
     QTest::newRow("record not writable")
         << cli << apply + QStringList{u"--record"_s, u"no/such/folder/rec.csv"_s} << kFullProfile
         << QByteArray() << 5 << u"no/such/folder/rec.csv: the record cannot be written"_s << QString();
+    // A bench that cannot start in full does not start: nothing goes to the port that opened.
+    QTest::newRow("bench: one port missing, json")
+        << cli
+        << QStringList{u"--port"_s, u"PTY"_s, u"--port"_s, u"/nonexistent/ttyR5"_s, u"status"_s, u"--json"_s}
+        << QByteArray() << QByteArray() << 4
+        << u"--port /nonexistent/ttyR5: the serial port cannot be opened"_s << u"--port"_s;
+    QTest::newRow("bench: the same port twice")
+        << cli << QStringList{u"--port"_s, u"PTY"_s, u"--port"_s, u"PTY"_s, u"status"_s} << QByteArray()
+        << QByteArray() << 1 << u"is given twice; one device per port"_s << QString();
+    QTest::newRow("bench: --each with save")
+        << cli << QStringList{u"--port"_s, u"PTY"_s, u"--each"_s, u"save"_s, u"x.ini"_s} << QByteArray()
+        << QByteArray() << 1 << u"--each does not go with save"_s << QString();
+    QTest::newRow("bench: --count without --each")
+        << cli << apply + QStringList{u"--count"_s, u"2"_s} << kFullProfile << QByteArray() << 1
+        << u"--count goes with --each"_s << QString();
+    QTest::newRow("bench: --skip-done without --record, json")
+        << cli << apply + QStringList{u"--skip-done"_s, u"--json"_s} << kFullProfile << QByteArray() << 1
+        << u"--skip-done needs --record"_s << u"--skip-done"_s;
     QTest::newRow("cli version") << cli << QStringList{u"--version"_s} << QByteArray() << QByteArray() << 0
                                  << u"r5200tx-cli "_s + QLatin1StringView(r5::versionNumber) << QString();
     QTest::newRow("virtual version") << u"r5200tx-virtual"_s << QStringList{u"--version"_s} << QByteArray()
@@ -426,6 +447,13 @@ QString TstCliE2e::startBenchDevice(int n, const QStringList &extra)
 namespace {
 
 // The record's rows as cells, each checked whole: as many cells as its header.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
 QList<QStringList> recordRows(const QByteArray &bytes)
 {
     return r5::csv::parse(bytes).rows;
@@ -548,6 +576,28 @@ void TstCliE2e::eachDeviceInTurn()
     QCOMPARE(run.exitCode(), 0);
     QVERIFY2(out.contains((port + u" 02:52:00:00:00:02 OK"_s).toUtf8()), out.constData());
     QTRY_COMPARE(m_bench[0]->count(u"WAN set:"_s), 2);
+}
+
+void TstCliE2e::firmwareOnABench()
+{
+    const QStringList ports{startBenchDevice(1), startBenchDevice(2)};
+    QVERIFY(!ports.contains(QString()));
+    QDir(m_dir->path()).mkpath(u"fw"_s);
+    const QByteArray image(150000, 'F');
+    write(u"fw/R5200TX_v2.09.bin"_s, image);
+    const Run run =
+        cli({u"--port"_s, ports[0], u"--port"_s, ports[1], u"firmware"_s, u"fw/R5200TX_v2.09.bin"_s,
+             u"--serve"_s, u"127.0.0.1:18079"_s, u"--record"_s, u"fw.csv"_s, u"--json"_s});
+    QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+    const QJsonArray devices =
+        QJsonDocument::fromJson(run.out.toUtf8()).object().value(u"devices"_s).toArray();
+    QCOMPARE(devices.size(), 2);
+    for (const QJsonValue &d : devices) {
+        QCOMPARE(d[u"versionBefore"_s].toString(), u"2.07"_s);
+        QCOMPARE(d[u"versionAfter"_s].toString(), u"2.09"_s);
+        QCOMPARE(d[u"bytesSent"_s].toInteger(), image.size());
+    }
+    QCOMPARE(recordRows(readFile(u"fw.csv"_s)).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(TstCliE2e)
