@@ -585,9 +585,9 @@ void TstCliE2e::firmwareOnABench()
     QDir(m_dir->path()).mkpath(u"fw"_s);
     const QByteArray image(150000, 'F');
     write(u"fw/R5200TX_v2.09.bin"_s, image);
-    const Run run =
-        cli({u"--port"_s, ports[0], u"--port"_s, ports[1], u"firmware"_s, u"fw/R5200TX_v2.09.bin"_s,
-             u"--serve"_s, u"127.0.0.1:18079"_s, u"--record"_s, u"fw.csv"_s, u"--json"_s});
+    const Run run = cli(
+        {u"--port"_s, ports[0], u"--port"_s, ports[1], u"firmware"_s, u"fw/R5200TX_v2.09.bin"_s, u"--serve"_s,
+         u"127.0.0.1:"_s + QString::number(freePort()), u"--record"_s, u"fw.csv"_s, u"--json"_s});
     QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
     const QJsonArray devices =
         QJsonDocument::fromJson(run.out.toUtf8()).object().value(u"devices"_s).toArray();
