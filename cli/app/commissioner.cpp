@@ -5,10 +5,12 @@
 #include "r5device/portaccess.h"
 #include "r5device/protocol/receivepath.h"
 #include "r5device/setuplog.h"
+#include "recordwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -21,6 +23,10 @@ namespace {
 
 // While the device reboots a status request goes out this often; any answer ends the wait.
 constexpr int kPollMs = 250;
+// --each: how often a device still on the line is asked whether it is still the same one, and a
+// vanished port is tried again.
+constexpr int kSameDeviceMs = 1000;
+constexpr int kReopenMs = 500;
 
 std::optional<QByteArray> readFile(const QString &path, QString &error)
 {
@@ -58,18 +64,46 @@ Commissioner::Commissioner(const Args &args, r5setup::SerialLink &link, r5::Cloc
     connect(&m_timer, &QTimer::timeout, this, &Commissioner::onTimeout);
     connect(&m_link, &r5setup::SerialLink::rxChar, this, &Commissioner::onRx);
     connect(&m_link, &r5setup::SerialLink::lineError, this, [this] { log(r5setup::text::lineError()); });
+    m_again.setSingleShot(true);
+    connect(&m_again, &QTimer::timeout, this, &Commissioner::waitForDevice);
+    // A device swapped on an adapter that vanishes with it (its own USB serial): the port is
+    // opened again when it is back.
+    connect(&m_link, &r5setup::SerialLink::vanished, this, [this] {
+        if (!m_accept || m_found || m_done)
+            return;
+        m_timer.stop();
+        m_waitId = 0;
+        say(u"Port "_s + m_args.port + u" gone; waiting for it to come back."_s);
+        m_again.start(kReopenMs);
+    });
+}
+
+void Commissioner::setBench(bool bench)
+{
+    m_bench = bench;
+    m_log.setPrefix(bench ? m_args.port + u": "_s : QString());
+}
+
+QString Commissioner::mac() const
+{
+    return m_reading.status ? normalMac(m_reading.status->mac) : QString();
 }
 
 void Commissioner::start()
 {
     QTimer::singleShot(0, this, [this] {
-        if (loadFiles())
-            openAndRead();
+        m_elapsed.start();
+        if (!m_loaded && !loadFiles())
+            return;
+        if (m_accept)
+            return waitForDevice();
+        openAndRead();
     });
 }
 
 bool Commissioner::loadFiles()
 {
+    m_loaded = true;
     if (m_args.command == Command::Status || m_args.command == Command::Save)
         return true;
     QString error;
@@ -156,18 +190,55 @@ QString portOpenMessage(const QString &port, const r5setup::SerialLink &link)
 void Commissioner::openAndRead()
 {
     QDir(m_log.folder()).mkpath(u"Log"_s);
-    setPortArguments(m_args, m_link);
-    log(r5setup::text::tryingOpen());
-    if (!m_link.open()) {
-        log(proto::texts::portNotConnected());
-        if (m_args.command == Command::Apply || m_args.command == Command::Verify)
-            writeRecord(Verdict::NoAnswer);
-        fail(exitcode::PortNotOpened, u"--port"_s, portOpenMessage(m_args.port, m_link));
-        return;
+    // A bench opens every port before any device is spoken to.
+    if (!m_link.isOpen()) {
+        setPortArguments(m_args, m_link);
+        log(r5setup::text::tryingOpen());
+        if (!m_link.open()) {
+            log(proto::texts::portNotConnected());
+            if (m_args.command == Command::Apply || m_args.command == Command::Verify)
+                writeRecord(Verdict::NoAnswer);
+            fail(exitcode::PortNotOpened, u"--port"_s, portOpenMessage(m_args.port, m_link));
+            return;
+        }
     }
     log(r5setup::text::connectionSuccess(m_args.port));
+    m_found = true;
     const bool withSignal = m_args.command == Command::Status || !m_args.record.isEmpty();
     read(withSignal, [this] { afterFirstRead(); });
+}
+
+void Commissioner::waitForDevice()
+{
+    if (m_done)
+        return;
+    if (!m_link.isOpen()) {
+        setPortArguments(m_args, m_link);
+        if (!m_link.open()) {
+            Q_EMIT progress(u"waiting for the port to come back"_s);
+            m_again.start(kReopenMs);
+            return;
+        }
+        log(r5setup::text::connectionSuccess(m_args.port));
+    }
+    Q_EMIT progress(u"waiting for a device"_s);
+    // One try per look: a silent line is simply asked again.
+    ask(proto::statusRequest(), proto::id::Status, m_args.timeoutMs, 1, [this](bool answered) {
+        const QString found = mac();
+        if (!answered || found.isEmpty())
+            return waitForDevice();
+        if (!m_accept(found)) {
+            Q_EMIT progress(found + u" still on the line; waiting for the next device"_s);
+            m_reading = {};
+            m_again.start(kSameDeviceMs);
+            return;
+        }
+        m_found = true;
+        m_elapsed.start();
+        Q_EMIT deviceArrived(found);
+        const bool withSignal = m_args.command == Command::Status || !m_args.record.isEmpty();
+        read(withSignal, [this] { afterFirstRead(); });
+    });
 }
 
 void Commissioner::read(bool withSignal, const std::function<void()> &then)
@@ -194,19 +265,27 @@ void Commissioner::read(bool withSignal, const std::function<void()> &then)
 void Commissioner::afterFirstRead()
 {
     switch (m_args.command) {
-    case Command::Status:
+    case Command::Status: {
         say(statusLines(m_reading).join(u'\n'));
+        const Fields f = deviceFields(m_reading);
+        const auto rssi = rssiValue(m_reading);
+        m_summary = u"firmware %1, WAN %2, server port %3, AP %4, RSSI %5"_s.arg(
+            m_reading.status->version, f.value(u"WAN.IP"_s), f.value(u"Server.Port"_s), f.value(u"AP.SSID"_s),
+            rssi ? QString::number(*rssi) : u"-"_s);
         return finish(exitcode::Ok);
+    }
     case Command::Save: {
         Fields fields = deviceFields(m_reading);
         fields.remove(u"AP.Password"_s);
+        // On a bench each device has a profile of its own, named by its MAC.
+        const QString path = m_bench ? profileForDevice(m_args.profile, mac()) : m_args.profile;
         // Whole or not at all: on a full disk the profile that was there stays as it was.
-        if (const QString why = r5::replaceFile(m_args.profile, profileText(fields)); !why.isEmpty())
+        if (const QString why = r5::replaceFile(path, profileText(fields)); !why.isEmpty())
             return fail(exitcode::NotWritten, u"PROFILE"_s,
-                        m_args.profile + u": the profile cannot be written ("_s + why +
-                            u"); the file is as it was."_s);
-        m_report.saved = m_args.profile;
-        say(u"Saved the settings of "_s + m_reading.status->mac + u" to "_s + m_args.profile +
+                        path + u": the profile cannot be written ("_s + why + u"); the file is as it was."_s);
+        m_report.saved = path;
+        m_summary = u"saved to "_s + path;
+        say(u"Saved the settings of "_s + m_reading.status->mac + u" to "_s + path +
             u" (without the access point password)."_s);
         return finish(exitcode::Ok);
     }
@@ -217,11 +296,21 @@ void Commissioner::afterFirstRead()
         return finish(exitcode::Usage);
     }
     const QString mac = normalMac(m_reading.status->mac);
+    if (m_plan)
+        m_label = m_plan->labels.value(mac);
+    if (m_doneAt) {
+        if (const QString at = m_doneAt(mac); !at.isEmpty()) {
+            m_skippedAt = at;
+            say(mac + u": already commissioned ("_s + at + u"); nothing written."_s);
+            return finish(exitcode::Ok);
+        }
+    }
     Fields effective = m_profile;
     if (m_plan) {
         if (m_plan->rows.contains(mac)) {
             effective = merged(m_profile, m_plan->rows.value(mac));
-            say(u"Plan row for "_s + mac + u" applies."_s);
+            say(u"Plan row for "_s + mac + u" applies"_s +
+                (m_label.isEmpty() ? QString() : u" ("_s + m_label + u')') + u'.');
         } else {
             say(u"No plan row for "_s + mac + u": the profile alone."_s);
         }
@@ -392,13 +481,16 @@ void Commissioner::finishNoAnswer(const QString &query)
 
 void Commissioner::say(const QString &line)
 {
-    if (!m_args.json)
+    if (m_bench)
+        Q_EMIT progress(line.section(u'\n', 0, 0));
+    else if (!m_args.json)
         m_out << line << Qt::endl;
 }
 
 void Commissioner::fail(int code, const QString &field, const QString &message)
 {
-    m_err << message << Qt::endl;
+    if (!m_bench)
+        m_err << message << Qt::endl;
     if (m_report.errorMessage.isEmpty()) {
         m_report.errorField = field;
         m_report.errorMessage = message;
@@ -410,15 +502,34 @@ void Commissioner::writeRecord(Verdict verdict)
 {
     if (m_args.record.isEmpty())
         return;
+    if (!m_records)
+        m_records = new RecordWriter(m_args.record, m_err, this);
+    ++m_recordsPending;
     // Only ever appended to: a header goes in when the file is new or empty.
-    const QByteArray bytes = recordBytes(QFileInfo(m_args.record).size() == 0, m_clock.localNow(), m_reading,
-                                         verdict, QFileInfo(m_args.profile).fileName());
-    r5::AppendFile file;
-    m_report.recordWritten = file.append(m_args.record, bytes);
-    if (!m_report.recordWritten) {
-        m_recordFailed = true;
-        m_err << m_args.record << u": the record row could not be written"_s << Qt::endl;
-    }
+    m_records->append(
+        [time = m_clock.localNow(), reading = m_reading, verdict,
+         profile = QFileInfo(m_args.profile).fileName(), label = m_label](bool fileEmpty) {
+            return recordBytes(fileEmpty, time, reading, verdict, profile, label);
+        },
+        [self = QPointer<Commissioner>(this)](bool written, const QString &why) {
+            if (!self)
+                return;
+            self->m_report.recordWritten = written;
+            if (!written) {
+                self->m_recordFailed = true;
+                self->m_recordWhy = why;
+                if (!self->m_bench)
+                    self->m_err << self->recordFailure() << Qt::endl;
+            }
+            if (--self->m_recordsPending == 0 && self->m_done)
+                self->complete();
+        });
+}
+
+QString Commissioner::recordFailure() const
+{
+    return m_args.record + u": the record row could not be written"_s +
+           (m_recordWhy.isEmpty() ? QString() : u" ("_s + m_recordWhy + u')');
 }
 
 void Commissioner::finish(int code)
@@ -426,21 +537,34 @@ void Commissioner::finish(int code)
     if (m_done)
         return;
     m_done = true;
-    // A run that did everything else but leave its record has not succeeded.
-    if (code == exitcode::Ok && m_recordFailed) {
-        code = exitcode::NotWritten;
-        m_report.errorField = u"--record"_s;
-        m_report.errorMessage = m_args.record + u": the record row could not be written"_s;
-    }
+    m_code = code;
     m_timer.stop();
+    m_again.stop();
     m_waitId = 0;
     if (m_link.isOpen()) {
         m_link.close();
         log(r5setup::text::connectionClose());
     }
+    // The result goes out once the device's row is in the record.
+    if (m_recordsPending == 0)
+        complete();
+}
+
+void Commissioner::complete()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    int code = m_code;
+    // A run that did everything else but leave its record has not succeeded.
+    if (code == exitcode::Ok && m_recordFailed) {
+        code = exitcode::NotWritten;
+        m_report.errorField = u"--record"_s;
+        m_report.errorMessage = recordFailure();
+    }
     m_report.exitCode = code;
     m_report.reading = m_reading;
-    if (m_args.json)
+    if (m_args.json && !m_bench)
         m_out << QString::fromUtf8(reportJson(m_report));
     m_out.flush();
     m_err.flush();

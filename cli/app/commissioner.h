@@ -11,12 +11,16 @@
 #include "r5device/protocol/requests.h"
 #include "r5device/seriallink.h"
 
+#include <QElapsedTimer>
+#include <QJsonObject>
 #include <QObject>
 #include <QTextStream>
 #include <QTimer>
 #include <functional>
 
 namespace r5cli {
+
+class RecordWriter;
 
 // The port and line settings the arguments name, on the link before it opens.
 void setPortArguments(const Args &args, r5setup::SerialLink &link);
@@ -39,19 +43,51 @@ public:
     // installed from a folder it keeps nothing in.
     void setLogFolder(const QString &folder) { m_log.setFolder(folder); }
 
+    // Record rows go through `writer` (one for every device of a run); without one the run
+    // makes its own.
+    void setRecordWriter(RecordWriter *writer) { m_records = writer; }
+    // One device of a bench: nothing goes to stdout or stderr (progress() and the result say
+    // it), the log lines are marked with the port, and save names its profile by the MAC.
+    void setBench(bool bench);
+    // --skip-done: the time of the record's OK row for a MAC, or empty when it has none.
+    void setDoneLookup(std::function<QString(const QString &mac)> lookup) { m_doneAt = std::move(lookup); }
+    // --each: the port waits for a device, and takes the one whose MAC `accept` takes, however
+    // long that is; a port that vanishes is opened again when it comes back.
+    void setWaitForDevice(std::function<bool(const QString &mac)> accept) { m_accept = std::move(accept); }
+
     // Starts the command; finished() follows, never from inside start().
     void start();
     // Ends the run where it is (the user asked to stop): nothing more is sent.
     void interrupt();
 
+    // After finished(): what a bench shows of the device.
+    bool deviceFound() const { return m_found; }
+    QString mac() const;
+    QString label() const { return m_label; }
+    QString doneAt() const { return m_skippedAt; }
+    QString summary() const { return m_summary; }
+    qint64 elapsedMs() const { return m_elapsed.isValid() ? m_elapsed.elapsed() : 0; }
+    QJsonObject json() const { return reportObject(m_report); }
+    const RunReport &report() const { return m_report; }
+
 Q_SIGNALS:
     void finished(int exitCode);
+    // What the device is doing, for a live line: one line.
+    void progress(const QString &line);
+    // --each: a device was taken (its MAC).
+    void deviceArrived(const QString &mac);
 
 private:
     using Then = std::function<void(bool answered)>;
 
+public:
+    // Reads and checks the profile and plan and that the record can be written, as start() does
+    // first; false with the error in report() (and finished() emitted).
     bool loadFiles();
+
+private:
     void openAndRead();
+    void waitForDevice();
     void read(bool withSignal, const std::function<void()> &then);
     void afterFirstRead();
     void applyNext();
@@ -68,6 +104,8 @@ private:
     void finish(int code);
     void finishNoAnswer(const QString &what);
     void writeRecord(r5commission::Verdict verdict);
+    QString recordFailure() const;
+    void complete();
 
     Args m_args;
     r5setup::SerialLink &m_link;
@@ -90,8 +128,23 @@ private:
     QList<r5commission::Step> m_steps;
     r5commission::DeviceReading m_reading;
     RunReport m_report;
+    RecordWriter *m_records = nullptr;
+    std::function<QString(const QString &)> m_doneAt;
+    std::function<bool(const QString &)> m_accept;
+    QTimer m_again; // --each: the next look for a device
+    QElapsedTimer m_elapsed;
+    QString m_label;
+    QString m_skippedAt;
+    QString m_summary;
+    QString m_recordWhy;
+    int m_recordsPending = 0;
+    int m_code = 0;
+    bool m_bench = false;
+    bool m_loaded = false;
+    bool m_found = false;
     bool m_recordFailed = false;
     bool m_done = false;
+    bool m_ended = false;
 };
 
 } // namespace r5cli

@@ -13,7 +13,8 @@ void DayLog::write(const QString &message)
     const QDateTime now = m_clock.localNow();
     const QString path = QDir(m_folder).filePath(r5setup::setuplog::filePath(now.date()));
     if (m_file.append(path,
-                      (r5setup::setuplog::composeLine(now.time(), message) + u"\r\n"_s).toLocal8Bit())) {
+                      (r5setup::setuplog::composeLine(now.time(), QString(m_prefix + message)) + u"\r\n"_s)
+                          .toLocal8Bit())) {
         m_failed = false;
         return;
     }

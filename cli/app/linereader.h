@@ -21,6 +21,8 @@ public:
 
     void setFolder(const QString &folder) { m_folder = folder; }
     const QString &folder() const { return m_folder; }
+    // Put before every message ("/dev/ttyUSB1: "): on a bench, which device a line is about.
+    void setPrefix(const QString &prefix) { m_prefix = prefix; }
     void write(const QString &message);
 
 private:
@@ -28,6 +30,7 @@ private:
     QTextStream &m_err;
     r5::AppendFile m_file;
     QString m_folder = QStringLiteral(".");
+    QString m_prefix;
     bool m_failed = false;
 };
 

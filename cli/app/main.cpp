@@ -1,3 +1,4 @@
+#include "bench.h"
 #include "commissioner.h"
 #include "firmwarerun.h"
 #include "r5/consolesignals.h"
@@ -7,6 +8,7 @@
 #include "r5cli/cliargs.h"
 #include "r5cli/runreport.h"
 #include "r5device/seriallinkfactory.h"
+#include "recordwriter.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
@@ -46,6 +48,15 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
 
+    if (parsed.args->bench()) {
+        r5cli::Bench bench(*parsed.args, r5::SystemClock::instance(), out, err);
+        bench.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
+        QObject::connect(&bench, &r5cli::Bench::finished, &app,
+                         [](int code) { QCoreApplication::exit(code); });
+        r5::onConsoleSignals(&bench, [&bench] { bench.interrupt(); });
+        bench.start();
+        return QCoreApplication::exec();
+    }
     const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
     if (parsed.args->command == r5cli::Command::Firmware) {
         r5cli::FirmwareRun run(*parsed.args, *link, r5::SystemClock::instance(), out, err);
@@ -60,6 +71,9 @@ int main(int argc, char *argv[])
     // Started from an installed suite's own folder, the log goes to the per-user folder; the
     // arguments' paths stay relative to where the program was started.
     commissioner.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);
+    if (parsed.args->skipDone)
+        commissioner.setDoneLookup(
+            [record = parsed.args->record](const QString &mac) { return r5cli::okRowTime(record, mac); });
     QObject::connect(&commissioner, &r5cli::Commissioner::finished, &app,
                      [](int code) { QCoreApplication::exit(code); });
     // Ctrl+C and the console's close end the run as an answer would: the port is closed, the

@@ -156,12 +156,12 @@ QStringList recordHeader()
         if (key != kPassword)
             h.append(key);
     }
-    h << u"RSSI"_s << u"Verdict"_s << u"Profile"_s;
+    h << u"RSSI"_s << u"Verdict"_s << u"Profile"_s << u"Label"_s;
     return h;
 }
 
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                      const QString &profileName)
+                      const QString &profileName, const QString &label)
 {
     const Fields device = deviceFields(reading);
     QStringList row{time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODate)};
@@ -173,17 +173,17 @@ QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdi
             row.append(device.value(key));
     }
     const auto rssi = rssiValue(reading);
-    row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName;
+    row << (rssi ? QString::number(*rssi) : QString()) << verdictText(verdict) << profileName << label;
     return row;
 }
 
 QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                       const QString &profileName)
+                       const QString &profileName, const QString &label)
 {
     QByteArray bytes;
     if (fileEmpty)
         bytes += r5::csv::line(recordHeader());
-    bytes += r5::csv::line(recordRow(time, reading, verdict, profileName));
+    bytes += r5::csv::line(recordRow(time, reading, verdict, profileName, label));
     return bytes;
 }
 

@@ -149,6 +149,12 @@ Parsed<Plan> parsePlan(QByteArrayView bytes)
         return {{}, u"the plan's first column must be MAC"_s};
     QStringList keys;
     for (qsizetype c = 1; c < header.size(); ++c) {
+        if (header[c].trimmed().compare(u"Label"_s, Qt::CaseInsensitive) == 0) {
+            if (keys.contains(u"Label"_s))
+                return {{}, u"the column Label appears twice in the plan's header"_s};
+            keys.append(u"Label"_s);
+            continue;
+        }
         const QString key = canonicalKey(header[c].trimmed());
         if (key.isEmpty())
             return {{}, u"unknown column \"%1\" in the plan's header"_s.arg(header[c])};
@@ -169,8 +175,14 @@ Parsed<Plan> parsePlan(QByteArrayView bytes)
         if (plan.rows.contains(mac))
             return {{}, u"plan row %1: the MAC %2 appears twice"_s.arg(r + 1).arg(mac)};
         Fields cells;
-        for (qsizetype c = 1; c < row.size(); ++c)
+        for (qsizetype c = 1; c < row.size(); ++c) {
+            if (keys[c - 1] == u"Label"_s) {
+                if (!row[c].trimmed().isEmpty())
+                    plan.labels.insert(mac, row[c].trimmed());
+                continue;
+            }
             cells.insert(keys[c - 1], row[c].trimmed());
+        }
         plan.rows.insert(mac, cells);
         plan.macs.append(mac);
     }

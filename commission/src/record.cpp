@@ -3,6 +3,7 @@
 #include "r5/csv.h"
 
 #include <QHash>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -27,25 +28,37 @@ Parsed<Record> parseRecord(QByteArrayView bytes)
     const r5::csv::Table table = r5::csv::parse(bytes);
     if (!table.error.isEmpty())
         return {std::nullopt, table.error};
-    if (table.rows.isEmpty())
-        return {std::nullopt, u"line 1: no header (Time, MAC, ...)"_s};
     Record record;
-    record.header = table.rows.front();
-    for (QString &name : record.header)
-        name = name.trimmed();
-    for (const char *needed : {"Time", "MAC"}) {
-        if (!record.header.contains(QLatin1StringView(needed)))
-            return {std::nullopt, u"line 1: no column "_s + QLatin1StringView(needed)};
-    }
-    for (qsizetype i = 1; i < table.rows.size(); ++i) {
+    QStringList header;
+    for (qsizetype i = 0; i < table.rows.size(); ++i) {
         const QStringList &cells = table.rows.at(i);
+        if (cells.value(0).trimmed() == u"Time"_s && cells.contains(u"MAC"_s)) {
+            header = cells;
+            for (QString &name : header)
+                name = name.trimmed();
+            if (record.header.isEmpty())
+                record.header = header;
+            continue;
+        }
+        QStringList columns = header;
+        // A row of this version under the header of an older one: its one more cell is the label.
+        if (cells.size() == header.size() + 1 && !header.contains(u"Label"_s))
+            columns.append(u"Label"_s);
+        if (header.isEmpty() || cells.size() != columns.size())
+            continue;
         RecordRow row;
         row.line = table.lines.value(i, int(i) + 1);
-        for (qsizetype c = 0; c < record.header.size(); ++c)
-            row.cells.insert(record.header.at(c), unguarded(c < cells.size() ? cells.at(c) : QString()));
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            row.cells.insert(columns.at(c), unguarded(cells.at(c)));
         row.time = QDateTime::fromString(row.value(u"Time"_s), Qt::ISODate);
         record.rows.append(row);
     }
+    if (record.header.isEmpty())
+        return {std::nullopt, u"line 1: no header line (Time, MAC, ...)"_s};
+    if (!record.header.contains(u"Label"_s) &&
+        std::any_of(record.rows.cbegin(), record.rows.cend(),
+                    [](const RecordRow &r) { return r.cells.contains(u"Label"_s); }))
+        record.header.append(u"Label"_s);
     return {std::move(record), {}};
 }
 
@@ -54,7 +67,7 @@ QList<RecordRow> newestPerMac(const Record &record)
     QList<RecordRow> out;
     QHash<QString, qsizetype> at;
     for (const RecordRow &row : record.rows) {
-        const QString mac = row.value(u"MAC"_s).trimmed().toUpper();
+        const QString mac = row.mac();
         if (mac.isEmpty())
             continue;
         const auto it = at.constFind(mac);

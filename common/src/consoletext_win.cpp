@@ -6,6 +6,11 @@
 #include <utility>
 #include <windows.h>
 
+// Older MinGW headers lack it.
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+
 namespace r5 {
 
 namespace {
@@ -39,6 +44,17 @@ ConsoleText::ConsoleText() : m_saved(GetConsoleOutputCP())
         _setmode(_fileno(stream), _O_BINARY);
         std::setvbuf(stream, nullptr, _IOFBF, 4096);
     }
+}
+
+bool outputIsLiveConsole()
+{
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(out, &mode))
+        return false;
+    // Consoles before Windows 10 refuse the mode: they get plain lines.
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 ConsoleText::~ConsoleText()

@@ -1,13 +1,17 @@
+#include "r5/csv.h"
+#include "r5/filelock.h"
 #include "r5/version.h"
 #include "serialpair.h"
 #include "virtualdevice.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +43,17 @@ private slots:
     void planRowByMac();
     // Records are appended to, never rewritten, and never hold the password.
     void recordAppends();
+    // A bench of four ports: three devices (one keeps no WAN write) and a port where nobody
+    // answers; every device its own result, exit 8, one whole row each. Mended, --skip-done
+    // writes to that one alone.
+    void benchOfDevices();
+    // Two runs append to one record that a third program holds locked: both wait, then one
+    // header and one whole row each.
+    void twoRunsShareTheRecord();
+    // --each: the device on the port, then the next one swapped onto it, never the first twice.
+    void eachDeviceInTurn();
+    // firmware on two ports: one server, each device its versions, bytes and result.
+    void firmwareOnABench();
 
 private:
     struct Run
@@ -49,6 +64,9 @@ private:
     };
     Run cli(const QStringList &arguments, const QString &program = u"r5200tx-cli"_s);
     void startDevice(const QStringList &extra = {});
+    // A device of its own (state file, MAC); its port, or empty.
+    QString startBenchDevice(int n, const QStringList &extra = {});
+    std::vector<std::unique_ptr<VirtualDevice>> m_bench;
     void write(const QString &name, const QByteArray &bytes);
     QByteArray readFile(const QString &name) const;
 
@@ -112,6 +130,7 @@ void TstCliE2e::init()
 
 void TstCliE2e::cleanup()
 {
+    m_bench.clear();
     m_device.reset();
     m_dir.reset();
 }
@@ -292,6 +311,24 @@ void TstCliE2e::refusedRunSendsNothing_data()
     QTest::newRow("record not writable")
         << cli << apply + QStringList{u"--record"_s, u"no/such/folder/rec.csv"_s} << kFullProfile
         << QByteArray() << 5 << u"no/such/folder/rec.csv: the record cannot be written"_s << QString();
+    // A bench that cannot start in full does not start: nothing goes to the port that opened.
+    QTest::newRow("bench: one port missing, json")
+        << cli
+        << QStringList{u"--port"_s, u"PTY"_s, u"--port"_s, u"/nonexistent/ttyR5"_s, u"status"_s, u"--json"_s}
+        << QByteArray() << QByteArray() << 4
+        << u"--port /nonexistent/ttyR5: the serial port cannot be opened"_s << u"--port"_s;
+    QTest::newRow("bench: the same port twice")
+        << cli << QStringList{u"--port"_s, u"PTY"_s, u"--port"_s, u"PTY"_s, u"status"_s} << QByteArray()
+        << QByteArray() << 1 << u"is given twice; one device per port"_s << QString();
+    QTest::newRow("bench: --each with save")
+        << cli << QStringList{u"--port"_s, u"PTY"_s, u"--each"_s, u"save"_s, u"x.ini"_s} << QByteArray()
+        << QByteArray() << 1 << u"--each does not go with save"_s << QString();
+    QTest::newRow("bench: --count without --each")
+        << cli << apply + QStringList{u"--count"_s, u"2"_s} << kFullProfile << QByteArray() << 1
+        << u"--count goes with --each"_s << QString();
+    QTest::newRow("bench: --skip-done without --record, json")
+        << cli << apply + QStringList{u"--skip-done"_s, u"--json"_s} << kFullProfile << QByteArray() << 1
+        << u"--skip-done needs --record"_s << u"--skip-done"_s;
     QTest::newRow("cli version") << cli << QStringList{u"--version"_s} << QByteArray() << QByteArray() << 0
                                  << u"r5200tx-cli "_s + QLatin1StringView(r5::versionNumber) << QString();
     QTest::newRow("virtual version") << u"r5200tx-virtual"_s << QStringList{u"--version"_s} << QByteArray()
@@ -387,9 +424,180 @@ void TstCliE2e::recordAppends()
     const QList<QByteArray> rows = record.mid(earlier.size()).split('\n');
     QCOMPARE(rows.size(), 3);
     QVERIFY2(rows[0].contains(",02:52:00:AB:CD:EF,R5200TX,2.07,127.0.10.20,") &&
-                 rows[0].contains(",R5200TX_LAB,") && rows[0].endsWith(",OK,ap.ini\r"),
+                 rows[0].contains(",R5200TX_LAB,") && rows[0].endsWith(",OK,ap.ini,\r"),
              rows[0].constData());
-    QVERIFY2(rows[1].endsWith(",DIFFERS,ap.ini\r"), rows[1].constData());
+    QVERIFY2(rows[1].endsWith(",DIFFERS,ap.ini,\r"), rows[1].constData());
+}
+
+QString TstCliE2e::startBenchDevice(int n, const QStringList &extra)
+{
+    const QString state = m_dir->filePath(u"bench%1.json"_s.arg(n));
+    if (!QFile::exists(state)) {
+        QJsonObject o = deviceState();
+        o.insert(u"mac"_s, u"02:52:00:00:00:0%1"_s.arg(n));
+        write(QFileInfo(state).fileName(), QJsonDocument(o).toJson());
+    }
+    m_bench.push_back(
+        std::make_unique<VirtualDevice>(QStringList{u"--state"_s, state, u"--no-tcp"_s, u"--rssi-drift"_s,
+                                                    u"0"_s, u"--reboot-ms"_s, u"300"_s} +
+                                        extra));
+    return m_bench.back()->waitForPort();
+}
+
+namespace {
+
+// The record's rows as cells, each checked whole: as many cells as its header.
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+QList<QStringList> recordRows(const QByteArray &bytes)
+{
+    return r5::csv::parse(bytes).rows;
+}
+
+} // namespace
+
+void TstCliE2e::benchOfDevices()
+{
+    if (!m_faultIgnore)
+        QSKIP("this virtual device has no --fault-ignore");
+    r5::test::SerialPair silent;
+    QVERIFY(silent.isValid());
+    const QStringList ports{startBenchDevice(1), startBenchDevice(2),
+                            startBenchDevice(3, {u"--fault-ignore"_s, u"wan"_s}), silent.portName()};
+    QVERIFY(!ports.contains(QString()));
+    write(u"full.ini"_s, kFullProfile);
+    write(u"plan.csv"_s, "MAC,Label\n02:52:00:00:00:02,Press 2\n");
+    QStringList args;
+    for (const QString &p : ports)
+        args << u"--port"_s << p;
+    const QStringList command{u"apply"_s,   u"full.ini"_s,  u"--plan"_s, u"plan.csv"_s, u"--record"_s,
+                              u"rec.csv"_s, u"--timeout"_s, u"500"_s,    u"--json"_s};
+    const Run run = cli(args + command);
+    QCOMPARE(run.code, 8);
+    const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    QCOMPARE(o.value(u"exitCode"_s).toInt(), 8);
+    QCOMPARE(o.value(u"error"_s).toObject().value(u"kind"_s).toString(), u"devices"_s);
+    const QJsonArray devices = o.value(u"devices"_s).toArray();
+    QCOMPARE(devices.size(), 4);
+    QMap<QString, int> codes;
+    for (const QJsonValue &d : devices)
+        codes.insert(d[u"port"_s].toString(), d[u"exitCode"_s].toInt());
+    QCOMPARE(codes, (QMap<QString, int>{{ports[0], 0}, {ports[1], 0}, {ports[2], 3}, {ports[3], 2}}));
+    for (const QJsonValue &d : devices) {
+        if (d[u"port"_s] == ports[1])
+            QCOMPARE(d[u"label"_s].toString(), u"Press 2"_s);
+        if (d[u"port"_s] == ports[2]) {
+            QCOMPARE(d[u"mac"_s].toString(), u"02:52:00:00:00:03"_s);
+            QVERIFY(d[u"error"_s][u"field"_s].toString().contains(u"WAN.IP"_s));
+        }
+    }
+    // One whole row per device, the silent port's too, the label last.
+    const QList<QStringList> rows = recordRows(readFile(u"rec.csv"_s));
+    QCOMPARE(rows.size(), 5);
+    QStringList verdicts;
+    for (const QStringList &row : rows.mid(1)) {
+        QCOMPARE(row.size(), rows[0].size());
+        verdicts.append(row[1] + u' ' + row[rows[0].indexOf(u"Verdict"_s)] + u' ' + row.last());
+    }
+    verdicts.sort();
+    QCOMPARE(verdicts, (QStringList{u" NO ANSWER "_s, u"02:52:00:00:00:01 OK "_s,
+                                    u"02:52:00:00:00:02 OK Press 2"_s, u"02:52:00:00:00:03 DIFFERS "_s}));
+
+    // The faulty device mended (the same unit, its settings kept): only it is written again.
+    m_bench[2].reset();
+    const QString mended = startBenchDevice(3);
+    const Run again =
+        cli(QStringList{u"--port"_s, ports[0], u"--port"_s, ports[1], u"--port"_s, mended, u"--skip-done"_s} +
+            command);
+    QVERIFY2(again.code == 0, qPrintable(again.out + again.err));
+    QVERIFY2(again.err.contains(ports[0] + u" 02:52:00:00:00:01 already commissioned"_s),
+             qPrintable(again.err));
+    QTRY_COMPARE(m_bench[3]->count(u"WAN set:"_s), 1);
+    QCOMPARE(m_bench[0]->count(u"WAN set:"_s), 1);
+    QCOMPARE(recordRows(readFile(u"rec.csv"_s)).size(), 6);
+}
+
+void TstCliE2e::twoRunsShareTheRecord()
+{
+    const QStringList ports{startBenchDevice(1), startBenchDevice(2)};
+    QVERIFY(!ports.contains(QString()));
+    write(u"ap.ini"_s, "[AP]\nSSID=R5200TX_LAB\n");
+    r5::FileLock holder(m_dir->filePath(u"rec.csv"_s));
+    QCOMPARE(holder.tryLock(), r5::FileLock::Result::Locked);
+    std::array<QProcess, 2> runs;
+    for (int i = 0; i < 2; ++i) {
+        runs[i].setWorkingDirectory(m_dir->path());
+        runs[i].start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-cli"_s,
+                      {u"--port"_s, ports[i], u"verify"_s, u"ap.ini"_s, u"--record"_s, u"rec.csv"_s});
+        QVERIFY(runs[i].waitForStarted());
+    }
+    // Both read their device and wait for the record, saying so.
+    QVERIFY(!runs[0].waitForFinished(2500));
+    QCOMPARE(runs[1].state(), QProcess::Running);
+    QVERIFY(readFile(u"rec.csv"_s).isEmpty());
+    holder.unlock();
+    for (QProcess &run : runs) {
+        QVERIFY(run.waitForFinished(10000));
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY(run.readAllStandardError().contains("another program is writing the record; waiting"));
+    }
+    const QList<QStringList> rows = recordRows(readFile(u"rec.csv"_s));
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].first(), u"Time"_s);
+    QCOMPARE(QSet<QString>({rows[1][1], rows[2][1]}),
+             QSet<QString>({u"02:52:00:00:00:01"_s, u"02:52:00:00:00:02"_s}));
+    QVERIFY(rows[1].size() == rows[0].size() && rows[2].size() == rows[0].size());
+}
+
+void TstCliE2e::eachDeviceInTurn()
+{
+    const QString port = startBenchDevice(1, {u"--next-on-input"_s, u"--swap-ms"_s, u"1000"_s});
+    QVERIFY(!port.isEmpty());
+    write(u"wan.ini"_s, "[WAN]\nIP=127.0.0.9\nGateway=127.0.0.1\nMask=255.0.0.0\n");
+    QProcess run;
+    run.setWorkingDirectory(m_dir->path());
+    run.start(qEnvironmentVariable("R5_BIN_DIR") + u"/r5200tx-cli"_s,
+              {u"--port"_s, port, u"--each"_s, u"--count"_s, u"2"_s, u"apply"_s, u"wan.ini"_s});
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += run.readAllStandardOutput()).contains(" OK "), 15000);
+    QVERIFY2(out.startsWith((port + u" 02:52:00:00:00:01 OK"_s).toUtf8()), out.constData());
+    // Still on the line, the same unit is asked again but not written again.
+    const int asked = m_bench[0]->count(u"status query"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(m_bench[0]->count(u"status query"_s) >= asked + 2, 10000);
+    QCOMPARE(m_bench[0]->count(u"WAN set:"_s), 1);
+    m_bench[0]->type("next");
+    QVERIFY(run.waitForFinished(20000));
+    out += run.readAllStandardOutput();
+    QCOMPARE(run.exitCode(), 0);
+    QVERIFY2(out.contains((port + u" 02:52:00:00:00:02 OK"_s).toUtf8()), out.constData());
+    QTRY_COMPARE(m_bench[0]->count(u"WAN set:"_s), 2);
+}
+
+void TstCliE2e::firmwareOnABench()
+{
+    const QStringList ports{startBenchDevice(1), startBenchDevice(2)};
+    QVERIFY(!ports.contains(QString()));
+    QDir(m_dir->path()).mkpath(u"fw"_s);
+    const QByteArray image(150000, 'F');
+    write(u"fw/R5200TX_v2.09.bin"_s, image);
+    const Run run = cli(
+        {u"--port"_s, ports[0], u"--port"_s, ports[1], u"firmware"_s, u"fw/R5200TX_v2.09.bin"_s, u"--serve"_s,
+         u"127.0.0.1:"_s + QString::number(freePort()), u"--record"_s, u"fw.csv"_s, u"--json"_s});
+    QVERIFY2(run.code == 0, qPrintable(run.out + run.err));
+    const QJsonArray devices =
+        QJsonDocument::fromJson(run.out.toUtf8()).object().value(u"devices"_s).toArray();
+    QCOMPARE(devices.size(), 2);
+    for (const QJsonValue &d : devices) {
+        QCOMPARE(d[u"versionBefore"_s].toString(), u"2.07"_s);
+        QCOMPARE(d[u"versionAfter"_s].toString(), u"2.09"_s);
+        QCOMPARE(d[u"bytesSent"_s].toInteger(), image.size());
+    }
+    QCOMPARE(recordRows(readFile(u"fw.csv"_s)).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(TstCliE2e)

@@ -1,6 +1,7 @@
 #include "r5/csv.h"
 #include "r5commission/devicefields.h"
 #include "r5commission/profile.h"
+#include "r5commission/record.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -19,6 +20,10 @@ private slots:
     // A record row written and read back: awkward texts survive, the password never appears.
     void recordRoundTrip_data();
     void recordRoundTrip();
+    // Record files as the site view reads them: each MAC's newest row with its label, verdict
+    // and time, from records of this version and older ones, and from the plan's Label column.
+    void newestRowPerMac_data();
+    void newestRowPerMac();
 };
 
 namespace {
@@ -182,6 +187,55 @@ void TstCommission::recordRoundTrip()
     QCOMPARE(row.value(header.indexOf(u"Verdict"_s)), u"DIFFERS"_s);
     QCOMPARE(row.value(header.indexOf(u"Profile"_s)), u"shop, v2.ini"_s);
     QVERIFY(!header.contains(u"AP.Password"_s));
+}
+
+void TstCommission::newestRowPerMac_data()
+{
+    QTest::addColumn<QByteArray>("record");
+    QTest::addColumn<QStringList>("newest"); // "MAC verdict time label", by MAC; none: unreadable
+    const QDateTime t1(QDate(2026, 12, 8), QTime(9, 30), QTimeZone(3600));
+    const QDateTime t2 = t1.addSecs(60);
+    DeviceReading a;
+    a.status.emplace().mac = u"02:52:00:00:00:01"_s;
+    DeviceReading b;
+    b.status.emplace().mac = u"02-52-00-00-00-02"_s;
+    QStringList oldHeader = recordHeader();
+    oldHeader.removeLast();
+    QStringList oldRow = recordRow(t1, a, Verdict::Differs, u"p.ini"_s);
+    oldRow.removeLast();
+    const QByteArray now = recordBytes(true, t1, a, Verdict::Differs, u"p.ini"_s) +
+                           recordBytes(false, t1, b, Verdict::Ok, u"p.ini"_s, u"Line 3, press 2"_s) +
+                           recordBytes(false, t2, a, Verdict::Ok, u"p.ini"_s, u"Press 1"_s);
+    const QString a2 = u"02:52:00:00:00:01 OK 2026-12-08T09:31:00+01:00 "_s;
+    const QString b1 = u"02:52:00:00:00:02 OK 2026-12-08T09:30:00+01:00 Line 3, press 2"_s;
+    QTest::newRow("this version, the later row wins") << now << QStringList{a2 + u"Press 1"_s, b1};
+    QTest::newRow("older record, no label")
+        << csv::line(oldHeader) + csv::line(oldRow)
+        << QStringList{u"02:52:00:00:00:01 DIFFERS 2026-12-08T09:30:00+01:00 "_s};
+    QTest::newRow("newer rows under an older header, a torn and a foreign line")
+        << csv::line(oldHeader) + csv::line(oldRow) + "cut short,02:52\r\n" +
+               recordBytes(false, t2, a, Verdict::Ok, u"p.ini"_s, u"Press 1"_s)
+        << QStringList{a2 + u"Press 1"_s};
+    QTest::newRow("no header") << recordBytes(false, t1, a, Verdict::Ok, u"p.ini"_s) << QStringList();
+}
+
+void TstCommission::newestRowPerMac()
+{
+    QFETCH(QByteArray, record);
+    QFETCH(QStringList, newest);
+    const auto parsed = parseRecord(record);
+    QCOMPARE(bool(parsed.value), !newest.isEmpty());
+    QStringList got;
+    for (const RecordRow &row : parsed.value ? newestPerMac(*parsed.value) : QList<RecordRow>())
+        got.append(row.mac() + u' ' + row.verdict() + u' ' + row.value(u"Time"_s) + u' ' + row.label());
+    got.sort();
+    QCOMPARE(got, newest);
+
+    // The plan's Label column is a name for the record, not a setting for the device.
+    const auto plan = parsePlan("MAC,Label,WAN.IP\n02:52:00:00:00:01,\"Line 3, press 2\",127.0.0.9\n");
+    QVERIFY(plan.value);
+    QCOMPARE(plan.value->labels.value(u"02:52:00:00:00:01"_s), u"Line 3, press 2"_s);
+    QCOMPARE(plan.value->rows.value(u"02:52:00:00:00:01"_s), (Fields{{u"WAN.IP"_s, u"127.0.0.9"_s}}));
 }
 
 QTEST_GUILESS_MAIN(TstCommission)

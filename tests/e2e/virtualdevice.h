@@ -44,6 +44,12 @@ public:
     }
 
     QStringList console() const { return m_console; }
+    // Typed on the device program's console (its standard input).
+    void type(const QByteArray &line)
+    {
+        m_process.write(line + '\n');
+        m_process.waitForBytesWritten(5000);
+    }
 
     // Console lines that contain `text`.
     int count(const QString &text) const

@@ -19,6 +19,9 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -134,6 +137,12 @@ int main(int argc, char *argv[])
         }
     }
 
+    if (options.mac) {
+        virt::DeviceState s = model.state();
+        s.mac = *options.mac;
+        model.setState(s);
+    }
+
     std::unique_ptr<virt::Transport> transport;
     QString error;
     if (!options.port.isEmpty()) {
@@ -185,6 +194,32 @@ int main(int argc, char *argv[])
 
     if (options.tcp)
         startTcpSide(options, model, console, &app);
+
+    if (options.nextOnInput) {
+        // Standard input is read on a thread of its own (a console cannot be waited on by the
+        // event loop on Windows); each line is handed to the event loop.
+        std::thread([&app, &model, &serial, &console, swapMs = options.swapMs] {
+            std::string text;
+            while (std::getline(std::cin, text)) {
+                if (QString::fromStdString(text).trimmed() != u"next"_s)
+                    continue;
+                QMetaObject::invokeMethod(&app, [&model, &serial, &console, swapMs] {
+                    virt::DeviceState next = virt::DeviceState::firstStart();
+                    next.mac = model.state().mac;
+                    for (int i = 5; i >= 0 && ++next.mac[std::size_t(i)] == 0; --i) {
+                    }
+                    serial.unplug(swapMs);
+                    model.setState(next);
+                    model.reboot();
+                    console.line(
+                        u"next device: MAC "_s +
+                        QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(next.mac.data()), 6)
+                                                .toHex(':')
+                                                .toUpper()));
+                });
+            }
+        }).detach();
+    }
 
     // SIGINT/SIGTERM/SIGHUP (Ctrl+C, Ctrl+Break, the console's close on Windows) end the event
     // loop, so the link is removed on the way out.

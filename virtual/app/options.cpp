@@ -86,9 +86,17 @@ ParsedOptions parseOptions(const QStringList &arguments)
                                        u"Send 34-byte reports (with a check byte) in 'N' mode."_s);
     const QCommandLineOption pulses(
         u"pulse-rate"_s, u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s, u"1"_s);
-    p.addOptions({help,  version,   link,         port,       state,   pieces,    gap,
-                  stray, payloadFe, unregistered, wrongCount, answers, ignore,    reboot,
-                  drift, seed,      tcpAddress,   tcpPort,    noTcp,   checkByte, pulses});
+    const QCommandLineOption mac(
+        u"mac"_s, u"The device's MAC, e.g. 02:52:00:54:58:07 (over the state file's)."_s, u"MAC"_s);
+    const QCommandLineOption nextOnInput(
+        u"next-on-input"_s,
+        u"A line \"next\" on standard input swaps the device on the line for the next unit: the line is "
+        "silent for --swap-ms, then a device fresh from the box answers, its MAC one higher."_s);
+    const QCommandLineOption swapMs(u"swap-ms"_s, u"The silence of a swap in milliseconds (default 3000)."_s,
+                                    u"MS"_s, u"3000"_s);
+    p.addOptions({help,       version,      link,       port,      state,  pieces, gap,         stray,
+                  payloadFe,  unregistered, wrongCount, answers,   ignore, reboot, drift,       seed,
+                  tcpAddress, tcpPort,      noTcp,      checkByte, pulses, mac,    nextOnInput, swapMs});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {
@@ -172,6 +180,22 @@ ParsedOptions parseOptions(const QStringList &arguments)
             return fail(u"bad --tcp-port: "_s + p.value(tcpPort));
         o.tcpPort = std::uint16_t(*n);
     }
+    if (p.isSet(mac)) {
+        QString digits = p.value(mac);
+        digits.remove(u':').remove(u'-');
+        bool ok = digits.size() == 12;
+        std::array<std::uint8_t, 6> bytes{};
+        for (int i = 0; ok && i < 6; ++i)
+            bytes[std::size_t(i)] = std::uint8_t(digits.mid(i * 2, 2).toUInt(&ok, 16));
+        if (!ok)
+            return fail(u"bad --mac: "_s + p.value(mac) + u" (six hex bytes, 02:52:00:54:58:07)"_s);
+        o.mac = bytes;
+    }
+    o.nextOnInput = p.isSet(nextOnInput);
+    const std::optional<int> swap = number(p.value(swapMs), 0, 600'000);
+    if (!swap)
+        return fail(u"bad --swap-ms: "_s + p.value(swapMs));
+    o.swapMs = *swap;
     out.options = o;
     return out;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -22,9 +23,12 @@ struct Options
     // The TCP side (status reports).
     bool tcp = true;
     QString tcpAddress = QStringLiteral("127.0.0.1");
-    std::optional<std::uint16_t> tcpPort; // default: the device's server port
-    bool tcpCheckByte = false;            // 34-byte reports (with a check byte) in 'N' mode
-    double pulsesPerSecond = 1.0;         // simulated pulses on input 1
+    std::optional<std::uint16_t> tcpPort;           // default: the device's server port
+    bool tcpCheckByte = false;                      // 34-byte reports (with a check byte) in 'N' mode
+    double pulsesPerSecond = 1.0;                   // simulated pulses on input 1
+    std::optional<std::array<std::uint8_t, 6>> mac; // the device's MAC, over the state file's
+    bool nextOnInput = false;                       // "next" on stdin swaps in another device
+    int swapMs = 3000;                              // the silence while the device is swapped
 };
 
 struct ParsedOptions

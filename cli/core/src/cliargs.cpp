@@ -47,6 +47,17 @@ QString commandName(Command command)
     return {};
 }
 
+QString profileForDevice(const QString &profile, const QString &mac)
+{
+    // Dashes: a colon is no file name character on Windows.
+    const QString tag = u'_' + QString(mac).replace(u':', u'-');
+    const qsizetype slash = std::max(profile.lastIndexOf(u'/'), profile.lastIndexOf(u'\\'));
+    const qsizetype dot = profile.lastIndexOf(u'.');
+    if (dot <= slash + 1)
+        return profile + tag;
+    return profile.left(dot) + tag + profile.mid(dot);
+}
+
 ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const QList<qint32> &baudRates)
 {
     QCommandLineParser p;
@@ -62,6 +73,11 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  firmware FILE [--serve ADDRESS:PORT] [--record RECORD.csv]\n"
         "                                  serve FILE, order the device to fetch it, and wait\n"
         "                                  until it answers again with its new version\n"
+        "A bench: --port any number of times, one device on each; the command runs on all at\n"
+        "once, each device's result is printed as it ends and a table follows. --each keeps going:\n"
+        "after a device ends its port waits for the next one (another MAC) until Ctrl+C or\n"
+        "--count N devices in all. --skip-done reads but does not write a device whose newest\n"
+        "row in the --record file is OK.\n"
         "With --json every command prints one JSON object, errors included: command, ok,\n"
         "exitCode, error (null or kind, field and message), then what the command found.\n\n"
         "Exit codes:\n"
@@ -73,10 +89,13 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  5  the record row (or save's PROFILE) could not be written\n"
         "  6  firmware: no request for FILE reached the server in 30 s\n"
         "  7  firmware: the transfer broke off, or the server refused the request\n"
+        "  8  several devices, and at least one did not end with 0 (each device's own code is in\n"
+        "     its line, the table and, with --json, its entry in \"devices\")\n"
         "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);
-    const QCommandLineOption port(u"port"_s, u"Serial port (COM3, /dev/ttyUSB0)."_s, u"PORT"_s);
+    const QCommandLineOption port(
+        u"port"_s, u"Serial port (COM3, /dev/ttyUSB0); give it again for each further device."_s, u"PORT"_s);
     const QCommandLineOption baud(u"baud"_s, u"Baud rate (115200), one the port dialog offers."_s, u"BAUD"_s,
                                   u"115200"_s);
     const QCommandLineOption dataBits(u"data-bits"_s, u"Data bits, 5 to 8 (8)."_s, u"N"_s, u"8"_s);
@@ -94,8 +113,13 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
     const QCommandLineOption serve(
         u"serve"_s, u"firmware: the address the device fetches from and the port (this PC's, 8070)."_s,
         u"ADDRESS:PORT"_s);
+    const QCommandLineOption skipDone(
+        u"skip-done"_s, u"apply, verify: read but do not write a device whose newest row in the "
+                        "record is OK."_s);
+    const QCommandLineOption each(u"each"_s, u"Devices are swapped on the ports: go on with the next one."_s);
+    const QCommandLineOption count(u"count"_s, u"--each: end after N devices in all."_s, u"N"_s);
     p.addOptions({help, ver, port, baud, dataBits, parity, stopBits, timeout, tries, reboot, json, plan,
-                  record, noVerify, serve});
+                  record, noVerify, serve, skipDone, each, count});
     p.addPositionalArgument(u"command"_s, u"status, save, apply, verify or firmware."_s);
 
     ParsedArgs out;
@@ -168,9 +192,17 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         a.serveAddress = text.left(colon);
         a.servePort = quint16(servePort);
     }
-    if (!p.isSet(port) || p.value(port).isEmpty())
+    const QStringList ports = p.values(port);
+    if (ports.isEmpty() ||
+        std::any_of(ports.begin(), ports.end(), [](const QString &n) { return n.isEmpty(); }))
         return usageError(u"--port"_s, u"--port PORT is needed"_s);
-    a.port = p.value(port);
+    for (qsizetype i = 0; i < ports.size(); ++i) {
+        // One device per port: the same port twice would have two runs talk over each other.
+        if (ports.indexOf(ports[i]) != i)
+            return usageError(u"--port"_s, u"--port %1 is given twice; one device per port"_s.arg(ports[i]));
+    }
+    a.ports = ports;
+    a.port = ports.first();
 
     bool baudOk = false;
     a.baud = p.value(baud).trimmed().toInt(&baudOk);
@@ -218,6 +250,26 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
     // A record holds what was read back; without the read-back there is nothing true to write.
     if (p.isSet(noVerify) && p.isSet(record))
         return usageError(u"--record"_s, u"--record needs the read-back; it does not go with --no-verify"_s);
+    if (p.isSet(skipDone) && !compares)
+        return usageError(u"--skip-done"_s, u"--skip-done goes with apply and verify"_s);
+    if (p.isSet(skipDone) && !p.isSet(record))
+        return usageError(u"--skip-done"_s,
+                          u"--skip-done needs --record RECORD.csv: it finds the devices done there"_s);
+    if (p.isSet(each) && a.command == Command::Save)
+        return usageError(u"--each"_s,
+                          u"--each does not go with save: each device would overwrite the profiles"_s);
+    if (p.isSet(each) && firmware)
+        return usageError(u"--each"_s, u"--each goes with status, apply and verify"_s);
+    if (p.isSet(count) && !p.isSet(each))
+        return usageError(u"--count"_s, u"--count goes with --each"_s);
+    if (p.isSet(count)) {
+        bool countOk = false;
+        a.count = p.value(count).toInt(&countOk);
+        if (!countOk || a.count < 1 || a.count > 100000)
+            return usageError(u"--count"_s, u"--count: \"%1\" is not 1 to 100000"_s.arg(p.value(count)));
+    }
+    a.each = p.isSet(each);
+    a.skipDone = p.isSet(skipDone);
     a.json = p.isSet(json);
     a.plan = p.value(plan);
     a.record = p.value(record);

@@ -52,12 +52,12 @@ QString verdictText(Verdict verdict);
 
 QStringList recordHeader();
 // Time (ISO 8601 with offset), MAC, device, firmware, every field as read back but the
-// password, RSSI, verdict, profile file name.
+// password, RSSI, verdict, profile file name, and last the plan's label for the device.
 QStringList recordRow(const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                      const QString &profileName);
+                      const QString &profileName, const QString &label = {});
 // What one record appends to its file: the row, after the header when the file is still empty.
 QByteArray recordBytes(bool fileEmpty, const QDateTime &time, const DeviceReading &reading, Verdict verdict,
-                       const QString &profileName);
+                       const QString &profileName, const QString &label = {});
 
 // The reading as JSON values, keyed device, firmware, mac, wan, server, di, flash, ap, rssi and
 // quality (null where not read). The password never appears.

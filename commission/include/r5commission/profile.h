@@ -46,11 +46,13 @@ QByteArray profileText(const Fields &fields);
 QString normalMac(QStringView text);
 
 // A plan: the header "MAC" and profile keys, then one row per device. An empty cell leaves the
-// profile's value.
+// profile's value. A column "Label" names the place each device goes ("Line 3, press 2"); it is
+// carried into the record, not sent.
 struct Plan
 {
-    QHash<QString, Fields> rows; // by normalMac()
-    QStringList macs;            // in file order
+    QHash<QString, Fields> rows;    // by normalMac()
+    QStringList macs;               // in file order
+    QHash<QString, QString> labels; // by normalMac(); only non-empty labels
 };
 Parsed<Plan> parsePlan(QByteArrayView bytes);
 

@@ -22,6 +22,9 @@ struct RecordRow
     QDateTime time;               // the Time column; invalid when it does not parse
 
     QString value(const QString &column) const { return cells.value(column); }
+    QString mac() const { return normalMac(cells.value(QStringLiteral("MAC"))); }
+    QString verdict() const { return cells.value(QStringLiteral("Verdict")); }
+    QString label() const { return cells.value(QStringLiteral("Label")); }
 };
 
 struct Record
@@ -31,11 +34,14 @@ struct Record
 };
 
 // Rows of a record file. An error names the line and what is wrong: no header with Time and MAC,
-// a broken quoted cell. Blank lines are skipped; a row shorter than the header has empty cells.
+// a broken quoted cell. A header line met again (files joined by hand) names the columns from
+// there on. Records written before the Label column existed read with an empty label, also where
+// newer rows (one cell longer) were appended under their old header; lines of another shape (a
+// row cut short by a full disk) are skipped.
 Parsed<Record> parseRecord(QByteArrayView bytes);
 
-// The newest row of each MAC (by Time, a later line winning a tie), in the order each MAC first
-// appears in the file. Rows without a MAC are left out.
+// The newest row of each MAC (by normalMac(); by Time, a later line winning a tie), in the order
+// each MAC first appears in the file. Rows without a MAC are left out.
 QList<RecordRow> newestPerMac(const Record &record);
 
 } // namespace r5commission

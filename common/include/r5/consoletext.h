@@ -18,4 +18,9 @@ private:
     unsigned m_saved = 0;
 };
 
+// True when standard output is a console that moves its cursor on ANSI sequences, so a line
+// can be written over: a terminal other than "dumb" on Linux, a console on Windows that was told
+// to take them. False for a file or a pipe, where output stays plain lines.
+bool outputIsLiveConsole();
+
 } // namespace r5

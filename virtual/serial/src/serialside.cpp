@@ -24,6 +24,9 @@ SerialSide::SerialSide(DeviceModel *model, std::unique_ptr<Transport> transport,
                        : u"up again"_s);
         m_lostWhileRebooting = 0;
     });
+    m_unplugged.setSingleShot(true);
+    connect(&m_unplugged, &QTimer::timeout, this,
+            [this] { Q_EMIT log(u"the next device is on the line"_s); });
     connect(m_model, &DeviceModel::rebooted, this, &SerialSide::startReboot);
     connect(m_transport.get(), &Transport::received, this, &SerialSide::received);
     connect(m_transport.get(), &Transport::problem, this, &SerialSide::log);
@@ -45,8 +48,20 @@ void SerialSide::startReboot()
     m_reboot.start();
 }
 
+void SerialSide::unplug(int milliseconds)
+{
+    Q_EMIT log(u"unplugged: silent for %1 ms until the next device is on the line"_s.arg(milliseconds));
+    m_receiver = RequestReceiver();
+    m_queue.clear();
+    m_gap.stop();
+    m_paused = false;
+    m_unplugged.start(milliseconds);
+}
+
 void SerialSide::received(const QByteArray &bytes)
 {
+    if (m_unplugged.isActive())
+        return;
     if (m_reboot.isActive()) {
         m_lostWhileRebooting += bytes.size();
         return;

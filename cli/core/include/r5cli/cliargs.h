@@ -14,7 +14,8 @@ enum class Command { Status, Save, Apply, Verify, Firmware };
 struct Args
 {
     Command command = Command::Status;
-    QString port;
+    QString port;      // the device's port: the first --port, or the one a device of a bench runs on
+    QStringList ports; // every --port, in the order given (one device each)
     qint32 baud = 115200;
     int dataBits = 8;
     r5setup::SerialSettings::Parity parity = r5setup::SerialSettings::Parity::None;
@@ -30,6 +31,12 @@ struct Args
     QString firmware;     // firmware: the FILE to serve
     QString serveAddress; // firmware --serve: empty for this PC's address
     quint16 servePort = 8070;
+    bool skipDone = false; // a MAC whose newest record row is OK is read, not written
+    bool each = false;     // devices are swapped on the ports: one after another on each
+    int count = 0;         // --each: end after this many devices in all (0: until interrupted)
+
+    // More than one device in the run: a bench, with a result per device.
+    bool bench() const { return ports.size() > 1 || each; }
 };
 
 // Exit codes of the program. Each failure has its own, so a script can tell them apart.
@@ -42,6 +49,7 @@ inline constexpr int PortNotOpened = 4; // the serial port cannot be opened
 inline constexpr int NotWritten = 5;    // the record row (or save's profile) could not be written
 inline constexpr int NoRequest = 6;     // firmware: no request for the file reached the server
 inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off or was refused
+inline constexpr int SomeDevices = 8;   // several devices, and at least one did not end with 0
 inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode
 
@@ -58,6 +66,10 @@ struct ParsedArgs
     bool json = false; // --json was given: the error goes out as the JSON object
     QString command;   // the command named, when one was
 };
+
+// save on a bench: the profile of one device, its MAC before the extension
+// ("current.ini", "02:52:00:AB:CD:01" -> "current_02-52-00-AB-CD-01.ini").
+QString profileForDevice(const QString &profile, const QString &mac);
 
 // `arguments` includes the program name, as QCoreApplication::arguments() gives it;
 // `baudRates` are the rates the port dialog offers.

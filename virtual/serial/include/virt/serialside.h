@@ -29,6 +29,9 @@ public:
     // device, whose serial port is down while it starts again. 0: back at once.
     void setRebootTime(int milliseconds) { m_reboot.setInterval(milliseconds); }
     bool rebooting() const { return m_reboot.isActive(); }
+    // The cable is moved to another unit: the line stays silent for `milliseconds` (what
+    // arrives meanwhile is lost, answers not yet written go too).
+    void unplug(int milliseconds);
 
     QString portName() const { return m_transport->name(); }
     // Pieces written so far (for tests and the console).
@@ -56,6 +59,7 @@ private:
     QQueue<Piece> m_queue;
     QTimer m_gap;
     QTimer m_reboot;
+    QTimer m_unplugged;
     qint64 m_lostWhileRebooting = 0;
     bool m_paused = false;
     int m_written = 0;
