@@ -22,6 +22,12 @@ QString errorKind(int exitCode)
         return u"port"_s;
     case exitcode::NotWritten:
         return u"not-written"_s;
+    case exitcode::NoRequest:
+        return u"no-request"_s;
+    case exitcode::BrokenOff:
+        return u"broken-off"_s;
+    case exitcode::Refused:
+        return u"refused"_s;
     case exitcode::Interrupted:
         return u"interrupted"_s;
     }

@@ -159,9 +159,15 @@ QString brokenOff(const QString &name, qint64 sentBytes, qint64 length)
     return u"Firmware download of %1 broken off: %2 of %3 bytes sent"_s.arg(name).arg(sentBytes).arg(length);
 }
 
-QString requestRefused(const QString &name, const QString &why)
+QString refusal(int status, const QString &why)
 {
-    return u"Firmware download of %1 refused by the HTTP Server: %2"_s.arg(name, why);
+    return u"%1, %2"_s.arg(status).arg(why);
+}
+
+QString requestRefused(const QString &name, const QString &peer, const QString &refusal)
+{
+    return u"Firmware request for %1 from %2 reached the HTTP Server and was refused (%3)"_s.arg(name, peer,
+                                                                                                 refusal);
 }
 
 } // namespace r5fw::text

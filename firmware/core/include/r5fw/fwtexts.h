@@ -39,6 +39,7 @@ QString versionNow(const QString &after);
 QString unchanged(const QString &version);
 QString noAnswerAgain(qint64 seconds);
 QString brokenOff(const QString &name, qint64 sent, qint64 length);
-QString requestRefused(const QString &name, const QString &why);
+QString refusal(int status, const QString &why);
+QString requestRefused(const QString &name, const QString &peer, const QString &refusal);
 
 } // namespace r5fw::text
