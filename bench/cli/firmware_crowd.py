@@ -4,7 +4,8 @@
 Starts r5200tx-virtual (serial side only, state in a temporary folder) and runs the firmware command
 twice per round, each time with a new image so that the device really updates:
   alone    nobody else talks to the server (the reference, in the same run)
-  crowd    once the server listens, PEERS peers connect to it and each feeds it one header line
+  crowd    once the server listens (the device takes ANSWER_AFTER ms to answer, so the order goes out
+           after the crowd came), PEERS peers connect to it and each feeds it one header line
            every DRIP seconds, never ending its header; a peer whose connection is closed
            connects again at once (with --once it stays away)
 and prints, per run, the exit code, the CLI's last line and the wall time, then the crowd/alone ratio.
@@ -13,7 +14,7 @@ The CLI's stdout and stderr of the last crowd run are kept in the printed folder
 Usage: bench/cli/firmware_crowd.py build/bin [--peers 40] [--drip 5] [--rounds 1] [--once]
        [--cli PATH]   (another r5200tx-cli, for example one built from an older tree)
 """
-import argparse, os, re, socket, subprocess, sys, tempfile, threading, time
+import argparse, itertools, os, re, socket, subprocess, sys, tempfile, threading, time
 
 
 def image(size, seed):
@@ -28,8 +29,11 @@ def free_port():
     return port
 
 
-def start_device(bin_dir, state):
-    p = subprocess.Popen([os.path.join(bin_dir, "r5200tx-virtual"), "--no-tcp", "--state", state],
+def start_device(bin_dir, state, answer_after_ms):
+    # Every answer comes in two pieces, the second one answer_after_ms later: the crowd is in place
+    # before the order goes out, as when the installer's device is slower than a LAN's peers.
+    slow = ["--fault-pieces", "10,41", "--piece-gap", str(answer_after_ms), "--fault-answers", "0"]
+    p = subprocess.Popen([os.path.join(bin_dir, "r5200tx-virtual"), "--no-tcp", "--state", state] + slow,
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     line = p.stdout.readline().decode()
     m = re.match(r"Serial port: (\S+)", line)
@@ -65,18 +69,17 @@ class Crowd:
             with self.lock:
                 self.connects += 1
             s.settimeout(self.drip)
-            lines = [b"GET / HTTP/1.1\r\n"] + [b"X-Slow-%d: %d\r\n" % (i, n) for n in range(1, 10**6)]
             try:
-                for line in lines:
-                    s.sendall(line)
+                s.sendall(b"GET / HTTP/1.1\r\n")
+                for n in itertools.count(1):
                     try:
-                        if s.recv(4096) == b"":
-                            break
-                        break  # an answer (408, 503): the server gave up on us
+                        s.recv(4096)
+                        break  # an answer (408, 503) or the end: the server gave up on this one
                     except socket.timeout:
                         pass
                     if self.stop.is_set():
                         break
+                    s.sendall(b"X-Slow-%d: %d\r\n" % (i, n))
             except OSError:
                 pass
             with self.lock:
@@ -131,10 +134,12 @@ def main():
     ap.add_argument("--rounds", type=int, default=1)
     ap.add_argument("--once", action="store_true")
     ap.add_argument("--keep", action="store_true")
+    ap.add_argument("--answer-after", type=int, default=1200, help="ms the device takes to answer")
     a = ap.parse_args()
-    cli = a.cli or os.path.join(a.bin_dir, "r5200tx-cli")
+    a.bin_dir = os.path.abspath(a.bin_dir)
+    cli = os.path.abspath(a.cli) if a.cli else os.path.join(a.bin_dir, "r5200tx-cli")
     work = tempfile.mkdtemp(prefix="fwcrowd-")
-    device, port = start_device(a.bin_dir, os.path.join(work, "device.json"))
+    device, port = start_device(a.bin_dir, os.path.join(work, "device.json"), a.answer_after)
     minor = 6
     try:
         for r in range(a.rounds):

@@ -91,6 +91,13 @@ QString listSent(const QString &peer, int files)
     return u"HTTP %1: file list sent (%2 files)"_s.arg(peer).arg(files);
 }
 
+QString moreGivenUp(int count, int secondsFolded)
+{
+    return u"HTTP: %1 more connections closed in %2 s before their header was whole (slow or idle peers)"_s
+        .arg(count)
+        .arg(secondsFolded);
+}
+
 QString serverNotRunning()
 {
     return u"the HTTP Server is not running here"_s;

@@ -95,7 +95,8 @@ private:
     void onReadyRead();
     void answer();
     void answerFile(const QString &name, bool head);
-    void refuse(int status, const QString &why, const QString &name = {});
+    // `foldable`: a peer that never finished its header, said with the others of its kind.
+    void refuse(int status, const QString &why, const QString &name = {}, bool foldable = false);
     void begin(int status, QList<std::pair<QByteArray, QByteArray>> fields, qint64 bodyLength, bool head);
     void pump();
     void onBytesWritten(qint64 bytes);
@@ -195,7 +196,7 @@ void Connection::giveUp(int status, const QString &why)
     m_server.release(this);
     m_method = m_reader.method();
     const Target target = resolveTarget(m_reader.target());
-    refuse(status, why, target.kind == Target::Kind::File ? target.name : QString());
+    refuse(status, why, target.kind == Target::Kind::File ? target.name : QString(), true);
 }
 
 void Connection::drop()
@@ -301,11 +302,15 @@ void Connection::answerFile(const QString &name, bool head)
     begin(range.answer == RangeChoice::Answer::Part ? 206 : 200, fields, length, head);
 }
 
-void Connection::refuse(int status, const QString &why, const QString &name)
+void Connection::refuse(int status, const QString &why, const QString &name, bool foldable)
 {
     if (!m_dropped) {
-        Q_EMIT m_server.line(text::refusedLine(m_peer, QString::fromLatin1(m_method.left(16)),
-                                               shown(m_reader.target()), status, why));
+        const QString said = text::refusedLine(m_peer, QString::fromLatin1(m_method.left(16)),
+                                               shown(m_reader.target()), status, why);
+        if (foldable && name.isEmpty())
+            m_server.sayFolded(said);
+        else
+            Q_EMIT m_server.line(said);
         if (!name.isEmpty())
             Q_EMIT m_server.refused(m_peer, name, status, why);
     }
@@ -387,7 +392,28 @@ void Connection::end(const QString &brokenOff)
     Q_EMIT m_server.transferEnded(m_record);
 }
 
-FirmwareServer::FirmwareServer(r5::Clock &clock, QObject *parent) : QObject(parent), m_clock(clock) {}
+FirmwareServer::FirmwareServer(r5::Clock &clock, QObject *parent) : QObject(parent), m_clock(clock)
+{
+    m_fold.setSingleShot(true);
+    m_fold.setInterval(kFoldMs);
+    connect(&m_fold, &QTimer::timeout, this, [this] {
+        if (m_folded == 0)
+            return;
+        Q_EMIT line(text::moreGivenUp(m_folded, kFoldMs / 1000));
+        m_folded = 0;
+        m_fold.start();
+    });
+}
+
+void FirmwareServer::sayFolded(const QString &text)
+{
+    if (m_fold.isActive()) {
+        ++m_folded;
+        return;
+    }
+    Q_EMIT line(text);
+    m_fold.start();
+}
 
 FirmwareServer::~FirmwareServer()
 {

@@ -25,6 +25,7 @@ QString brokenOffAt(const QString &peer, const QString &name, qint64 sent, qint6
 QString refusedLine(const QString &peer, const QString &method, const QString &target, int status,
                     const QString &why);
 QString listSent(const QString &peer, int files);
+QString moreGivenUp(int count, int seconds);
 
 // Follow-up.
 QString serverNotRunning();

@@ -9,6 +9,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QTcpServer;
 
@@ -83,6 +84,10 @@ private:
     Connection *oldestToGiveWay(const QString &peer) const;
     int waitingFrom(const QString &peer) const;
     void release(Connection *connection);
+    // Slow or idle peers given up on: the first is said, the rest counted and said every kFoldMs,
+    // so that a crowd does not flood the log.
+    void sayFolded(const QString &text);
+    static constexpr int kFoldMs = 10000;
     qint64 nowMs() const { return m_clock.utcNow().toMSecsSinceEpoch(); }
     // The file list of the root page, the digests kept while a file stays the same.
     QByteArray listing(int *count);
@@ -94,6 +99,8 @@ private:
     Limits m_limits;
     QList<Connection *> m_places; // in the order they were accepted
     bool m_takeQueued = false;
+    QTimer m_fold;
+    int m_folded = 0;
     struct Digest
     {
         qint64 size = -1;
