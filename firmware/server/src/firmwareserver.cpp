@@ -443,6 +443,8 @@ void FirmwareServer::close()
 {
     delete m_server; // the listening socket goes at once
     m_server = nullptr;
+    m_fold.stop();
+    m_folded = 0;
     for (Connection *connection : findChildren<Connection *>(Qt::FindDirectChildrenOnly)) {
         connection->drop();
         delete connection;
