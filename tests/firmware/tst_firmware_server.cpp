@@ -167,12 +167,11 @@ void TstFirmwareServer::crowd_data()
     QTest::addColumn<QString>("followed"); // what the follow-up of the order says
 
     // Places, per address, header deadline, grace, idle: short, so that a row takes a second.
-    const r5fw::FirmwareServer::Limits four{4, 8, 5000, 100, 15000};
     const QString a = u"127.0.0.1"_s;
     const QString b = u"127.0.0.2"_s;
     const QString served = u"R5200TX_v1.07.bin sent whole"_s;
     QTest::newRow("slow peers hold every place: the oldest gives way to the device")
-        << four
+        << r5fw::FirmwareServer::Limits{4, 8, 5000, 100, 15000}
         << QList<Peer>{{a, 0, "slow", "HTTP/1.1 503"},
                        {a, 0, "slow", "open"},
                        {a, 0, "slow", "open"},
@@ -240,7 +239,7 @@ void TstFirmwareServer::crowd()
     }
     for (qsizetype i = 0; i < peers.size(); ++i) {
         const QByteArray &answer = answers[size_t(i)];
-        if (peers[i].expected == "open")
+        if (peers[i].expected == "open") // the others ended first, so these stayed while they did
             QVERIFY2(!ended(i) && answer.isEmpty(), qPrintable(u"peer %1: "_s.arg(i) + lines.join(u'\n')));
         else
             QVERIFY2(answer.startsWith(peers[i].expected),
