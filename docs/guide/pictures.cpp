@@ -4,13 +4,13 @@
 // folder. Any window that cannot be drawn, or a box it shows, ends the run with an error.
 //
 // Usage: r5_guide_pictures devsetup|devsetup-status|simulator_3810|simulator OUT.png
-#include "net/hostresolver.h"
-#include "net/icmpecho.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/suitefonts.h"
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
+#include "r5device/tcp/hostresolver.h"
+#include "r5device/tcp/icmpecho.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
 #include "sim/frmsimulator.h"
