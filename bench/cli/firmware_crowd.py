@@ -8,7 +8,9 @@ twice per round, each time with a new image so that the device really updates:
            after the crowd came), PEERS peers connect to it and each feeds it one header line
            every DRIP seconds, never ending its header; a peer whose connection is closed
            connects again at once (with --once it stays away)
-and prints, per run, the exit code, the CLI's last line and the wall time, then the crowd/alone ratio.
+and prints, per run, the exit code, the CLI's last line, the wall time and the time from the order to
+the file sent whole (what the crowd can delay; the rest is the device's reboot and the status
+requests every 1.5 s), then the crowd/alone ratios.
 The CLI's stdout and stderr of the last crowd run are kept in the printed folder with --keep.
 
 Usage: bench/cli/firmware_crowd.py build/bin [--peers 40] [--drip 5] [--rounds 1] [--once]
@@ -104,7 +106,7 @@ def run(cli, port, folder, name, serve_port, crowd_args):
     def read():
         for raw in p.stdout:
             line = raw.decode(errors="replace").rstrip()
-            out.append(line)
+            out.append("%7.3f  %s" % (time.monotonic() - t0, line))
             if crowd_args and crowd is None and "HTTP Server listening" in line:
                 start_crowd()
 
@@ -121,7 +123,7 @@ def run(cli, port, folder, name, serve_port, crowd_args):
     reader.join(5)
     if crowd:
         crowd.end()
-    last = next((l for l in reversed(out) if l.startswith("Firmware")), "")
+    last = next((l[9:] for l in reversed(out) if l[9:].startswith("Firmware")), "")
     return p.returncode, wall, last, err.strip(), crowd, out
 
 
@@ -152,9 +154,13 @@ def main():
                 crowd_args = (a.peers, a.drip, not a.once) if kind == "crowd" else None
                 code, wall, last, err, crowd, out = run(cli, port, work, name, free_port(), crowd_args)
                 results[kind] = wall
-                extra = ""
+                ordered = [float(l[:7]) for l in out if "download of" in l and "ordered" in l]
+                sent = [float(l[:7]) for l in out if "sent whole" in l]
+                served = sent[0] - ordered[0] if ordered and sent else None
+                results[kind + " served"] = served
+                extra = "; order to file sent %s" % ("%.3f s" % served if served is not None else "never")
                 if crowd:
-                    extra = "; peers connected %d times, closed %d times" % (crowd.connects, crowd.closed)
+                    extra += "; peers connected %d times, closed %d times" % (crowd.connects, crowd.closed)
                     refused = sum(1 for l in out if "refused" in l)
                     extra += "; %d refusal lines" % refused
                     if a.keep:
@@ -163,7 +169,10 @@ def main():
                 print("round %d %-5s exit %d in %6.2f s: %s%s%s" %
                       (r + 1, kind, code, wall, last or "(no Firmware line)", " | " + err if err else "", extra),
                       flush=True)
-            print("round %d crowd/alone: %.2f" % (r + 1, results["crowd"] / results["alone"]), flush=True)
+            line = "round %d crowd/alone: %.2f (whole run)" % (r + 1, results["crowd"] / results["alone"])
+            if results["crowd served"] is not None and results["alone served"]:
+                line += ", %.2f (order to file sent)" % (results["crowd served"] / results["alone served"])
+            print(line, flush=True)
     finally:
         device.terminate()
         device.wait(10)
