@@ -236,8 +236,11 @@ void FirmwareRun::onFollowed(r5fw::DownloadFollow::Outcome outcome)
         return fail(exitcode::NoRequest, u"--serve"_s,
                     u"no request for "_s + m_name + u" reached the server"_s);
     case Outcome::BrokenOff:
-    case Outcome::Refused:
         return fail(exitcode::BrokenOff, u"FILE"_s, u"the transfer of "_s + m_name + u" did not complete"_s);
+    case Outcome::Refused:
+        return fail(exitcode::Refused, u"--serve"_s,
+                    u"the request for "_s + m_name + u" reached the server and was refused ("_s +
+                        m_watch->follow().refusal() + u')');
     }
 }
 
@@ -303,11 +306,6 @@ void FirmwareRun::finish(int code)
         o.insert(u"versionAfter"_s, version(follow.versionAfter()));
         o.insert(u"bytesSent"_s, follow.bytesSent());
         o.insert(u"size"_s, follow.size());
-        if (code == exitcode::NoRequest || code == exitcode::BrokenOff) {
-            QJsonObject error = o.value(u"error"_s).toObject();
-            error.insert(u"kind"_s, code == exitcode::NoRequest ? u"no-request"_s : u"broken-off"_s);
-            o.insert(u"error"_s, error);
-        }
         m_json = o;
     }
     if (m_args.json && !m_routed)

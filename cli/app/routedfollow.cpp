@@ -76,10 +76,21 @@ TransferRouter::TransferRouter(r5fw::FirmwareServer &server, QObject *parent)
             to->m_served = true;
         to->apply(to->m_follow.transferEnded(transfer, to->now()));
     });
-    connect(&server, &r5fw::FirmwareServer::refused, this, [this](const QString &name, const QString &why) {
-        if (const QList<RoutedFollow *> w = waiting(); w.size() == 1)
-            w.first()->apply(w.first()->m_follow.refused(name, why));
-    });
+    // A refusal goes to the device at the peer's address, or to the one device waiting; with
+    // several waiting behind one address it names none of them, and each one's own wait ends it.
+    connect(&server, &r5fw::FirmwareServer::refused, this,
+            [this](const QString &peer, const QString &name, int status, const QString &why) {
+                const QList<RoutedFollow *> w = waiting();
+                QList<RoutedFollow *> at;
+                for (RoutedFollow *f : w) {
+                    if (!f->m_deviceAddress.isEmpty() && f->m_deviceAddress == peer)
+                        at.append(f);
+                }
+                RoutedFollow *to =
+                    at.size() == 1 ? at.first() : (at.isEmpty() && w.size() == 1 ? w.first() : nullptr);
+                if (to)
+                    to->apply(to->m_follow.refused(peer, name, status, why));
+            });
 }
 
 QList<RoutedFollow *> TransferRouter::waiting() const

@@ -1,7 +1,9 @@
 // What the firmware server hands out and what it refuses, request by request as a peer sends
 // them over 127.0.0.1: nothing outside the folder in any spelling, no hidden file, no other
-// method; the folder's files whole, in part, or only their header.
+// method; the folder's files whole, in part, or only their header. And a crowd of slow peers
+// that never finish their header cannot keep the device's request out.
 #include "httpfetch.h"
+#include "r5fw/downloadwatch.h"
 #include "r5fw/firmwareserver.h"
 
 #include <QDir>
@@ -10,6 +12,9 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <memory>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +23,20 @@ namespace {
 using r5::test::fetch;
 using r5::test::writeWhole;
 
+// One peer of a crowd: from `source`, `afterMs` into the row, it sends a whole request for the
+// image, or a request line and then nothing ("stall"), or a header line every 100 ms ("slow").
+struct Peer
+{
+    QString source;
+    int afterMs = 0;
+    QByteArray kind;
+    QByteArray expected; // the status line's start, or "open": still waiting when the rest ended
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(QList<Peer>)
+Q_DECLARE_METATYPE(r5fw::FirmwareServer::Limits)
 
 class TstFirmwareServer : public QObject
 {
@@ -27,6 +45,8 @@ private Q_SLOTS:
     void initTestCase();
     void requests_data();
     void requests();
+    void crowd_data();
+    void crowd();
 
 private:
     QTemporaryDir m_dir;
@@ -138,6 +158,98 @@ void TstFirmwareServer::requests()
         qPrintable(m_lines.join(u'\n')));
     // A handful of lines per request, no flood.
     QVERIFY(m_lines.size() <= 2);
+}
+
+void TstFirmwareServer::crowd_data()
+{
+    QTest::addColumn<r5fw::FirmwareServer::Limits>("limits");
+    QTest::addColumn<QList<Peer>>("peers");
+    QTest::addColumn<QString>("followed"); // what the follow-up of the order says
+
+    // Places, per address, header deadline, grace, idle: short, so that a row takes a second.
+    const QString a = u"127.0.0.1"_s;
+    const QString b = u"127.0.0.2"_s;
+    const QString served = u"R5200TX_v1.07.bin sent whole"_s;
+    QTest::newRow("slow peers hold every place: the oldest gives way to the device")
+        << r5fw::FirmwareServer::Limits{4, 8, 5000, 100, 15000}
+        << QList<Peer>{{a, 0, "slow", "HTTP/1.1 503"},
+                       {a, 0, "slow", "open"},
+                       {a, 0, "slow", "open"},
+                       {a, 0, "slow", "open"},
+                       {a, 300, "whole", "HTTP/1.1 200"}}
+        << served;
+    QTest::newRow("an address over its cap gives way itself, another's place is kept")
+        << r5fw::FirmwareServer::Limits{8, 2, 5000, 100, 15000}
+        << QList<Peer>{{b, 0, "slow", "open"},
+                       {a, 50, "slow", "HTTP/1.1 503"},
+                       {a, 50, "slow", "open"},
+                       {a, 300, "whole", "HTTP/1.1 200"}}
+        << served;
+    QTest::newRow("a bench connecting at once from one address: none gives way, all served")
+        << r5fw::FirmwareServer::Limits{4, 2, 5000, 100, 15000}
+        << QList<Peer>(8, Peer{a, 0, "whole", "HTTP/1.1 200"}) << served;
+    QTest::newRow("the device's header cut short by the deadline: the follow-up says it came")
+        << r5fw::FirmwareServer::Limits{4, 2, 400, 100, 15000}
+        << QList<Peer>{{a, 0, "slow", "HTTP/1.1 408"}, {a, 0, "stall", "HTTP/1.1 408"}}
+        << u"Firmware request for R5200TX_v1.07.bin from 127.0.0.1 reached the HTTP Server and was refused "
+           u"(408, its header did not arrive whole within 0.4 s)"_s;
+}
+
+void TstFirmwareServer::crowd()
+{
+    QFETCH(r5fw::FirmwareServer::Limits, limits);
+    QFETCH(QList<Peer>, peers);
+    QFETCH(QString, followed);
+    QStringList lines;
+    std::vector<QByteArray> answers(size_t(peers.size()));
+    r5fw::FirmwareServer server(r5::SystemClock::instance());
+    server.setLimits(limits);
+    server.setOnlyFile(u"R5200TX_v1.07.bin"_s);
+    QString why;
+    QVERIFY2(server.listen(m_folder, QHostAddress::LocalHost, 0, &why), qPrintable(why));
+    connect(&server, &r5fw::FirmwareServer::line, this, [&lines](const QString &l) { lines.append(l); });
+    r5fw::DownloadWatch watch(server, r5::SystemClock::instance(), [] {});
+    connect(&watch, &r5fw::DownloadWatch::line, this, [&lines](const QString &l) { lines.append(l); });
+    watch.statusAnswered(u"1.05"_s);
+    watch.start(u"127.0.0.1"_s, server.port(), u"/R5200TX_v1.07.bin"_s);
+
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    QTimer drip;
+    for (qsizetype i = 0; i < peers.size(); ++i) {
+        const Peer &peer = peers[i];
+        QTest::qWait(peer.afterMs - (i > 0 ? peers[i - 1].afterMs : 0));
+        auto &socket = sockets.emplace_back(std::make_unique<QTcpSocket>());
+        connect(socket.get(), &QTcpSocket::readyRead, this,
+                [&answers, i, s = socket.get()] { answers[size_t(i)] += s->readAll(); });
+        QVERIFY(socket->bind(QHostAddress(peer.source)));
+        socket->connectToHost(QHostAddress::LocalHost, server.port());
+        const QByteArray line =
+            peer.kind == "slow" ? "GET / HTTP/1.1\r\n" : "GET /R5200TX_v1.07.bin HTTP/1.1\r\n";
+        socket->write(peer.kind == "whole" ? line + "Host: 127.0.0.1\r\n\r\n" : line);
+        if (peer.kind == "slow")
+            connect(&drip, &QTimer::timeout, socket.get(), [s = socket.get()] { s->write("X-Slow: 1\r\n"); });
+    }
+    drip.start(100);
+    const auto ended = [&](qsizetype i) {
+        return sockets[size_t(i)]->state() == QAbstractSocket::UnconnectedState;
+    };
+    for (qsizetype i = 0; i < peers.size(); ++i) {
+        if (peers[i].expected != "open")
+            QTRY_VERIFY2_WITH_TIMEOUT(ended(i), qPrintable(lines.join(u'\n')), 5000);
+    }
+    for (qsizetype i = 0; i < peers.size(); ++i) {
+        const QByteArray &answer = answers[size_t(i)];
+        if (peers[i].expected == "open") // the others ended first, so these stayed while they did
+            QVERIFY2(!ended(i) && answer.isEmpty(), qPrintable(u"peer %1: "_s.arg(i) + lines.join(u'\n')));
+        else
+            QVERIFY2(answer.startsWith(peers[i].expected),
+                     qPrintable(u"peer %1: "_s.arg(i) + QString::fromLatin1(answer.left(100))));
+        if (peers[i].kind == "whole")
+            QCOMPARE(answer.size() - answer.indexOf("\r\n\r\n") - 4, m_image.size());
+    }
+    QTRY_VERIFY2(
+        std::any_of(lines.begin(), lines.end(), [&](const QString &l) { return l.contains(followed); }),
+        qPrintable(lines.join(u'\n')));
 }
 
 QTEST_MAIN(TstFirmwareServer)

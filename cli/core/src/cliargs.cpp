@@ -88,9 +88,10 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  4  the serial port cannot be opened\n"
         "  5  the record row (or save's PROFILE) could not be written\n"
         "  6  firmware: no request for FILE reached the server in 30 s\n"
-        "  7  firmware: the transfer broke off, or the server refused the request\n"
+        "  7  firmware: the transfer broke off\n"
         "  8  several devices, and at least one did not end with 0 (each device's own code is in\n"
         "     its line, the table and, with --json, its entry in \"devices\")\n"
+        "  10 firmware: the device's request reached the server and was refused (the reason is said)\n"
         "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);

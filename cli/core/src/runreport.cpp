@@ -27,6 +27,12 @@ QString errorKind(int exitCode)
         return u"not-written"_s;
     case exitcode::SomeDevices:
         return u"devices"_s;
+    case exitcode::NoRequest:
+        return u"no-request"_s;
+    case exitcode::BrokenOff:
+        return u"broken-off"_s;
+    case exitcode::Refused:
+        return u"refused"_s;
     case exitcode::Interrupted:
         return u"interrupted"_s;
     }

@@ -126,11 +126,13 @@ DownloadFollow::Step DownloadFollow::transferEnded(const Transfer &transfer, qin
     return said(text::sentWaiting(m_name, kAnswerWithinMs / 1000));
 }
 
-DownloadFollow::Step DownloadFollow::refused(const QString &name, const QString &why)
+DownloadFollow::Step DownloadFollow::refused(const QString &peer, const QString &name, int status,
+                                             const QString &why)
 {
     if ((m_state != State::AwaitingRequest && m_state != State::Transferring) || name != m_name)
         return {};
-    return finish(said(text::requestRefused(m_name, why)), Outcome::Refused);
+    m_refusal = text::refusal(status, why);
+    return finish(said(text::requestRefused(m_name, peer, m_refusal)), Outcome::Refused);
 }
 
 } // namespace r5fw

@@ -91,6 +91,13 @@ QString listSent(const QString &peer, int files)
     return u"HTTP %1: file list sent (%2 files)"_s.arg(peer).arg(files);
 }
 
+QString moreGivenUp(int count, int secondsFolded)
+{
+    return u"HTTP: %1 more connections closed in %2 s before their header was whole (slow or idle peers)"_s
+        .arg(count)
+        .arg(secondsFolded);
+}
+
 QString serverNotRunning()
 {
     return u"the HTTP Server is not running here"_s;
@@ -159,9 +166,15 @@ QString brokenOff(const QString &name, qint64 sentBytes, qint64 length)
     return u"Firmware download of %1 broken off: %2 of %3 bytes sent"_s.arg(name).arg(sentBytes).arg(length);
 }
 
-QString requestRefused(const QString &name, const QString &why)
+QString refusal(int status, const QString &why)
 {
-    return u"Firmware download of %1 refused by the HTTP Server: %2"_s.arg(name, why);
+    return u"%1, %2"_s.arg(status).arg(why);
+}
+
+QString requestRefused(const QString &name, const QString &peer, const QString &refusal)
+{
+    return u"Firmware request for %1 from %2 reached the HTTP Server and was refused (%3)"_s.arg(name, peer,
+                                                                                                 refusal);
 }
 
 } // namespace r5fw::text

@@ -45,7 +45,9 @@ DownloadWatch::DownloadWatch(FirmwareServer &server, r5::Clock &clock, std::func
     connect(&server, &FirmwareServer::transferEnded, this,
             [this](const Transfer &transfer) { apply(m_follow.transferEnded(transfer, now())); });
     connect(&server, &FirmwareServer::refused, this,
-            [this](const QString &name, const QString &why) { apply(m_follow.refused(name, why)); });
+            [this](const QString &peer, const QString &name, int status, const QString &why) {
+                apply(m_follow.refused(peer, name, status, why));
+            });
 }
 
 void DownloadWatch::start(const QString &address, quint16 port, const QString &orderedPath)

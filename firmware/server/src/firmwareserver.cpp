@@ -22,6 +22,7 @@ namespace {
 // What a connection keeps queued in its socket: enough to keep a LAN busy, little memory.
 constexpr qint64 kQueueBytes = 64 * 1024;
 constexpr qint64 kChunkBytes = 16 * 1024;
+constexpr qint64 kReadAheadBytes = 16 * 1024;
 
 // The target as it may stand in the log: printable ASCII kept, the rest percent-encoded, cut
 // short, so a peer cannot write lines of its own into the log.
@@ -45,6 +46,31 @@ QString peerText(const QTcpSocket &socket)
     return v4 ? QHostAddress(address).toString() : socket.peerAddress().toString();
 }
 
+QString secondsText(int ms)
+{
+    return QString::number(double(ms) / 1000.0, 'g', 3) + u" s"_s;
+}
+
+// Accepted sockets read ahead no more than a request head needs, also while they wait for a
+// place.
+class Listener final : public QTcpServer
+{
+public:
+    using QTcpServer::QTcpServer;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QTcpSocket(this);
+        socket->setReadBufferSize(kReadAheadBytes);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        addPendingConnection(socket);
+    }
+};
+
 } // namespace
 
 // One request and its answer on one socket.
@@ -56,12 +82,21 @@ public:
 
     // The server closes: no more lines or events from here.
     void drop();
+    // Still sending its header, and past its first moments: it may give way to a newcomer.
+    bool mayGiveWay() const { return !m_answering && m_settled; }
+    bool waiting() const { return !m_answering; }
+    const QString &peer() const { return m_peer; }
+    // Its place goes to a newer connection; `sameAddress`: one from its own address.
+    void giveWay(bool sameAddress);
 
 private:
+    // Ends a connection that never finished its header: the refusal said, its place freed.
+    void giveUp(int status, const QString &why);
     void onReadyRead();
     void answer();
     void answerFile(const QString &name, bool head);
-    void refuse(int status, const QString &why, const QString &name = {});
+    // `foldable`: a peer that never finished its header, said with the others of its kind.
+    void refuse(int status, const QString &why, const QString &name = {}, bool foldable = false);
     void begin(int status, QList<std::pair<QByteArray, QByteArray>> fields, qint64 bodyLength, bool head);
     void pump();
     void onBytesWritten(qint64 bytes);
@@ -74,6 +109,9 @@ private:
     QString m_peer;
     RequestReader m_reader;
     QTimer m_idle;
+    QTimer m_header;
+    QTimer m_settle;
+    bool m_settled = false;
     QByteArray m_method;
     bool m_answering = false;
     bool m_finished = false;
@@ -98,14 +136,24 @@ Connection::Connection(FirmwareServer &server, QTcpSocket *socket)
 {
     socket->setParent(this);
     // Bounded: what a peer sends beyond its request head is not read ahead.
-    socket->setReadBufferSize(16 * 1024);
-    ++m_server.m_connections;
+    socket->setReadBufferSize(kReadAheadBytes);
+    m_server.m_places.append(this);
     m_startedAt = m_server.nowMs();
+    const FirmwareServer::Limits &limits = m_server.m_limits;
     m_idle.setSingleShot(true);
-    m_idle.setInterval(FirmwareServer::kIdleMs);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
-        end(u"no progress for %1 s"_s.arg(FirmwareServer::kIdleMs / 1000));
+    m_idle.setInterval(limits.idleMs);
+    connect(&m_idle, &QTimer::timeout, this, [this, idleMs = limits.idleMs] {
+        end(u"no progress for %1"_s.arg(secondsText(idleMs)));
         m_socket->abort();
+    });
+    m_header.setSingleShot(true);
+    connect(&m_header, &QTimer::timeout, this, [this, headerMs = limits.headerMs] {
+        giveUp(408, u"its header did not arrive whole within %1"_s.arg(secondsText(headerMs)));
+    });
+    m_settle.setSingleShot(true);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_settled = true;
+        m_server.takeWaitingSoon();
     });
     connect(socket, &QTcpSocket::readyRead, this, &Connection::onReadyRead);
     connect(socket, &QTcpSocket::bytesWritten, this, &Connection::onBytesWritten);
@@ -114,13 +162,41 @@ Connection::Connection(FirmwareServer &server, QTcpSocket *socket)
         if (error != QAbstractSocket::RemoteHostClosedError || !m_finished)
             onGone();
     });
+    // A peer that left while it waited for a place gets no answer.
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        m_finished = true;
+        onGone();
+        return;
+    }
     m_idle.start();
+    m_header.start(limits.headerMs);
+    m_settle.start(limits.graceMs);
     onReadyRead();
 }
 
 Connection::~Connection()
 {
-    --m_server.m_connections;
+    m_server.release(this);
+}
+
+void Connection::giveWay(bool sameAddress)
+{
+    giveUp(503, sameAddress ? u"its header was still unfinished when a newer connection from the same "
+                              u"address took its place"_s
+                            : u"its header was still unfinished when a newer connection took its place"_s);
+}
+
+void Connection::giveUp(int status, const QString &why)
+{
+    if (m_answering)
+        return;
+    m_answering = true;
+    m_header.stop();
+    m_settle.stop();
+    m_server.release(this);
+    m_method = m_reader.method();
+    const Target target = resolveTarget(m_reader.target());
+    refuse(status, why, target.kind == Target::Kind::File ? target.name : QString(), true);
 }
 
 void Connection::drop()
@@ -141,10 +217,12 @@ void Connection::onReadyRead()
         return;
     case RequestReader::Result::Bad:
         m_answering = true;
+        m_header.stop();
         refuse(400, u"not an HTTP request, or its header is too long"_s);
         return;
     case RequestReader::Result::Done:
         m_answering = true;
+        m_header.stop();
         answer();
         return;
     }
@@ -224,13 +302,17 @@ void Connection::answerFile(const QString &name, bool head)
     begin(range.answer == RangeChoice::Answer::Part ? 206 : 200, fields, length, head);
 }
 
-void Connection::refuse(int status, const QString &why, const QString &name)
+void Connection::refuse(int status, const QString &why, const QString &name, bool foldable)
 {
     if (!m_dropped) {
-        Q_EMIT m_server.line(text::refusedLine(m_peer, QString::fromLatin1(m_method.left(16)),
-                                               shown(m_reader.target()), status, why));
+        const QString said = text::refusedLine(m_peer, QString::fromLatin1(m_method.left(16)),
+                                               shown(m_reader.target()), status, why);
+        if (foldable && name.isEmpty())
+            m_server.sayFolded(said);
+        else
+            Q_EMIT m_server.line(said);
         if (!name.isEmpty())
-            Q_EMIT m_server.refused(name, why);
+            Q_EMIT m_server.refused(m_peer, name, status, why);
     }
     m_page = why.toUtf8() + '\n';
     m_source = &m_pageSource;
@@ -310,7 +392,28 @@ void Connection::end(const QString &brokenOff)
     Q_EMIT m_server.transferEnded(m_record);
 }
 
-FirmwareServer::FirmwareServer(r5::Clock &clock, QObject *parent) : QObject(parent), m_clock(clock) {}
+FirmwareServer::FirmwareServer(r5::Clock &clock, QObject *parent) : QObject(parent), m_clock(clock)
+{
+    m_fold.setSingleShot(true);
+    m_fold.setInterval(kFoldMs);
+    connect(&m_fold, &QTimer::timeout, this, [this] {
+        if (m_folded == 0)
+            return;
+        Q_EMIT line(text::moreGivenUp(m_folded, kFoldMs / 1000));
+        m_folded = 0;
+        m_fold.start();
+    });
+}
+
+void FirmwareServer::sayFolded(const QString &text)
+{
+    if (m_fold.isActive()) {
+        ++m_folded;
+        return;
+    }
+    Q_EMIT line(text);
+    m_fold.start();
+}
 
 FirmwareServer::~FirmwareServer()
 {
@@ -320,8 +423,9 @@ FirmwareServer::~FirmwareServer()
 bool FirmwareServer::listen(const QString &folder, const QHostAddress &address, quint16 port, QString *error)
 {
     close();
-    m_server = new QTcpServer(this);
-    m_server->setMaxPendingConnections(kMaxConnections);
+    m_server = new Listener(this);
+    // Past these, newcomers wait in the system's queue.
+    m_server->setMaxPendingConnections(m_limits.places);
     if (!m_server->listen(address, port)) {
         if (error)
             *error = m_server->errorString();
@@ -331,7 +435,7 @@ bool FirmwareServer::listen(const QString &folder, const QHostAddress &address, 
     }
     m_folder = folder;
     m_digests.clear();
-    connect(m_server, &QTcpServer::newConnection, this, &FirmwareServer::onNewConnection);
+    connect(m_server, &QTcpServer::newConnection, this, &FirmwareServer::takeWaiting);
     return true;
 }
 
@@ -339,6 +443,8 @@ void FirmwareServer::close()
 {
     delete m_server; // the listening socket goes at once
     m_server = nullptr;
+    m_fold.stop();
+    m_folded = 0;
     for (Connection *connection : findChildren<Connection *>(Qt::FindDirectChildrenOnly)) {
         connection->drop();
         delete connection;
@@ -355,18 +461,52 @@ quint16 FirmwareServer::port() const
     return m_server ? m_server->serverPort() : 0;
 }
 
-void FirmwareServer::onNewConnection()
+void FirmwareServer::takeWaiting()
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        if (m_connections >= kMaxConnections) {
-            Q_EMIT line(text::refusedLine(peerText(*socket), {}, {}, 503,
-                                          u"%1 connections already open"_s.arg(kMaxConnections)));
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    m_takeQueued = false;
+    while (m_server && m_server->hasPendingConnections()) {
+        if (m_places.size() >= m_limits.places && !oldestToGiveWay({}))
+            return; // until a place frees, or a holder may give way
+        QTcpSocket *socket = m_server->nextPendingConnection();
+        const QString peer = peerText(*socket);
+        if (waitingFrom(peer) >= m_limits.perAddress) {
+            if (Connection *own = oldestToGiveWay(peer))
+                own->giveWay(true);
         }
+        if (m_places.size() >= m_limits.places)
+            oldestToGiveWay({})->giveWay(false);
         new Connection(*this, socket);
     }
+}
+
+void FirmwareServer::takeWaitingSoon()
+{
+    if (m_takeQueued || !m_server || !m_server->hasPendingConnections())
+        return;
+    m_takeQueued = true;
+    QMetaObject::invokeMethod(this, &FirmwareServer::takeWaiting, Qt::QueuedConnection);
+}
+
+Connection *FirmwareServer::oldestToGiveWay(const QString &peer) const
+{
+    for (Connection *connection : m_places) {
+        if (connection->mayGiveWay() && (peer.isEmpty() || connection->peer() == peer))
+            return connection;
+    }
+    return nullptr;
+}
+
+int FirmwareServer::waitingFrom(const QString &peer) const
+{
+    return int(std::count_if(m_places.begin(), m_places.end(), [&peer](const Connection *connection) {
+        return connection->waiting() && connection->peer() == peer;
+    }));
+}
+
+void FirmwareServer::release(Connection *connection)
+{
+    if (m_places.removeOne(connection))
+        takeWaitingSoon();
 }
 
 QByteArray FirmwareServer::listing(int *count)

@@ -20,6 +20,7 @@ public:
     // Feeds bytes as they arrive; Bad: not HTTP, or a header over 8 KiB.
     Result feed(QByteArrayView bytes);
 
+    // Known once the request line is whole, also when the rest of the header never comes.
     QByteArray method() const;
     QByteArray target() const;
     QByteArray range() const;

@@ -48,8 +48,9 @@ inline constexpr int Differs = 3;       // a field read back differs from the pr
 inline constexpr int PortNotOpened = 4; // the serial port cannot be opened
 inline constexpr int NotWritten = 5;    // the record row (or save's profile) could not be written
 inline constexpr int NoRequest = 6;     // firmware: no request for the file reached the server
-inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off or was refused
+inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off
 inline constexpr int SomeDevices = 8;   // several devices, and at least one did not end with 0
+inline constexpr int Refused = 10;      // firmware: the device's request reached the server and was refused
 inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode
 

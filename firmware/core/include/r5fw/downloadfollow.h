@@ -73,14 +73,18 @@ public:
     // The server began to answer a request for `name`.
     void requested(const QString &name);
     Step transferEnded(const Transfer &transfer, qint64 nowMs);
-    // The server refused a request for `name` (a file that is not there, a method it does not serve).
-    Step refused(const QString &name, const QString &why);
+    // The server refused a request from `peer` for `name` with `status` (a file that is not there,
+    // a method it does not serve, a header that never ended): the request came, and why it failed
+    // is said.
+    Step refused(const QString &peer, const QString &name, int status, const QString &why);
 
     QString fileName() const { return m_name; }
     std::optional<QString> versionBefore() const { return m_before; }
     std::optional<QString> versionAfter() const { return m_after; }
     qint64 bytesSent() const { return m_sent; }
     qint64 size() const { return m_size; }
+    // Why the request was refused (Outcome::Refused): status and reason.
+    QString refusal() const { return m_refusal; }
 
 private:
     enum class State { Idle, AwaitingRequest, Transferring, AwaitingAnswer };
@@ -101,6 +105,7 @@ private:
     std::optional<QString> m_after;
     qint64 m_sent = 0;
     qint64 m_size = 0;
+    QString m_refusal;
 };
 
 } // namespace r5fw

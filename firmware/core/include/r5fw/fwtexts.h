@@ -25,6 +25,7 @@ QString brokenOffAt(const QString &peer, const QString &name, qint64 sent, qint6
 QString refusedLine(const QString &peer, const QString &method, const QString &target, int status,
                     const QString &why);
 QString listSent(const QString &peer, int files);
+QString moreGivenUp(int count, int seconds);
 
 // Follow-up.
 QString serverNotRunning();
@@ -39,6 +40,7 @@ QString versionNow(const QString &after);
 QString unchanged(const QString &version);
 QString noAnswerAgain(qint64 seconds);
 QString brokenOff(const QString &name, qint64 sent, qint64 length);
-QString requestRefused(const QString &name, const QString &why);
+QString refusal(int status, const QString &why);
+QString requestRefused(const QString &name, const QString &peer, const QString &refusal);
 
 } // namespace r5fw::text
