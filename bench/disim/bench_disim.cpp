@@ -1,8 +1,8 @@
 // Numbers for Simulator_3810, all on 127.0.0.1: the repeat interval's jitter as the device sees
 // it, the report decoder's throughput and the loopback echo round trip.
 // Usage: bench_disim [seconds of repeat at 1 s, default 60]
-#include "core/report.h"
-#include "net/pingsession.h"
+#include "r5device/tcp/pingsession.h"
+#include "r5device/tcp/report.h"
 #include "simfixture.h"
 #include "virt/tcpside.h"
 

@@ -8,7 +8,7 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
-#include "r5setup/qtseriallink.h"
+#include "r5device/qtseriallink.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "commissioner.h"
 
 #include "r5/wholefile.h"
-#include "r5setup/portaccess.h"
-#include "r5setup/protocol/receivepath.h"
-#include "r5setup/setuplog.h"
-#include "r5setup/shelltexts.h"
+#include "r5device/linetexts.h"
+#include "r5device/portaccess.h"
+#include "r5device/protocol/receivepath.h"
+#include "r5device/setuplog.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,9 +7,9 @@
 #include "r5cli/runreport.h"
 #include "r5commission/devicefields.h"
 #include "r5commission/profile.h"
-#include "r5setup/protocol/receiver.h"
-#include "r5setup/protocol/requests.h"
-#include "r5setup/seriallink.h"
+#include "r5device/protocol/receiver.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/seriallink.h"
 
 #include <QObject>
 #include <QTextStream>

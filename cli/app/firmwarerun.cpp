@@ -2,12 +2,12 @@
 
 #include "commissioner.h"
 #include "r5/appendfile.h"
+#include "r5device/linetexts.h"
+#include "r5device/protocol/receivepath.h"
+#include "r5device/setuplog.h"
 #include "r5fw/downloadwatch.h"
 #include "r5fw/firmwareserver.h"
 #include "r5fw/fwtexts.h"
-#include "r5setup/protocol/receivepath.h"
-#include "r5setup/setuplog.h"
-#include "r5setup/shelltexts.h"
 
 #include <QDir>
 #include <QFileInfo>

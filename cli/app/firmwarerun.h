@@ -5,10 +5,10 @@
 #include "r5cli/cliargs.h"
 #include "r5cli/runreport.h"
 #include "r5commission/devicefields.h"
+#include "r5device/protocol/receiver.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/seriallink.h"
 #include "r5fw/downloadfollow.h"
-#include "r5setup/protocol/receiver.h"
-#include "r5setup/protocol/requests.h"
-#include "r5setup/seriallink.h"
 
 #include <QObject>
 #include <QTextStream>

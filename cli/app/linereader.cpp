@@ -1,6 +1,6 @@
 #include "linereader.h"
 
-#include "r5setup/setuplog.h"
+#include "r5device/setuplog.h"
 
 #include <QDir>
 

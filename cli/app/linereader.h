@@ -2,9 +2,9 @@
 
 #include "r5/appendfile.h"
 #include "r5/clock.h"
-#include "r5setup/protocol/receivepath.h"
-#include "r5setup/protocol/receiver.h"
-#include "r5setup/seriallink.h"
+#include "r5device/protocol/receivepath.h"
+#include "r5device/protocol/receiver.h"
+#include "r5device/seriallink.h"
 
 #include <QList>
 #include <QString>

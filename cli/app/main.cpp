@@ -6,7 +6,7 @@
 #include "r5/workfolders.h"
 #include "r5cli/cliargs.h"
 #include "r5cli/runreport.h"
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>

@@ -1,8 +1,8 @@
 #include "r5commission/profile.h"
 
 #include "r5/csv.h"
-#include "r5setup/inidocument.h"
-#include "r5setup/protocol/codec.h"
+#include "r5/inidocument.h"
+#include "r5device/protocol/codec.h"
 
 #include <QSet>
 #include <algorithm>
@@ -91,7 +91,7 @@ QString sectionOf(QStringView key)
 
 Parsed<Fields> parseProfile(QByteArrayView bytes)
 {
-    const r5setup::IniDocument doc = r5setup::IniDocument::parse(bytes);
+    const r5::IniDocument doc = r5::IniDocument::parse(bytes);
     Fields fields;
     for (const auto &[section, key] : doc.keys()) {
         if (section.isEmpty())
@@ -110,7 +110,7 @@ Parsed<Fields> parseProfile(QByteArrayView bytes)
 
 QByteArray profileText(const Fields &fields)
 {
-    r5setup::IniDocument doc;
+    r5::IniDocument doc;
     for (const QString &key : profileKeys()) {
         if (fields.contains(key))
             doc.setValue(sectionOf(key), QStringView(key).mid(key.indexOf(u'.') + 1), fields.value(key));

@@ -24,8 +24,10 @@ Table parse(QByteArrayView bytes)
     };
     auto endRow = [&] {
         endField();
-        if (!(row.size() == 1 && row.first().isEmpty()))
+        if (!(row.size() == 1 && row.first().isEmpty())) {
             table.rows.append(row);
+            table.lines.append(rowLine);
+        }
         row.clear();
     };
     for (qsizetype i = 0; i < bytes.size(); ++i) {

@@ -1,11 +1,11 @@
-#include "net/hostresolver.h"
-#include "net/icmpecho.h"
 #include "r5/accessibility.h"
 #include "r5/appendfile.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/workfolders.h"
+#include "r5device/tcp/hostresolver.h"
+#include "r5device/tcp/icmpecho.h"
 #include "ui/frmsim3810.h"
 
 #include <QApplication>

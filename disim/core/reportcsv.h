@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/report.h"
 #include "core/trend.h"
+#include "r5device/tcp/report.h"
 
 #include <QByteArray>
 #include <QDate>

@@ -1,11 +1,11 @@
 #include "ui/trendpanel.h"
 
-#include "core/report.h"
 #include "core/reportcsv.h"
 #include "r5/accessibility.h"
 #include "r5/clock.h"
 #include "r5/prompter.h"
 #include "r5/wholefile.h"
+#include "r5device/tcp/report.h"
 #include "ui/trendchart.h"
 
 #include <QComboBox>

@@ -4,16 +4,16 @@
 // folder. Any window that cannot be drawn, or a box it shows, ends the run with an error.
 //
 // Usage: r5_guide_pictures KIND OUT.png, KIND one of those kKinds lists.
-#include "net/hostresolver.h"
-#include "net/icmpecho.h"
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/suitefonts.h"
-#include "r5setup/maintenancerules.h"
-#include "r5setup/protocol/requests.h"
-#include "r5setup/seriallinkfactory.h"
-#include "r5setup/settingsrules.h"
+#include "r5device/maintenancerules.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/seriallinkfactory.h"
+#include "r5device/settingsrules.h"
+#include "r5device/tcp/hostresolver.h"
+#include "r5device/tcp/icmpecho.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"

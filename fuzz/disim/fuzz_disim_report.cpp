@@ -1,8 +1,8 @@
 // One TCP arrival as the client's report decoder takes it, then as the report file and the
 // trend take the decoded report.
-#include "core/report.h"
 #include "core/reportcsv.h"
 #include "core/trend.h"
+#include "r5device/tcp/report.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // SETUP.INI reader and writer: any bytes parse; writing what was read and reading it again
 // gives the same values; the written form is stable.
-#include "r5setup/inidocument.h"
+#include "r5/inidocument.h"
 #include "r5setup/setupconfig.h"
 
 #include <cstddef>

@@ -6,7 +6,7 @@
 #include "r5/singleinstance.h"
 #include "r5/suitefonts.h"
 #include "r5/workfolders.h"
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
 #include "r5setup/shelltexts.h"
 #include "r5setup/ui/mainwindow.h"
 

@@ -3,7 +3,7 @@
 // The suite's three main windows on fake seams, for tests that go through all of them alike.
 #include "fakes.h"
 #include "pingfakes.h"
-#include "r5setup/qtseriallink.h"
+#include "r5device/qtseriallink.h"
 #include "r5setup/ui/mainwindow.h"
 #include "sim/frmsimulator.h"
 #include "ui/frmsim3810.h"

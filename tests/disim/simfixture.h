@@ -1,8 +1,8 @@
 #pragma once
 
 #include "fakes.h"
-#include "net/icmpecho.h"
 #include "pingfakes.h"
+#include "r5device/tcp/icmpecho.h"
 #include "ui/frmsim3810.h"
 
 #include <QApplication>

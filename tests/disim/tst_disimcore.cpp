@@ -1,9 +1,9 @@
 #include "core/activity.h"
-#include "core/command.h"
 #include "core/entry.h"
-#include "core/icmp.h"
-#include "core/pingtext.h"
-#include "core/report.h"
+#include "r5device/tcp/command.h"
+#include "r5device/tcp/icmp.h"
+#include "r5device/tcp/pingtext.h"
+#include "r5device/tcp/report.h"
 
 #include <QTest>
 #include <QTimeZone>

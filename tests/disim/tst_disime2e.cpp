@@ -1,8 +1,8 @@
 // Simulator_3810 against the virtual device's TCP side on 127.0.0.1, through the real window.
 #include "core/activity.h"
-#include "core/report.h"
 #include "filefaults.h"
-#include "net/devicelink.h"
+#include "r5device/tcp/devicelink.h"
+#include "r5device/tcp/report.h"
 #include "simfixture.h"
 #include "virt/tcpside.h"
 

@@ -4,7 +4,7 @@
 #undef QT_USE_QSTRINGBUILDER
 
 #include "fakes.h"
-#include "r5setup/protocol/decoders.h"
+#include "r5device/protocol/decoders.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/mainwindow.h"
 #include "serialpair.h"

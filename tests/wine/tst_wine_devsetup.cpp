@@ -2,7 +2,7 @@
 // named by R5_WINE_PORT: Connect and the current-status button, as a user presses them; the
 // fields must then show what r5200tx-cli read from the same device (R5_WINE_STATUS, the file
 // its `status --json` wrote). Run by wine-e2e.sh.
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
 #include "viewsupport.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "r5commission/profile.h"
-#include "r5setup/protocol/decoders.h"
+#include "r5device/protocol/decoders.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "r5setup/maintenancerules.h"
-#include "r5setup/protocol/requests.h"
+#include "r5device/maintenancerules.h"
+#include "r5device/protocol/requests.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

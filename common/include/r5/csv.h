@@ -13,6 +13,7 @@ namespace r5::csv {
 struct Table
 {
     QList<QStringList> rows;
+    QList<int> lines; // the line each row begins on, 1-based
     // Empty when the text parsed; otherwise what is wrong and on which line.
     QString error;
 };

@@ -1,6 +1,6 @@
 #include "adminpanel.h"
 
-#include "r5setup/maintenancerules.h"
+#include "r5device/maintenancerules.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

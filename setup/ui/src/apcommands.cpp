@@ -1,7 +1,7 @@
 #include "apcommands.h"
 
-#include "r5setup/protocol/requests.h"
-#include "r5setup/settingsrules.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/settingsrules.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/deviceview.h"
 #include "r5setup/ui/mainwindow.h"

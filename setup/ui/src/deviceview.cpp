@@ -1,6 +1,6 @@
 #include "r5setup/ui/deviceview.h"
 
-#include "r5setup/protocol/requests.h"
+#include "r5device/protocol/requests.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"

@@ -1,6 +1,6 @@
 #include "r5setup/ui/logpanel.h"
 
-#include "r5setup/setuplog.h"
+#include "r5device/setuplog.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>

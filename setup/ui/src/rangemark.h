@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5setup/fieldrange.h"
+#include "r5device/fieldrange.h"
 
 class QComboBox;
 class QLineEdit;

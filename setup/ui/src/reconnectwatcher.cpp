@@ -1,6 +1,6 @@
 #include "reconnectwatcher.h"
 
-#include "r5setup/seriallink.h"
+#include "r5device/seriallink.h"
 
 using namespace Qt::StringLiterals;
 

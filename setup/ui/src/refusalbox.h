@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5setup/maintenancerules.h"
+#include "r5device/maintenancerules.h"
 
 #include <QList>
 

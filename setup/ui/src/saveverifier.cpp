@@ -1,6 +1,6 @@
 #include "saveverifier.h"
 
-#include "r5setup/protocol/requests.h"
+#include "r5device/protocol/requests.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QCheckBox>

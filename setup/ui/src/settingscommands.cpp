@@ -1,8 +1,8 @@
 #include "settingscommands.h"
 
 #include "keyfilter.h"
-#include "r5setup/protocol/requests.h"
-#include "r5setup/settingsrules.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/settingsrules.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "r5commission/profile.h"
-#include "r5setup/settingsrules.h"
+#include "r5device/settingsrules.h"
 
 #include <QObject>
 

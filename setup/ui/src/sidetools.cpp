@@ -1,11 +1,11 @@
 #include "r5setup/ui/sidetools.h"
 
+#include "r5device/maintenancerules.h"
+#include "r5device/protocol/requests.h"
 #include "r5fw/downloadwatch.h"
 #include "r5fw/firmwarefolder.h"
 #include "r5fw/firmwareserver.h"
 #include "r5fw/fwtexts.h"
-#include "r5setup/maintenancerules.h"
-#include "r5setup/protocol/requests.h"
 #include "r5setup/ui/mainwindow.h"
 #include "refusalbox.h"
 

@@ -6,7 +6,7 @@
 // nothing went out.
 #include "fakes.h"
 #include "linksupport.h"
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
 #include "r5setup/ui/mainwindow.h"
 #include "serialpair.h"
 

@@ -1,7 +1,7 @@
 // The maintenance page's field checks, the key rule of the number fields, the administrator
 // panel's rule and the command lines of the side tools, without a window.
+#include "r5device/maintenancerules.h"
 #include "r5setup/keyrule.h"
-#include "r5setup/maintenancerules.h"
 #include "r5setup/sidetools.h"
 
 #include <QDir>

@@ -3,7 +3,7 @@
 // the key filter of its number fields, the administrator panel and the About window.
 #include "keyfilter.h"
 #include "maintfixture.h"
-#include "r5setup/protocol/requests.h"
+#include "r5device/protocol/requests.h"
 #include "r5setup/ui/infoform.h"
 #include "r5setup/ui/jpegimage.h"
 #include "r5setup/ui/maintenancepage.h"

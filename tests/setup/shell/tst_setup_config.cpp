@@ -1,6 +1,6 @@
 #include "filefaults.h"
 #include "r5/appendfile.h"
-#include "r5setup/serialsettings.h"
+#include "r5device/serialsettings.h"
 #include "r5setup/setupconfig.h"
 #include "shellsupport.h"
 

@@ -1,7 +1,7 @@
 #include "fakes.h"
 #include "filefaults.h"
 #include "r5/appendfile.h"
-#include "r5setup/setuplog.h"
+#include "r5device/setuplog.h"
 #include "r5setup/ui/logpanel.h"
 #include "shellsupport.h"
 

@@ -5,7 +5,7 @@
 // device with scripted bytes.
 #include "fakes.h"
 #include "frames.h"
-#include "r5setup/protocol/receivepath.h"
+#include "r5device/protocol/receivepath.h"
 #include "r5setup/ui/appage.h"
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/deviceview.h"

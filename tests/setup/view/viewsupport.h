@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fakes.h"
-#include "r5setup/seriallinkfactory.h"
+#include "r5device/seriallinkfactory.h"
 #include "r5setup/ui/mainwindow.h"
 
 #include <QAbstractButton>

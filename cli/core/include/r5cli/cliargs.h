@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5setup/serialsettings.h"
+#include "r5device/serialsettings.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5setup/inidocument.h"
+#include "r5/inidocument.h"
 
 #include <QLatin1StringView>
 #include <QList>
@@ -8,6 +8,8 @@
 #include <span>
 
 namespace r5setup {
+
+using r5::IniDocument;
 
 // One key of SETUP.INI. `fixed` is what is always written (the serial keys other than the
 // port name); otherwise the live value is saved. `control` names the edit the value is shown

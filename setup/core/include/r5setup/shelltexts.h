@@ -1,5 +1,7 @@
 #pragma once
 
+#include "r5device/linetexts.h"
+
 #include <QLatin1StringView>
 #include <QString>
 #include <r5/version.h>
@@ -35,28 +37,11 @@ inline QString exitQuestion()
     return u"프로그램을 종료하시겠습니까? "_s;
 }
 
-inline QString tryingOpen()
-{
-    return u"Trying Korvia R5200TX Comport Open... "_s;
-}
-inline QString connectionSuccess(const QString &port)
-{
-    return u"Connection Success with Korvia R5200TX on Port["_s + port + u']';
-}
 // The box when the port does not open: the port, the system's reason and what to do about it.
 inline QString openFailed(const QString &port, const QString &why, const QString &advice)
 {
     const QString line = u"Port["_s + port + u"]: "_s + why;
     return advice.isEmpty() ? line : line + u'\n' + advice;
-}
-inline QString connectionClose()
-{
-    return u"Connection Close from Korvia R5200TX."_s;
-}
-// With the flag's name ("[ceRxParity]") when one flag alone was raised.
-inline QString lineError(const QString &flagName = {})
-{
-    return flagName.isEmpty() ? u"CPort OnError Occured!!"_s : u"CPort OnError Occured!! "_s + flagName;
 }
 
 // SETUP.INI could not be read at start (the defaults stand) or saved at close.

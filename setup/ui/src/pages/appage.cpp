@@ -1,6 +1,6 @@
 #include "r5setup/ui/appage.h"
 
-#include "r5setup/protocol/decoders.h"
+#include "r5device/protocol/decoders.h"
 #include "r5setup/ui/formwidgets.h"
 
 #include <QCheckBox>

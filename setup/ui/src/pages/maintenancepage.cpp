@@ -4,8 +4,8 @@
 #include "../keyfilter.h"
 #include "../rangemark.h"
 #include "../refusalbox.h"
-#include "r5setup/maintenancerules.h"
-#include "r5setup/protocol/requests.h"
+#include "r5device/maintenancerules.h"
+#include "r5device/protocol/requests.h"
 #include "r5setup/ui/formwidgets.h"
 #include "r5setup/ui/mainwindow.h"
 

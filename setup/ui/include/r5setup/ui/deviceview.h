@@ -1,6 +1,6 @@
 #pragma once
 
-#include "r5setup/protocol/receivepath.h"
+#include "r5device/protocol/receivepath.h"
 
 #include <QObject>
 #include <QWidget>

@@ -3,10 +3,10 @@
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
+#include "r5device/protocol/answerwatch.h"
+#include "r5device/protocol/requests.h"
+#include "r5device/seriallink.h"
 #include "r5setup/linkstate.h"
-#include "r5setup/protocol/answerwatch.h"
-#include "r5setup/protocol/requests.h"
-#include "r5setup/seriallink.h"
 
 #include <QList>
 #include <QWidget>
