@@ -1,19 +1,53 @@
-# One page of the guide: the Markdown file IN through cmark (raw HTML in the source is left out,
-# so a page carries no scripts), framed by TEMPLATE, written to OUT.
-# cmake -DCMARK=... -DIN=page.md -DOUT=page.html -DLANG=ko -DOTHER=en -DTEMPLATE=page.html.in -P guidepage.cmake
-execute_process(COMMAND ${CMARK} --to html ${IN} OUTPUT_VARIABLE BODY RESULT_VARIABLE rc
-  ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "cmark failed on ${IN}: ${err}")
-endif()
-file(STRINGS ${IN} heading LIMIT_COUNT 1 REGEX "^# ")
-string(REGEX REPLACE "^# +" "" TITLE "${heading}")
-get_filename_component(PAGE ${OUT} NAME)
+# One page of the guide: the Markdown file IN through cmark-gfm with tables (raw HTML in the
+# source is left out, so a page carries no scripts), framed by TEMPLATE, written to OUT. With ALL
+# (Markdown files joined by "|") instead of IN, the one page that holds them all, each in a
+# section of its own, their links to one another turned into links within the page.
+# cmake -DCMARK=... -DVERSION=1.1 -DIN=page.md -DOUT=page.html -DLANG=ko -DOTHER=en
+#       -DTEMPLATE=page.html.in -P guidepage.cmake
+function(markdown_to_html file out)
+  execute_process(COMMAND ${CMARK} --extension table --to html ${file} OUTPUT_VARIABLE html RESULT_VARIABLE rc
+    ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "cmark-gfm failed on ${file}: ${err}")
+  endif()
+  set(${out} "${html}" PARENT_SCOPE)
+endfunction()
+
 if(LANG STREQUAL ko)
   set(CONTENTS "차례")
   set(OTHER_NAME "English")
+  set(WHOLE "설명서 전체 (인쇄용)")
+  set(WHOLE_TITLE "R5200TX 도구 사용 설명서 (전체)")
 else()
   set(CONTENTS "Contents")
   set(OTHER_NAME "한국어")
+  set(WHOLE "The whole guide (to print)")
+  set(WHOLE_TITLE "R5200TX tools: the whole guide")
 endif()
+get_filename_component(PAGE ${OUT} NAME)
+
+if(ALL)
+  string(REPLACE "|" ";" files "${ALL}")
+  set(names)
+  foreach(file IN LISTS files)
+    get_filename_component(name ${file} NAME_WE)
+    list(APPEND names ${name})
+  endforeach()
+  set(BODY "")
+  foreach(file IN LISTS files)
+    get_filename_component(name ${file} NAME_WE)
+    markdown_to_html(${file} html)
+    foreach(target IN LISTS names)
+      string(REPLACE "href=\"${target}.html\"" "href=\"#${target}\"" html "${html}")
+    endforeach()
+    string(APPEND BODY "<section class=\"chapter\" id=\"${name}\">\n${html}</section>\n")
+  endforeach()
+  set(TITLE "${WHOLE_TITLE}")
+else()
+  markdown_to_html(${IN} BODY)
+  file(STRINGS ${IN} heading LIMIT_COUNT 1 REGEX "^# ")
+  string(REGEX REPLACE "^# +" "" TITLE "${heading}")
+endif()
+string(REPLACE "@R5_VERSION@" "${VERSION}" BODY "${BODY}")
+string(REPLACE "@R5_VERSION@" "${VERSION}" TITLE "${TITLE}")
 configure_file(${TEMPLATE} ${OUT} @ONLY)

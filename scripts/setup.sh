@@ -14,7 +14,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
-  cmark  # the user guide, Markdown to HTML (docs/)
+  cmark-gfm  # the user guide, Markdown (with tables) to HTML (docs/)
 )
 if [ "${1:-}" = windows ]; then
   PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 nsis icoutils zip)

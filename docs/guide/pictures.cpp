@@ -3,26 +3,35 @@
 // as its program's main() sets it up; per-user settings and working folders in a temporary
 // folder. Any window that cannot be drawn, or a box it shows, ends the run with an error.
 //
-// Usage: r5_guide_pictures devsetup|devsetup-status|simulator_3810|simulator OUT.png
+// Usage: r5_guide_pictures KIND OUT.png, KIND one of those kKinds lists.
 #include "r5/clock.h"
 #include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/suitefonts.h"
+#include "r5device/maintenancerules.h"
+#include "r5device/protocol/requests.h"
 #include "r5device/seriallinkfactory.h"
+#include "r5device/settingsrules.h"
 #include "r5device/tcp/hostresolver.h"
 #include "r5device/tcp/icmpecho.h"
 #include "r5setup/shelltexts.h"
+#include "r5setup/ui/appage.h"
+#include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/mainwindow.h"
+#include "r5setup/ui/pagecontrol.h"
 #include "sim/frmsimulator.h"
 #include "ui/frmsim3810.h"
 #include "virt/tcpside.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,6 +40,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -43,20 +53,36 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const char kKinds[] = "devsetup devsetup-status comsetup devsetup-verified access-point maintenance-admin "
+                      "simulator_3810 simulator";
+
+// The virtual device program while it runs: a failed picture must not leave it behind, holding
+// the build's output pipe open (the build would wait for it for good).
+QProcess *g_device = nullptr;
+
 [[noreturn]] void fail(const QString &why)
 {
     std::fprintf(stderr, "r5_guide_pictures: %s\n", qPrintable(why));
+    if (g_device) {
+        g_device->kill();
+        g_device->waitForFinished(5000);
+    }
     std::exit(1);
 }
 
-// A box means the window is not in the state the picture shows.
+// A box means the window is not in the state the picture shows. The questions a picture's steps
+// ask on purpose (a save's, the access point queries') are answered Yes; any other fails it.
 class FailingPrompter final : public r5::Prompter
 {
 public:
+    QStringList expectedQuestions;
+
     void message(QWidget *, Icon, const QString &, const QString &text) override { fail(u"box: "_s + text); }
     bool askYesNo(QWidget *, const QString &, const QString &text, Icon) override
     {
-        fail(u"question: "_s + text);
+        if (!expectedQuestions.contains(text))
+            fail(u"question: "_s + text);
+        return true;
     }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &, bool) override
     {
@@ -159,9 +185,11 @@ public:
         m_process.start();
         if (!m_process.waitForStarted())
             fail(u"the virtual device did not start: "_s + m_process.errorString());
+        g_device = &m_process;
     }
     ~VirtualDevice()
     {
+        g_device = nullptr;
         m_process.terminate();
         if (!m_process.waitForFinished(5000))
             m_process.kill();
@@ -184,7 +212,21 @@ private:
     QProcess m_process;
 };
 
-int devsetup(const QString &out, bool readStatus)
+enum class SetupView { Start, Status, ComSetup, AccessPoint, Maintenance, Verified };
+
+void writeSetupIni(const QString &port)
+{
+    QFile ini(u"cfg/SETUP.INI"_s);
+    if (!ini.open(QIODevice::WriteOnly) || ini.write("[EnvBoard]\r\nComPort=" + port.toUtf8() + "\r\n") < 0)
+        fail(u"cannot write cfg/SETUP.INI"_s);
+}
+
+QString logText(const r5setup::MainWindow &window)
+{
+    return window.memo().toPlainText();
+}
+
+int devsetup(const QString &out, SetupView view)
 {
     // As devsetup's main() sets up its window.
     QApplication::setApplicationName(u"devsetup"_s);
@@ -192,39 +234,116 @@ int devsetup(const QString &out, bool readStatus)
     QApplication::setFont(r5::suiteFont(r5::FontRole::Korean, 9));
     QDir().mkpath(u"cfg"_s);
     QDir().mkpath(u"Log"_s);
-    VirtualDevice device(QDir::current().filePath(u"device.json"_s));
-    QFile ini(u"cfg/SETUP.INI"_s);
-    if (!ini.open(QIODevice::WriteOnly) ||
-        ini.write("[EnvBoard]\r\nComPort=" + device.port().toUtf8() + "\r\n") < 0)
-        fail(u"cannot write cfg/SETUP.INI"_s);
-    ini.close();
+    std::unique_ptr<VirtualDevice> device;
+    if (view == SetupView::ComSetup) {
+        // The dialog alone, as it opens for a USB adapter on Linux; nothing is opened.
+        writeSetupIni(u"/dev/ttyUSB0"_s);
+    } else {
+        device = std::make_unique<VirtualDevice>(QDir::current().filePath(u"device.json"_s));
+        writeSetupIni(device->port());
+    }
 
     FailingPrompter prompter;
     NoLauncher launcher;
     r5setup::Services services{prompter, r5::SystemClock::instance(), launcher};
     r5setup::MainWindow window(services, r5setup::makeSerialLink());
     window.show();
-    if (readStatus) {
+    if (view == SetupView::ComSetup) {
+        click(window, u"Btn_ComSetup"_s);
+        QDialog *dialog = nullptr;
+        waitFor(
+            [&] {
+                return (dialog = window.findChild<QDialog *>(u"ComSetupDialog"_s)) && dialog->isVisible();
+            },
+            u"the COM Setup dialog"_s);
+        save(*dialog, out);
+        return 0;
+    }
+    if (view != SetupView::Start) {
         click(window, u"ButtonStart"_s);
         waitFor([&] { return window.link().isOpen(); }, u"the port to open"_s);
         click(window, u"Btn_CurrentStatus"_s);
         waitFor([&] { return window.statusQueried(); }, u"the device's status"_s);
     }
+    switch (view) {
+    case SetupView::AccessPoint: {
+        window.pageControl().setCurrentIndex(1);
+        prompter.expectedQuestions = {r5::protocol::texts::networkDelayNotice()};
+        click(window, u"Btn_Search_AP"_s);
+        waitFor(
+            [&] {
+                const QTableWidgetItem *first = window.apPage().grid()->item(0, 1);
+                return first && !first->text().isEmpty();
+            },
+            u"the access point list"_s);
+        click(window, u"Btn_Get_CurrentAP"_s);
+        waitFor([&] { return window.apPage().ssidEdit()->text() != u"Not Queried"; },
+                u"the access point in use"_s);
+        click(window, u"Btn_Get_CurrentAP_RSSI"_s);
+        waitFor([&] { return child<QLineEdit>(window, u"Edit_Current_RSSI"_s)->text() != u"0"; },
+                u"the signal strength"_s);
+        break;
+    }
+    case SetupView::Maintenance: {
+        window.pageControl().setCurrentIndex(2);
+        auto *password = child<QLineEdit>(window, u"EditViewAdminPW"_s);
+        password->setText(r5setup::maint::kAdminPassword);
+        click(window, u"Btn_ViewAdmin"_s);
+        if (child<QWidget>(window, u"Panel_Info_FW_Http"_s)->isHidden())
+            fail(u"\"View Admin\" did not show the firmware panel"_s);
+        break;
+    }
+    case SetupView::Verified: {
+        // A DI save, as the first-device chapter makes it: input 1's throughput time from 10 to
+        // 50 ms, verified by reading the device back.
+        child<QCheckBox>(window, u"CB_VerifyAfterSave"_s)->setChecked(true);
+        child<QComboBox>(window, u"CB_ThrouputTime1"_s)->setCurrentText(u"50"_s);
+        prompter.expectedQuestions = {r5setup::settings::text::diQuestion()};
+        click(window, u"Btn_Save_Config_DI"_s);
+        waitFor([&] { return logText(window).contains(u"Verified: DI"_s); }, u"the line \"Verified: DI\""_s);
+        if (logText(window).contains(u"Verify failed"_s))
+            fail(u"the device did not keep the DI save"_s);
+        break;
+    }
+    default:
+        break;
+    }
     save(window, out);
     return 0;
+}
+
+// The maker's link of the simulators is a placeholder: the pictures leave it out.
+void hideMakerLink(QWidget &window)
+{
+    for (QLabel *label : window.findChildren<QLabel *>()) {
+        if (label->accessibleName() != u"Maker's web page")
+            continue;
+        // Simulator_3810 frames the link in a panel of its own, which goes with it.
+        if (auto *frame = qobject_cast<QGroupBox *>(label->parentWidget()))
+            frame->hide();
+        label->hide();
+    }
 }
 
 int simulator3810(const QString &out)
 {
     QApplication::setApplicationName(u"Simulator_3810"_s);
+    // The device's TCP side at port 4000, the port the guide's text names. Another program may
+    // hold 4000 on 127.0.0.1 (a virtual device someone runs); every address of 127.0.0.0/8 is this
+    // machine, so the next ones are tried before the picture fails.
     virt::TcpSide side;
     virt::TcpConfig c;
-    c.port = 0;
+    c.port = 4000;
     c.mode = 'G';
-    c.pulsesPerSecond = 10;
-    side.start(c);
-    if (side.port() == 0)
-        fail(u"the virtual device's TCP side did not start"_s);
+    c.pulsesPerSecond = 6;
+    QString address;
+    for (int last = 1; last <= 9 && address.isEmpty(); ++last) {
+        c.address = QHostAddress(u"127.0.0."_s + QString::number(last));
+        if (side.start(c) && side.port() == 4000)
+            address = c.address.toString();
+    }
+    if (address.isEmpty())
+        fail(u"port 4000 is taken on 127.0.0.1 to 127.0.0.9: the virtual device's TCP side cannot start"_s);
 
     FailingPrompter prompter;
     NoLauncher launcher;
@@ -233,13 +352,21 @@ int simulator3810(const QString &out)
     disim::frmSim_3810 window({prompter, r5::SystemClock::instance(), launcher, resolver, echo,
                                QDir::current().filePath(u"Log"_s)});
     window.show();
+    hideMakerLink(window);
     child<QComboBox>(window, u"cboTrendSpan"_s)->setCurrentIndex(0);
-    child<QLineEdit>(window, u"txtDestIP"_s)->setText(u"127.0.0.1"_s);
-    child<QLineEdit>(window, u"txtDestPort"_s)->setText(QString::number(side.port()));
+    child<QLineEdit>(window, u"txtDestIP"_s)->setText(address);
+    child<QLineEdit>(window, u"txtDestPort"_s)->setText(u"4000"_s);
     click(window, u"optInterval(1)"_s);
     child<QComboBox>(window, u"cboTime"_s)->setCurrentText(u"0.2"_s);
     click(window, u"cmdSend"_s);
-    runFor(8000);
+    // The trend's shortest span is a minute: the reports run a little longer than that, the
+    // inputs' pulse rate changing every 10 s so that the lines show what a trend is for.
+    const double rates[] = {6, 15, 4, 10, 20, 8, 12};
+    for (const double rate : rates) {
+        c.pulsesPerSecond = rate;
+        side.reconfigure(c);
+        runFor(9000);
+    }
     click(window, u"cmdEnd"_s);
     waitFor([&] { return !child<QLabel>(window, u"lblRate(0)"_s)->text().isEmpty(); }, u"a report"_s);
     save(window, out);
@@ -253,6 +380,13 @@ int simulator(const QString &out)
     NoLauncher launcher;
     r5::sim::frmSimulator window(prompter, r5::SystemClock::instance(), launcher, QDir::currentPath());
     window.show();
+    hideMakerLink(window);
+    // The log file's name as an installed Simulator shows it on Linux, rather than this run's
+    // temporary folder; the picture logs to the list only, so nothing is written there.
+    click(window, u"opt_List"_s);
+    child<QLineEdit>(window, u"txt_Logfile"_s)
+        ->setText(u"/home/user/.local/share/r5200txtools/Simulator/Log/"_s +
+                  r5::SystemClock::instance().localDate().toString(u"yyyyMMdd"_s) + u".dat"_s);
 
     // Listening on 127.0.0.1 as an echo server in HexA; a loopback peer sends a few messages.
     QTcpServer probe;
@@ -295,8 +429,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
     QApplication app(argc, argv);
     if (argc != 3) {
-        std::fprintf(stderr,
-                     "usage: r5_guide_pictures devsetup|devsetup-status|simulator_3810|simulator OUT.png\n");
+        std::fprintf(stderr, "usage: r5_guide_pictures KIND OUT.png, KIND one of: %s\n", kKinds);
         return 2;
     }
     const QString kind = QString::fromLocal8Bit(argv[1]);
@@ -313,9 +446,17 @@ int main(int argc, char *argv[])
     QDir().mkpath(u"Log"_s);
 
     if (kind == u"devsetup")
-        return devsetup(out, false);
+        return devsetup(out, SetupView::Start);
     if (kind == u"devsetup-status")
-        return devsetup(out, true);
+        return devsetup(out, SetupView::Status);
+    if (kind == u"comsetup")
+        return devsetup(out, SetupView::ComSetup);
+    if (kind == u"access-point")
+        return devsetup(out, SetupView::AccessPoint);
+    if (kind == u"maintenance-admin")
+        return devsetup(out, SetupView::Maintenance);
+    if (kind == u"devsetup-verified")
+        return devsetup(out, SetupView::Verified);
     if (kind == u"simulator_3810")
         return simulator3810(out);
     if (kind == u"simulator")
