@@ -4,7 +4,6 @@
 #include "r5commission/record.h"
 
 #include <QHash>
-#include <QHostAddress>
 
 using namespace Qt::StringLiterals;
 
@@ -38,10 +37,9 @@ std::optional<QString> addressText(const QString &cell)
     // Anything else all digits and dots is a broken address, not a name.
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit() || c == u'.'; }))
         return std::nullopt;
-    if (!QHostAddress(text).isNull())
-        return text;
     const bool nameLike = std::all_of(text.begin(), text.end(), [](QChar c) {
-        return c.isLetterOrNumber() || c == u'.' || c == u'-' || c == u'_';
+        // Host names, and IPv6 addresses by their colons.
+        return c.isLetterOrNumber() || c == u'.' || c == u'-' || c == u'_' || c == u':';
     });
     if (!nameLike || text.size() > 253)
         return std::nullopt;

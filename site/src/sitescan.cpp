@@ -1,30 +1,121 @@
 #include "r5site/sitescan.h"
 
+#include "r5device/tcp/command.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <algorithm>
+
 namespace r5site {
 
 struct SiteScan::Probe
 {
+    QTcpSocket socket;
+    QTimer timeout;
+    quint32 address = 0;
+    QByteArray pending;
 };
 
 SiteScan::SiteScan(const AddressRange &range, quint16 port, QObject *parent)
     : QObject(parent), m_range(range), m_port(port)
 {}
 
-SiteScan::~SiteScan() = default;
+SiteScan::~SiteScan()
+{
+    stop();
+}
 
 void SiteScan::start()
 {
+    if (m_running)
+        return;
     m_running = true;
+    launch();
 }
 
 void SiteScan::stop()
 {
     m_running = false;
+    for (Probe *p : m_probes) {
+        p->socket.disconnect(this);
+        p->timeout.disconnect(this);
+        p->socket.abort();
+        delete p;
+    }
+    m_probes.clear();
+    for (Probe *p : m_settled)
+        delete p;
+    m_settled.clear();
 }
 
 QList<ScanHit> SiteScan::hits() const
 {
-    return m_hits;
+    QList<ScanHit> out = m_hits;
+    std::sort(out.begin(), out.end(), [](const ScanHit &a, const ScanHit &b) {
+        return QHostAddress(a.address).toIPv4Address() < QHostAddress(b.address).toIPv4Address();
+    });
+    return out;
+}
+
+void SiteScan::launch()
+{
+    for (Probe *p : m_settled)
+        delete p;
+    m_settled.clear();
+    const quint64 count = quint64(m_range.count());
+    while (m_running && int(m_probes.size()) < kParallel && m_next < count) {
+        auto *p = new Probe;
+        p->address = m_range.first + quint32(m_next++);
+        m_probes.push_back(p);
+        // A report is at most 57 bytes; whatever else a port sends stays bounded.
+        p->socket.setReadBufferSize(1024);
+        p->timeout.setSingleShot(true);
+        connect(&p->timeout, &QTimer::timeout, this, [this, p] { settle(p); });
+        connect(&p->socket, &QTcpSocket::connected, this,
+                [p] { p->socket.write(disim::buildCommand(disim::Command::Request, 0, 0, 0)); });
+        connect(&p->socket, &QTcpSocket::readyRead, this, [this, p] {
+            p->pending += p->socket.readAll();
+            if (p->pending.size() > disim::Report::kWithGapTimes) {
+                settle(p); // not a device of ours
+                return;
+            }
+            if (const auto report = disim::decodeReport(p->pending)) {
+                ScanHit hit{dotted(p->address), m_port, *report};
+                m_hits.append(hit);
+                Q_EMIT found(hit);
+                settle(p);
+            }
+        });
+        connect(&p->socket, &QAbstractSocket::stateChanged, this, [this, p](QAbstractSocket::SocketState s) {
+            if (s == QAbstractSocket::UnconnectedState)
+                settle(p);
+        });
+        p->timeout.start(kTimeoutMs);
+        p->socket.connectToHost(QHostAddress(p->address), m_port);
+    }
+}
+
+void SiteScan::settle(Probe *probe)
+{
+    const auto it = std::find(m_probes.begin(), m_probes.end(), probe);
+    if (it == m_probes.end())
+        return;
+    m_probes.erase(it);
+    ++m_done;
+    probe->socket.disconnect(this);
+    probe->timeout.disconnect(this);
+    probe->timeout.stop();
+    probe->socket.abort();
+    // Deleted once out of the socket's own signal.
+    m_settled.push_back(probe);
+    if (!m_running)
+        return;
+    if (m_done == m_range.count()) {
+        m_running = false;
+        Q_EMIT finished();
+        return;
+    }
+    QMetaObject::invokeMethod(this, &SiteScan::launch, Qt::QueuedConnection);
 }
 
 } // namespace r5site

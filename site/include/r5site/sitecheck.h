@@ -67,7 +67,7 @@ Q_SIGNALS:
     void changed(const QList<int> &indices);
     // Each change of state as it happens, for the program's log (stateChangeText()).
     void stateChanged(const r5site::StateChange &change);
-    // Every device has answered at least once.
+    // Every device has answered at least once and, where the ping works, had its first echo.
     void allAnswered();
 
 private:
@@ -80,6 +80,7 @@ private:
     void dropConnection(int i);
     void connectionFailed(int i);
     void pingNext();
+    void echoDone(std::size_t echo, const disim::EchoResult &result);
     void flush();
 
     SiteCore m_core;
@@ -90,6 +91,7 @@ private:
     QTimer m_notify;
     EchoFactory m_makeEcho;
     std::vector<std::unique_ptr<disim::Echo>> m_echoes;
+    std::vector<int> m_echoTarget; // the device each echo is pinging, -1 when idle
     int m_nextPing = 0;
     bool m_pingAllowed = true;
     bool m_running = false;

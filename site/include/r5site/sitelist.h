@@ -35,6 +35,7 @@ struct SiteList
 SiteList parseSiteList(QByteArrayView bytes, const QString &fileName);
 
 // The file at `path`, read and parsed; a file that cannot be read is an error naming it.
+// (File I/O: in r5_site_net.)
 SiteList readSiteList(const QString &path);
 
 } // namespace r5site
