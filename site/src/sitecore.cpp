@@ -79,7 +79,9 @@ void SiteCore::polled(int i)
         miss(i);
     const qint64 now = nowMs();
     p.deadlineMs = now + m_intervalMs;
-    p.nextMs = now + m_intervalMs;
+    // On the schedule rather than from the moment the poll went out, so the polls of a long check
+    // do not drift; a poll that fell behind by a whole interval starts the schedule afresh.
+    p.nextMs = p.nextMs >= 0 && now - p.nextMs < m_intervalMs ? p.nextMs + m_intervalMs : now + m_intervalMs;
     ++m_status[std::size_t(i)].polls;
 }
 

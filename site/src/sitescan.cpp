@@ -8,12 +8,22 @@
 
 namespace r5site {
 
+// The socket and its timer go with deleteLater(): a probe ends inside the socket's own signals.
 struct SiteScan::Probe
 {
-    QTcpSocket socket;
-    QTimer timeout;
+    QTcpSocket &socket;
+    QTimer &timeout;
     quint32 address = 0;
     QByteArray pending;
+
+    Probe() : socket(*new QTcpSocket), timeout(*new QTimer) {}
+    ~Probe()
+    {
+        socket.deleteLater();
+        timeout.deleteLater();
+    }
+    Probe(const Probe &) = delete;
+    Probe &operator=(const Probe &) = delete;
 };
 
 SiteScan::SiteScan(const AddressRange &range, quint16 port, QObject *parent)
@@ -43,9 +53,6 @@ void SiteScan::stop()
         delete p;
     }
     m_probes.clear();
-    for (Probe *p : m_settled)
-        delete p;
-    m_settled.clear();
 }
 
 QList<ScanHit> SiteScan::hits() const
@@ -59,9 +66,6 @@ QList<ScanHit> SiteScan::hits() const
 
 void SiteScan::launch()
 {
-    for (Probe *p : m_settled)
-        delete p;
-    m_settled.clear();
     const quint64 count = quint64(m_range.count());
     while (m_running && int(m_probes.size()) < kParallel && m_next < count) {
         auto *p = new Probe;
@@ -106,13 +110,12 @@ void SiteScan::settle(Probe *probe)
     probe->timeout.disconnect(this);
     probe->timeout.stop();
     probe->socket.abort();
-    // Deleted once out of the socket's own signal.
-    m_settled.push_back(probe);
+    delete probe;
     if (!m_running)
         return;
     if (m_done == m_range.count()) {
         m_running = false;
-        Q_EMIT finished();
+        QMetaObject::invokeMethod(this, &SiteScan::finished, Qt::QueuedConnection);
         return;
     }
     QMetaObject::invokeMethod(this, &SiteScan::launch, Qt::QueuedConnection);

@@ -44,7 +44,6 @@ private:
     quint64 m_next = 0;
     qint64 m_done = 0;
     std::vector<Probe *> m_probes;
-    std::vector<Probe *> m_settled; // done, deleted at the next launch or at the end
     QList<ScanHit> m_hits;
     bool m_running = false;
 };
