@@ -9,6 +9,7 @@
 #include "r5cli/runreport.h"
 #include "r5device/seriallinkfactory.h"
 #include "recordwriter.h"
+#include "siterun.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
 
+    if (parsed.args->command == r5cli::Command::Site || parsed.args->command == r5cli::Command::Scan)
+        return r5cli::runSiteCommand(*parsed.args, out, err);
     if (parsed.args->bench()) {
         r5cli::Bench bench(*parsed.args, r5::SystemClock::instance(), out, err);
         bench.setLogFolder(r5::findFolders(u"r5200tx-cli"_s).working);

@@ -32,7 +32,7 @@ Parsed<Record> parseRecord(QByteArrayView bytes)
     QStringList header;
     for (qsizetype i = 0; i < table.rows.size(); ++i) {
         const QStringList &cells = table.rows.at(i);
-        if (cells.value(0).trimmed() == u"Time"_s && cells.contains(u"MAC"_s)) {
+        if (cells.contains(u"Time"_s) && cells.contains(u"MAC"_s)) {
             header = cells;
             for (QString &name : header)
                 name = name.trimmed();
@@ -53,8 +53,14 @@ Parsed<Record> parseRecord(QByteArrayView bytes)
         row.time = QDateTime::fromString(row.value(u"Time"_s), Qt::ISODate);
         record.rows.append(row);
     }
-    if (record.header.isEmpty())
-        return {std::nullopt, u"line 1: no header line (Time, MAC, ...)"_s};
+    if (record.header.isEmpty()) {
+        const QStringList first = table.rows.value(0);
+        for (const char *needed : {"Time", "MAC"}) {
+            if (!first.contains(QLatin1StringView(needed)))
+                return {std::nullopt,
+                        u"line %1: no column "_s.arg(table.lines.value(0, 1)) + QLatin1StringView(needed)};
+        }
+    }
     if (!record.header.contains(u"Label"_s) &&
         std::any_of(record.rows.cbegin(), record.rows.cend(),
                     [](const RecordRow &r) { return r.cells.contains(u"Label"_s); }))

@@ -1,8 +1,11 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
+#include "fleet.h"
 #include "options.h"
 #include "r5/clock.h"
 #include "r5/consolesignals.h"
 #include "r5/consoletext.h"
+#include "r5/wholefile.h"
+#include "stdinlines.h"
 #include "virt/devicemodel.h"
 #include "virt/firmwarefetcher.h"
 #include "virt/floodgate.h"
@@ -19,9 +22,6 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
-#include <iostream>
-#include <string>
-#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -97,6 +97,38 @@ void startTcpSide(const virt::Options &options, virt::DeviceModel &model, Consol
     console.plain(u"TCP status server: %1:%2"_s.arg(options.tcpAddress).arg(tcp->port()));
 }
 
+// Many devices' TCP sides and nothing else; the console's input switches devices off and on.
+int runFleet(const virt::Options &options, Console &console)
+{
+    const quint16 port = options.tcpPort.value_or(4000);
+    virt::Fleet fleet(options.tcpAddress, options.fleet, port, 'N', options.pulsesPerSecond);
+    QString error;
+    if (!fleet.start(&error)) {
+        console.error(u"fleet cannot start: "_s + error);
+        return virt::kExitCannotStart;
+    }
+    if (!options.fleetList.isEmpty()) {
+        if (const QString why = r5::replaceFile(options.fleetList, fleet.siteList()); !why.isEmpty()) {
+            console.error(u"cannot write the site list "_s + options.fleetList + u": "_s + why);
+            return virt::kExitCannotStart;
+        }
+    }
+    console.plain(u"Fleet: %1 devices on %2 to %3, port %4"_s.arg(fleet.size())
+                      .arg(fleet.device(0).address, fleet.device(fleet.size() - 1).address)
+                      .arg(port));
+    StdinLines input;
+    QObject::connect(&input, &StdinLines::line, &input, [&fleet, &console](const QString &line) {
+        const QString reply = fleet.command(line);
+        if (!reply.isEmpty())
+            console.line(reply);
+    });
+    r5::onConsoleSignals(&input, [] { QCoreApplication::quit(); });
+    QTimer summary;
+    QObject::connect(&summary, &QTimer::timeout, &input, [&console] { console.summarise(); });
+    summary.start(1000);
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -116,6 +148,8 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
     const virt::Options &options = *parsed.options;
+    if (options.fleet > 0)
+        return runFleet(options, console);
 
     virt::DeviceModel model;
     QObject::connect(&model, &virt::DeviceModel::log, &app,
@@ -195,30 +229,26 @@ int main(int argc, char *argv[])
     if (options.tcp)
         startTcpSide(options, model, console, &app);
 
+    std::unique_ptr<StdinLines> input;
     if (options.nextOnInput) {
-        // Standard input is read on a thread of its own (a console cannot be waited on by the
-        // event loop on Windows); each line is handed to the event loop.
-        std::thread([&app, &model, &serial, &console, swapMs = options.swapMs] {
-            std::string text;
-            while (std::getline(std::cin, text)) {
-                if (QString::fromStdString(text).trimmed() != u"next"_s)
-                    continue;
-                QMetaObject::invokeMethod(&app, [&model, &serial, &console, swapMs] {
-                    virt::DeviceState next = virt::DeviceState::firstStart();
-                    next.mac = model.state().mac;
-                    for (int i = 5; i >= 0 && ++next.mac[std::size_t(i)] == 0; --i) {
-                    }
-                    serial.unplug(swapMs);
-                    model.setState(next);
-                    model.reboot();
-                    console.line(
-                        u"next device: MAC "_s +
-                        QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(next.mac.data()), 6)
-                                                .toHex(':')
-                                                .toUpper()));
-                });
-            }
-        }).detach();
+        input = std::make_unique<StdinLines>();
+        QObject::connect(
+            input.get(), &StdinLines::line, &app,
+            [&model, &serial, &console, swapMs = options.swapMs](const QString &text) {
+                if (text.trimmed() != u"next"_s)
+                    return;
+                virt::DeviceState next = virt::DeviceState::firstStart();
+                next.mac = model.state().mac;
+                for (int i = 5; i >= 0 && ++next.mac[std::size_t(i)] == 0; --i) {
+                }
+                serial.unplug(swapMs);
+                model.setState(next);
+                model.reboot();
+                console.line(
+                    u"next device: MAC "_s +
+                    QString::fromLatin1(
+                        QByteArray(reinterpret_cast<const char *>(next.mac.data()), 6).toHex(':').toUpper()));
+            });
     }
 
     // SIGINT/SIGTERM/SIGHUP (Ctrl+C, Ctrl+Break, the console's close on Windows) end the event

@@ -29,6 +29,10 @@ struct Options
     std::optional<std::array<std::uint8_t, 6>> mac; // the device's MAC, over the state file's
     bool nextOnInput = false;                       // "next" on stdin swaps in another device
     int swapMs = 3000;                              // the silence while the device is swapped
+    // A fleet: this many devices' TCP status servers on consecutive loopback addresses from
+    // tcpAddress, and no serial side. 0: one device, as usual.
+    int fleet = 0;
+    QString fleetList; // the fleet written here as a site list
 };
 
 struct ParsedOptions

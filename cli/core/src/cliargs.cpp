@@ -43,6 +43,10 @@ QString commandName(Command command)
         return u"verify"_s;
     case Command::Firmware:
         return u"firmware"_s;
+    case Command::Site:
+        return u"site"_s;
+    case Command::Scan:
+        return u"scan"_s;
     }
     return {};
 }
@@ -73,13 +77,22 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  firmware FILE [--serve ADDRESS:PORT] [--record RECORD.csv]\n"
         "                                  serve FILE, order the device to fetch it, and wait\n"
         "                                  until it answers again with its new version\n"
+        "  site FILE [--interval S] [--duration S]\n"
+        "                                  watch every device of a site list or record over the\n"
+        "                                  network: table and \"N devices: A online, B offline, C not "
+        "reached\"\n"
+        "  scan RANGE [--tcp-port P] [--csv FILE]\n"
+        "                                  list the addresses of RANGE (ADDRESS/PREFIX up to a /16,\n"
+        "                                  or FIRST-LAST) that answer a status request\n"
         "A bench: --port any number of times, one device on each; the command runs on all at\n"
         "once, each device's result is printed as it ends and a table follows. --each keeps going:\n"
         "after a device ends its port waits for the next one (another MAC) until Ctrl+C or\n"
         "--count N devices in all. --skip-done reads but does not write a device whose newest\n"
         "row in the --record file is OK.\n"
         "With --json every command prints one JSON object, errors included: command, ok,\n"
-        "exitCode, error (null or kind, field and message), then what the command found.\n\n"
+        "exitCode, error (null or kind, field and message), then what the command found;\n"
+        "site prints devices and the counts online, offline and notReached, scan range, port,\n"
+        "scanned, found and devices (errors as above).\n\n"
         "Exit codes:\n"
         "  0  done; with apply and verify every field matches\n"
         "  1  usage: a bad option or argument, or a profile or plan that is refused (nothing sent)\n"
@@ -91,6 +104,7 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  7  firmware: the transfer broke off\n"
         "  8  several devices, and at least one did not end with 0 (each device's own code is in\n"
         "     its line, the table and, with --json, its entry in \"devices\")\n"
+        "  9  site: some devices are not online at the end\n"
         "  10 firmware: the device's request reached the server and was refused (the reason is said)\n"
         "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
@@ -121,7 +135,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
     const QCommandLineOption count(u"count"_s, u"--each: end after N devices in all."_s, u"N"_s);
     p.addOptions({help, ver, port, baud, dataBits, parity, stopBits, timeout, tries, reboot, json, plan,
                   record, noVerify, serve, skipDone, each, count});
-    p.addPositionalArgument(u"command"_s, u"status, save, apply, verify or firmware."_s);
+    p.addOptions(siteOptions());
+    p.addPositionalArgument(u"command"_s, u"status, save, apply, verify, firmware, site or scan."_s);
 
     ParsedArgs out;
     // Known before the parse, so that even a parse error goes out as JSON.
@@ -147,7 +162,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
 
     const QStringList pos = p.positionalArguments();
     if (pos.isEmpty())
-        return usageError(u"command"_s, u"no command given (status, save, apply, verify or firmware)"_s);
+        return usageError(u"command"_s,
+                          u"no command given (status, save, apply, verify, firmware, site or scan)"_s);
     Args a;
     const QString cmd = pos.first();
     const bool needsProfile = cmd != u"status"_s;
@@ -161,10 +177,24 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         a.command = Command::Verify;
     else if (cmd == u"firmware"_s)
         a.command = Command::Firmware;
+    else if (cmd == u"site"_s)
+        a.command = Command::Site;
+    else if (cmd == u"scan"_s)
+        a.command = Command::Scan;
     else
-        return usageError(u"command"_s,
-                          u"unknown command \"%1\" (status, save, apply, verify or firmware)"_s.arg(cmd));
+        return usageError(
+            u"command"_s,
+            u"unknown command \"%1\" (status, save, apply, verify, firmware, site or scan)"_s.arg(cmd));
     out.command = cmd;
+    if (a.command == Command::Site || a.command == Command::Scan) {
+        if (const auto error = parseSiteArgs(p, a.command == Command::Site, a.site))
+            return usageError(error->field, error->message);
+        a.json = p.isSet(json);
+        out.args = a;
+        return out;
+    }
+    if (hasSiteOptions(p))
+        return usageError(QString(), u"--interval, --duration, --tcp-port and --csv go with site and scan"_s);
     const bool firmware = a.command == Command::Firmware;
     const QString fileArg = firmware ? u"FILE"_s : u"PROFILE"_s;
     if (pos.size() != (needsProfile ? 2 : 1))

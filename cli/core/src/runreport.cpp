@@ -33,6 +33,8 @@ QString errorKind(int exitCode)
         return u"broken-off"_s;
     case exitcode::Refused:
         return u"refused"_s;
+    case exitcode::NotOnline:
+        return u"not-online"_s;
     case exitcode::Interrupted:
         return u"interrupted"_s;
     }

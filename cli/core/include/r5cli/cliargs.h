@@ -1,5 +1,6 @@
 #pragma once
 
+#include "r5cli/siteargs.h"
 #include "r5device/serialsettings.h"
 
 #include <QList>
@@ -9,7 +10,7 @@
 
 namespace r5cli {
 
-enum class Command { Status, Save, Apply, Verify, Firmware };
+enum class Command { Status, Save, Apply, Verify, Firmware, Site, Scan };
 
 struct Args
 {
@@ -34,6 +35,7 @@ struct Args
     bool skipDone = false; // a MAC whose newest record row is OK is read, not written
     bool each = false;     // devices are swapped on the ports: one after another on each
     int count = 0;         // --each: end after this many devices in all (0: until interrupted)
+    SiteArgs site;         // site and scan
 
     // More than one device in the run: a bench, with a result per device.
     bool bench() const { return ports.size() > 1 || each; }
@@ -50,6 +52,7 @@ inline constexpr int NotWritten = 5;    // the record row (or save's profile) co
 inline constexpr int NoRequest = 6;     // firmware: no request for the file reached the server
 inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off
 inline constexpr int SomeDevices = 8;   // several devices, and at least one did not end with 0
+inline constexpr int NotOnline = 9;     // site: some devices are not online at the end
 inline constexpr int Refused = 10;      // firmware: the device's request reached the server and was refused
 inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode

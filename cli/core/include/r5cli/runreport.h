@@ -25,7 +25,7 @@ struct RunReport
     QString saved; // save's profile, once written
 };
 
-// "usage", "no-answer", "differs", "port", "not-written", "devices" (empty for 0).
+// "usage", "no-answer", "differs", "port", "not-written", "devices", "not-online" (empty for 0).
 QString errorKind(int exitCode);
 
 // One JSON object with the same keys for every command and outcome: command, ok, exitCode,
