@@ -62,6 +62,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  firmware FILE [--serve ADDRESS:PORT] [--record RECORD.csv]\n"
         "                                  serve FILE, order the device to fetch it, and wait\n"
         "                                  until it answers again with its new version\n"
+        "  report RECORD [--site-check CHECK.json] [--site NAME] [--by NAME] [--lang ko|en]\n"
+        "         --out FILE.pdf|FILE.html  the handover report (r5200tx-cli report --help)\n"
         "With --json every command prints one JSON object, errors included: command, ok,\n"
         "exitCode, error (null or kind, field and message), then what the command found.\n\n"
         "Exit codes:\n"
