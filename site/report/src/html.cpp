@@ -49,8 +49,9 @@ thead { display: table-header-group; }
 tr { break-inside: avoid; page-break-inside: avoid; }
 tr.attention { background: #fdecea; }
 tr.attention td:first-child { color: #b3261e; font-weight: bold; }
-.attention { break-before: auto; margin-top: 8mm; }
-.attention li { break-inside: avoid; margin: 1mm 0; }
+.needs { margin-top: 8mm; }
+.legend { color: #555; font-size: 8pt; margin: 0 0 2mm; }
+.needs li { break-inside: avoid; margin: 1mm 0; }
 .signatures { break-inside: avoid; page-break-inside: avoid; margin-top: 10mm; }
 .signers { display: flex; gap: 10mm; }
 .signer { flex: 1; border: 1px solid #777; padding: 4mm; }
@@ -95,9 +96,20 @@ QByteArray html(const Sheet &s)
             h += u"<small>"_s + esc(c.detail) + u"</small>"_s;
         h += u"</div>\n"_s;
     }
-    h += u"</div>\n<p>"_s + esc(s.legend) + u"</p>\n</section>\n"_s;
+    h += u"</div>\n"_s;
+    h += u"<div class=\"needs\">\n<h2>"_s + esc(s.attentionTitle) + u"</h2>\n"_s;
+    if (s.attention.isEmpty()) {
+        h += u"<p>"_s + esc(s.attentionNone) + u"</p>\n"_s;
+    } else {
+        h += u"<ul>\n"_s;
+        for (const QString &line : s.attention)
+            h += u"<li>"_s + esc(line) + u"</li>\n"_s;
+        h += u"</ul>\n"_s;
+    }
+    h += u"</div>\n</section>\n"_s;
 
-    h += u"<section>\n<h2>"_s + esc(s.tableTitle) + u"</h2>\n<table class=\"devices\">\n<thead><tr>"_s;
+    h += u"<section>\n<h2>"_s + esc(s.tableTitle) + u"</h2>\n<p class=\"legend\">"_s + esc(s.legend) +
+         u"</p>\n<table class=\"devices\">\n<thead><tr>"_s;
     for (const QString &c : s.columns)
         h += u"<th>"_s + esc(c) + u"</th>"_s;
     h += u"</tr></thead>\n<tbody>\n"_s;
@@ -112,17 +124,6 @@ QByteArray html(const Sheet &s)
         h += u"</tr>\n"_s;
     }
     h += u"</tbody>\n</table>\n</section>\n"_s;
-
-    h += u"<section class=\"attention\">\n<h2>"_s + esc(s.attentionTitle) + u"</h2>\n"_s;
-    if (s.attention.isEmpty()) {
-        h += u"<p>"_s + esc(s.attentionNone) + u"</p>\n"_s;
-    } else {
-        h += u"<ul>\n"_s;
-        for (const QString &line : s.attention)
-            h += u"<li>"_s + esc(line) + u"</li>\n"_s;
-        h += u"</ul>\n"_s;
-    }
-    h += u"</section>\n"_s;
 
     h += u"<section class=\"signatures\">\n<h2>"_s + esc(s.signTitle) + u"</h2>\n<div class=\"signers\">\n"_s;
     for (qsizetype i = 0; i < s.signers.size(); ++i) {

@@ -62,7 +62,8 @@ public:
         m_pages = pages;
         m_page = 1;
         m_stopped = false;
-        cover() && table() && attention() && signatures();
+        // The summary and what needs attention first; the table on pages of its own; the signatures last.
+        cover() && attention() && nextPage() && table() && signatures();
         if (!m_stopped)
             footer();
         return m_page;
@@ -176,9 +177,8 @@ private:
                      Qt::TextWordWrap, ink);
             x += boxWidth + gap;
         }
-        m_y += boxHeight + pt(16);
-        text(font(9), QRectF(left(), m_y, width(), pt(30)), m_s.legend);
-        return nextPage();
+        m_y += boxHeight + pt(20);
+        return true;
     }
 
     void measureTable()
@@ -293,7 +293,10 @@ private:
     {
         const QFont heading = font(13, true);
         text(heading, QRectF(left(), m_y, width(), pt(24)), m_s.tableTitle);
-        m_y += metrics(heading).height() + pt(6);
+        m_y += metrics(heading).height() + pt(4);
+        const QFont legend = font(8);
+        text(legend, QRectF(left(), m_y, width(), pt(20)), m_s.legend, 0, kQuiet);
+        m_y += metrics(legend).height() + pt(6);
         header();
         for (qsizetype r = 0; r < m_s.rows.size(); ++r) {
             const double h = rowHeight(r);

@@ -263,14 +263,14 @@ QStringList attentionReasons(const Report &report, const Device &d)
     case State::Online:
         break;
     case State::Offline:
-        why << say(l, u"offline, last report %1"_s, u"오프라인, 마지막 보고 %1"_s)
+        why << say(l, u"last report %1"_s, u"마지막 보고 %1"_s)
                    .arg(timeText(d.lastReport, report.options.at, true));
         break;
     case State::NotReached:
-        why << say(l, u"not reached by the site check"_s, u"현장 점검에서 연결 안 됨"_s);
+        why << say(l, u"no report since the check began"_s, u"점검 시작 후 보고 없음"_s);
         break;
     case State::NotChecked:
-        why << (d.checked ? say(l, u"no state in the site check"_s, u"현장 점검에 상태 없음"_s)
+        why << (d.checked ? say(l, u"the check gives no state"_s, u"점검 결과에 상태 없음"_s)
                           : say(l, u"not in the site check"_s, u"현장 점검 목록에 없음"_s));
         break;
     }
@@ -315,8 +315,8 @@ Sheet sheet(const Report &report)
             say(l, u"Site check"_s, u"현장 점검"_s), u"—"_s,
             say(l, u"none given: online state not known"_s, u"없음: 온라인 상태 모름"_s)};
     }
-    s.legend = say(l, u"Rows marked ! need attention; the list after the table says why."_s,
-                   u"! 표시 행은 조치가 필요합니다. 이유는 표 다음 목록에 있습니다."_s);
+    s.legend = say(l, u"Rows marked ! need attention: the first page says why."_s,
+                   u"! 표시 행은 조치가 필요합니다. 이유는 첫 쪽에 있습니다."_s);
 
     s.tableTitle = say(l, u"Devices"_s, u"장치 목록"_s);
     // Who the device is, then whether it is on the network and verified, then the details. The
@@ -354,7 +354,11 @@ Sheet sheet(const Report &report)
         }
         s.rows.append(row);
         if (row.attention) {
-            const QString who = d.label.isEmpty() ? d.mac : d.label + u" · "_s + d.mac;
+            // Like the table's row, the MAC followed by the state, so each line naming a device
+            // names its state.
+            QString who = d.label.isEmpty() ? d.mac : d.label + u" · "_s + d.mac;
+            if (report.checked)
+                who += u' ' + stateWord(l, d.state);
             s.attention << who + u": "_s + why.join(u"; "_s);
         }
     }

@@ -89,8 +89,8 @@ Report build(const r5commission::Record &record, const std::optional<QJsonObject
 // A site check read back; an error says what is wrong (not JSON, where; no device list).
 r5commission::Parsed<QJsonObject> parseCheck(QByteArrayView bytes);
 
-// Why a device needs attention, in the reader's language; empty when it needs none (verified
-// and, where a check was given, online).
+// Why a device needs attention, in the reader's language, its state aside; empty when it needs
+// none (verified and, where a check was given, online).
 QStringList attentionReasons(const Report &report, const Device &device);
 
 // The report worded for the reader, ready to lay out.
