@@ -15,6 +15,7 @@ PACKAGES=(
   xvfb xauth
   librsvg2-bin desktop-file-utils appstream lintian
   cmark-gfm  # the user guide, Markdown (with tables) to HTML (docs/)
+  poppler-utils  # the handover report's PDF read back in its tests (pdftotext, pdffonts)
 )
 if [ "${1:-}" = windows ]; then
   PACKAGES+=(g++-mingw-w64-x86-64-posix wine wine64 nsis icoutils zip)

@@ -6,9 +6,11 @@
 #include "r5/version.h"
 #include "r5/workfolders.h"
 #include "r5cli/cliargs.h"
+#include "r5cli/reportargs.h"
 #include "r5cli/runreport.h"
 #include "r5device/seriallinkfactory.h"
 #include "recordwriter.h"
+#include "reportrun.h"
 #include "siterun.h"
 
 #include <QCoreApplication>
@@ -22,6 +24,9 @@ int main(int argc, char *argv[])
 {
     // Korean texts (access point names, device texts) must read right in a Windows console.
     const r5::ConsoleText consoleText;
+    // The report paints with fonts and makes an application object of its own kind.
+    if (r5cli::isReportCommand(argc, argv))
+        return r5cli::runReport(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"r5200tx-cli"_s);
     QCoreApplication::setApplicationVersion(QString::fromLatin1(r5::versionNumber));

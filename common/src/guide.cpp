@@ -12,9 +12,14 @@ using namespace Qt::StringLiterals;
 
 namespace r5 {
 
+QString guideLanguage(const QLocale &locale)
+{
+    return locale.language() == QLocale::Korean ? u"ko"_s : u"en"_s;
+}
+
 QUrl guidePage(const QString &page, const QLocale &locale)
 {
-    const QString language = locale.language() == QLocale::Korean ? u"ko"_s : u"en"_s;
+    const QString language = guideLanguage(locale);
     const QString programs = QCoreApplication::applicationDirPath();
     // Beside the program first (Windows, the ZIP, the build tree), then where the package puts it.
     const QStringList folders{programs + u"/guide"_s, programs + u'/' + QStringLiteral(R5_GUIDE_INSTALLED)};

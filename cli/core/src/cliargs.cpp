@@ -84,6 +84,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  scan RANGE [--tcp-port P] [--csv FILE]\n"
         "                                  list the addresses of RANGE (ADDRESS/PREFIX up to a /16,\n"
         "                                  or FIRST-LAST) that answer a status request\n"
+        "  report RECORD [--site-check CHECK.json] [--site NAME] [--by NAME] [--lang ko|en]\n"
+        "         --out FILE.pdf|FILE.html  the handover report (r5200tx-cli report --help)\n"
         "A bench: --port any number of times, one device on each; the command runs on all at\n"
         "once, each device's result is printed as it ends and a table follows. --each keeps going:\n"
         "after a device ends its port waits for the next one (another MAC) until Ctrl+C or\n"

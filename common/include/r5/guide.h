@@ -12,8 +12,12 @@ namespace r5 {
 
 class Launcher;
 
-// The guide's page `page` (a file name such as "devsetup.html") in the language of `locale`:
-// Korean for a Korean locale, English otherwise. The first folder that holds the page wins; when
+// The guide's language for `locale`: "ko" for a Korean locale, "en" otherwise. Whatever else
+// speaks the user's language without asking (the handover report) follows the same choice.
+QString guideLanguage(const QLocale &locale = QLocale());
+
+// The guide's page `page` (a file name such as "devsetup.html") in the language of `locale`
+// (guideLanguage()). The first folder that holds the page wins; when
 // none does, the page where the installed guide would be.
 QUrl guidePage(const QString &page, const QLocale &locale = QLocale());
 
