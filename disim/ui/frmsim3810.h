@@ -65,6 +65,7 @@ private:
 
     void ShowReport(const QByteArray &bytes);
     void AddList(const QString &text);
+    void showListEnd();
     void WriteLog(const QByteArray &record);
     QString GetTimeStamp() const;
     QByteArray selectedCommand() const;
@@ -75,6 +76,8 @@ private:
     Sim3810Ui m_ui;
     DeviceLink *m_winsock1 = nullptr;
     QTimer *m_sendTimer = nullptr;
+    QTimer *m_listShown = nullptr; // the list was drawn and scrolled to its end this recently
+    bool m_listBehind = false;     // lines came since
     PingSession *m_ping = nullptr;
     std::unique_ptr<QSettings> m_settings;
     r5::AppendFile m_log;

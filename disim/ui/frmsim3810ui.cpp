@@ -161,6 +161,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     checkGrid->addWidget(txt_CheckSum, 0, 1);
 
     List1 = named(new QListWidget, u"List1"_s, u"Activity"_s);
+    // One line each: without this every added line measures all thousand lines again.
+    List1->setUniformItemSizes(true);
     Label1[1] = named(new QLabel, indexed(u"Label1"_s, 1), u"Maker's web page"_s);
     Label1[1]->setCursor(Qt::PointingHandCursor);
     auto *panel = new QGroupBox;
