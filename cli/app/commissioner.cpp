@@ -214,6 +214,8 @@ void Commissioner::afterFirstRead()
     case Command::Verify:
         break;
     case Command::Firmware: // FirmwareRun's
+    case Command::Site:     // SiteRun's and ScanRun's
+    case Command::Scan:
         return finish(exitcode::Usage);
     }
     const QString mac = normalMac(m_reading.status->mac);

@@ -7,6 +7,7 @@
 #include "r5cli/cliargs.h"
 #include "r5cli/runreport.h"
 #include "r5device/seriallinkfactory.h"
+#include "siterun.h"
 
 #include <QCoreApplication>
 #include <QSerialPortInfo>
@@ -46,6 +47,8 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
 
+    if (parsed.args->command == r5cli::Command::Site || parsed.args->command == r5cli::Command::Scan)
+        return r5cli::runSiteCommand(*parsed.args, out, err);
     const std::unique_ptr<r5setup::SerialLink> link = r5setup::makeSerialLink();
     if (parsed.args->command == r5cli::Command::Firmware) {
         r5cli::FirmwareRun run(*parsed.args, *link, r5::SystemClock::instance(), out, err);

@@ -1,8 +1,11 @@
 // r5200tx-virtual: a headless R5200TX for devsetup and the tests, without hardware.
+#include "fleet.h"
 #include "options.h"
 #include "r5/clock.h"
 #include "r5/consolesignals.h"
 #include "r5/consoletext.h"
+#include "r5/wholefile.h"
+#include "stdinlines.h"
 #include "virt/devicemodel.h"
 #include "virt/firmwarefetcher.h"
 #include "virt/floodgate.h"
@@ -94,6 +97,38 @@ void startTcpSide(const virt::Options &options, virt::DeviceModel &model, Consol
     console.plain(u"TCP status server: %1:%2"_s.arg(options.tcpAddress).arg(tcp->port()));
 }
 
+// Many devices' TCP sides and nothing else; the console's input switches devices off and on.
+int runFleet(const virt::Options &options, Console &console)
+{
+    const quint16 port = options.tcpPort.value_or(4000);
+    virt::Fleet fleet(options.tcpAddress, options.fleet, port, 'N', options.pulsesPerSecond);
+    QString error;
+    if (!fleet.start(&error)) {
+        console.error(u"fleet cannot start: "_s + error);
+        return virt::kExitCannotStart;
+    }
+    if (!options.fleetList.isEmpty()) {
+        if (const QString why = r5::replaceFile(options.fleetList, fleet.siteList()); !why.isEmpty()) {
+            console.error(u"cannot write the site list "_s + options.fleetList + u": "_s + why);
+            return virt::kExitCannotStart;
+        }
+    }
+    console.plain(u"Fleet: %1 devices on %2 to %3, port %4"_s.arg(fleet.size())
+                      .arg(fleet.device(0).address, fleet.device(fleet.size() - 1).address)
+                      .arg(port));
+    StdinLines input;
+    QObject::connect(&input, &StdinLines::line, &input, [&fleet, &console](const QString &line) {
+        const QString reply = fleet.command(line);
+        if (!reply.isEmpty())
+            console.line(reply);
+    });
+    r5::onConsoleSignals(&input, [] { QCoreApplication::quit(); });
+    QTimer summary;
+    QObject::connect(&summary, &QTimer::timeout, &input, [&console] { console.summarise(); });
+    summary.start(1000);
+    return QCoreApplication::exec();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -113,6 +148,8 @@ int main(int argc, char *argv[])
         return parsed.exitCode;
     }
     const virt::Options &options = *parsed.options;
+    if (options.fleet > 0)
+        return runFleet(options, console);
 
     virt::DeviceModel model;
     QObject::connect(&model, &virt::DeviceModel::log, &app,

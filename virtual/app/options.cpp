@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "fleet.h"
 #include "r5/version.h"
 
 #include <QCommandLineParser>
@@ -33,6 +34,10 @@ ParsedOptions parseOptions(const QStringList &arguments)
         "A firmware download order is really fetched over HTTP from the address, port and path it\n"
         "names; the size and SHA-256 of what came are shown and kept in the state file.\n"
         "The first line printed is \"Serial port: PATH\".\n\n"
+        "With --fleet N it is N devices' TCP status servers instead, on the loopback addresses from\n"
+        "--tcp-address on (127.0.2.1 to 127.0.2.N for --tcp-address 127.0.2.1), port --tcp-port (4000),\n"
+        "each with its own MAC and counters; no serial side. Commands on the console's input: stop N,\n"
+        "start N, hang N (takes connections but answers nothing), N a device number or FIRST-LAST; list.\n\n"
         "Exit codes: 0 ended by SIGINT, SIGTERM or SIGHUP (Windows: Ctrl+C, Ctrl+Break, the\n"
         "console's close); 1 cannot start (the serial port, the\n"
         "pseudo-terminal, the --link or the --state file cannot be used); 2 usage (a bad option)."_s);
@@ -86,9 +91,13 @@ ParsedOptions parseOptions(const QStringList &arguments)
                                        u"Send 34-byte reports (with a check byte) in 'N' mode."_s);
     const QCommandLineOption pulses(
         u"pulse-rate"_s, u"Simulated pulses per second on input 1 (default 1; 0: none)."_s, u"HZ"_s, u"1"_s);
-    p.addOptions({help,  version,   link,         port,       state,   pieces,    gap,
-                  stray, payloadFe, unregistered, wrongCount, answers, ignore,    reboot,
-                  drift, seed,      tcpAddress,   tcpPort,    noTcp,   checkByte, pulses});
+    const QCommandLineOption fleet(
+        u"fleet"_s, u"Serve N devices' TCP status protocol on consecutive loopback addresses."_s, u"N"_s);
+    const QCommandLineOption fleetList(
+        u"fleet-list"_s, u"With --fleet: write the fleet to FILE as a site list (CSV)."_s, u"FILE"_s);
+    p.addOptions({help,       version,      link,       port,      state,  pieces, gap,      stray,
+                  payloadFe,  unregistered, wrongCount, answers,   ignore, reboot, drift,    seed,
+                  tcpAddress, tcpPort,      noTcp,      checkByte, pulses, fleet,  fleetList});
 
     ParsedOptions out;
     const auto fail = [&out, &p](const QString &why) {
@@ -171,6 +180,21 @@ ParsedOptions parseOptions(const QStringList &arguments)
         if (!n)
             return fail(u"bad --tcp-port: "_s + p.value(tcpPort));
         o.tcpPort = std::uint16_t(*n);
+    }
+    if (p.isSet(fleet)) {
+        const std::optional<int> n = number(p.value(fleet), 1, Fleet::kMaxDevices);
+        if (!n)
+            return fail(u"bad --fleet: %1 (1 to %2)"_s.arg(p.value(fleet)).arg(Fleet::kMaxDevices));
+        if (!o.tcp)
+            return fail(u"--fleet serves the TCP side; it cannot go with --no-tcp"_s);
+        if (!o.link.isEmpty() || !o.port.isEmpty() || !o.stateFile.isEmpty())
+            return fail(u"--fleet has no serial side: --link, --port and --state do not go with it"_s);
+        if (const QString why = Fleet::refusal(o.tcpAddress, *n); !why.isEmpty())
+            return fail(u"bad --tcp-address for --fleet: "_s + why);
+        o.fleet = *n;
+        o.fleetList = p.value(fleetList);
+    } else if (p.isSet(fleetList)) {
+        return fail(u"--fleet-list goes with --fleet"_s);
     }
     out.options = o;
     return out;

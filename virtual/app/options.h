@@ -25,6 +25,10 @@ struct Options
     std::optional<std::uint16_t> tcpPort; // default: the device's server port
     bool tcpCheckByte = false;            // 34-byte reports (with a check byte) in 'N' mode
     double pulsesPerSecond = 1.0;         // simulated pulses on input 1
+    // A fleet: this many devices' TCP status servers on consecutive loopback addresses from
+    // tcpAddress, and no serial side. 0: one device, as usual.
+    int fleet = 0;
+    QString fleetList; // the fleet written here as a site list
 };
 
 struct ParsedOptions

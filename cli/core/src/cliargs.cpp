@@ -43,6 +43,10 @@ QString commandName(Command command)
         return u"verify"_s;
     case Command::Firmware:
         return u"firmware"_s;
+    case Command::Site:
+        return u"site"_s;
+    case Command::Scan:
+        return u"scan"_s;
     }
     return {};
 }
@@ -62,8 +66,17 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  firmware FILE [--serve ADDRESS:PORT] [--record RECORD.csv]\n"
         "                                  serve FILE, order the device to fetch it, and wait\n"
         "                                  until it answers again with its new version\n"
+        "  site FILE [--interval S] [--duration S]\n"
+        "                                  watch every device of a site list or record over the\n"
+        "                                  network: table and \"N devices: A online, B offline, C not "
+        "reached\"\n"
+        "  scan RANGE [--tcp-port P] [--csv FILE]\n"
+        "                                  list the addresses of RANGE (ADDRESS/PREFIX up to a /16,\n"
+        "                                  or FIRST-LAST) that answer a status request\n"
         "With --json every command prints one JSON object, errors included: command, ok,\n"
-        "exitCode, error (null or kind, field and message), then what the command found.\n\n"
+        "exitCode, error (null or kind, field and message), then what the command found;\n"
+        "site prints devices and the counts online, offline and notReached, scan range, port,\n"
+        "scanned, found and devices (errors as above).\n\n"
         "Exit codes:\n"
         "  0  done; with apply and verify every field matches\n"
         "  1  usage: a bad option or argument, or a profile or plan that is refused (nothing sent)\n"
@@ -73,6 +86,7 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         "  5  the record row (or save's PROFILE) could not be written\n"
         "  6  firmware: no request for FILE reached the server in 30 s\n"
         "  7  firmware: the transfer broke off, or the server refused the request\n"
+        "  9  site: some devices are not online at the end\n"
         "  130  interrupted (Ctrl+C, Ctrl+Break, the console closed, SIGINT, SIGTERM or SIGHUP)"_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Shows this help."_s);
     const QCommandLineOption ver({u"v"_s, u"version"_s}, u"Shows the version."_s);
@@ -96,7 +110,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         u"ADDRESS:PORT"_s);
     p.addOptions({help, ver, port, baud, dataBits, parity, stopBits, timeout, tries, reboot, json, plan,
                   record, noVerify, serve});
-    p.addPositionalArgument(u"command"_s, u"status, save, apply, verify or firmware."_s);
+    p.addOptions(siteOptions());
+    p.addPositionalArgument(u"command"_s, u"status, save, apply, verify, firmware, site or scan."_s);
 
     ParsedArgs out;
     // Known before the parse, so that even a parse error goes out as JSON.
@@ -122,7 +137,8 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
 
     const QStringList pos = p.positionalArguments();
     if (pos.isEmpty())
-        return usageError(u"command"_s, u"no command given (status, save, apply, verify or firmware)"_s);
+        return usageError(u"command"_s,
+                          u"no command given (status, save, apply, verify, firmware, site or scan)"_s);
     Args a;
     const QString cmd = pos.first();
     const bool needsProfile = cmd != u"status"_s;
@@ -136,10 +152,24 @@ ParsedArgs parseArgs(const QStringList &arguments, const QString &version, const
         a.command = Command::Verify;
     else if (cmd == u"firmware"_s)
         a.command = Command::Firmware;
+    else if (cmd == u"site"_s)
+        a.command = Command::Site;
+    else if (cmd == u"scan"_s)
+        a.command = Command::Scan;
     else
-        return usageError(u"command"_s,
-                          u"unknown command \"%1\" (status, save, apply, verify or firmware)"_s.arg(cmd));
+        return usageError(
+            u"command"_s,
+            u"unknown command \"%1\" (status, save, apply, verify, firmware, site or scan)"_s.arg(cmd));
     out.command = cmd;
+    if (a.command == Command::Site || a.command == Command::Scan) {
+        if (const auto error = parseSiteArgs(p, a.command == Command::Site, a.site))
+            return usageError(error->field, error->message);
+        a.json = p.isSet(json);
+        out.args = a;
+        return out;
+    }
+    if (hasSiteOptions(p))
+        return usageError(QString(), u"--interval, --duration, --tcp-port and --csv go with site and scan"_s);
     const bool firmware = a.command == Command::Firmware;
     const QString fileArg = firmware ? u"FILE"_s : u"PROFILE"_s;
     if (pos.size() != (needsProfile ? 2 : 1))

@@ -22,6 +22,8 @@ QString errorKind(int exitCode)
         return u"port"_s;
     case exitcode::NotWritten:
         return u"not-written"_s;
+    case exitcode::NotOnline:
+        return u"not-online"_s;
     case exitcode::Interrupted:
         return u"interrupted"_s;
     }

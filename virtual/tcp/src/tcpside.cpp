@@ -75,6 +75,17 @@ void TcpSide::resetCounters()
     Q_EMIT log(u"TCP counters cleared"_s);
 }
 
+void TcpSide::halt()
+{
+    dropClients();
+    m_server.close();
+}
+
+bool TcpSide::resume()
+{
+    return m_server.isListening() || listen();
+}
+
 bool TcpSide::listen()
 {
     const QString where = m_config.address.toString() + u':' + QString::number(m_config.port);
@@ -153,6 +164,12 @@ void TcpSide::readClient(QTcpSocket *socket)
         return;
     armExpiry(c);
     const qint64 now = m_clock.elapsed();
+    if (m_silent) {
+        c.pending.clear();
+        if (socket->bytesAvailable() > 0)
+            queueTurn(socket, c);
+        return;
+    }
     const TcpParse parsed = parseTcpCommands(c.pending);
     for (const QByteArray &bad : parsed.rejected) {
         if (c.gate.admit(now))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "r5cli/siteargs.h"
 #include "r5device/serialsettings.h"
 
 #include <QList>
@@ -9,7 +10,7 @@
 
 namespace r5cli {
 
-enum class Command { Status, Save, Apply, Verify, Firmware };
+enum class Command { Status, Save, Apply, Verify, Firmware, Site, Scan };
 
 struct Args
 {
@@ -30,6 +31,7 @@ struct Args
     QString firmware;     // firmware: the FILE to serve
     QString serveAddress; // firmware --serve: empty for this PC's address
     quint16 servePort = 8070;
+    SiteArgs site; // site and scan
 };
 
 // Exit codes of the program. Each failure has its own, so a script can tell them apart.
@@ -42,6 +44,7 @@ inline constexpr int PortNotOpened = 4; // the serial port cannot be opened
 inline constexpr int NotWritten = 5;    // the record row (or save's profile) could not be written
 inline constexpr int NoRequest = 6;     // firmware: no request for the file reached the server
 inline constexpr int BrokenOff = 7;     // firmware: the transfer broke off or was refused
+inline constexpr int NotOnline = 9;     // site: some devices are not online at the end
 inline constexpr int Interrupted = 130; // Ctrl+C, Ctrl+Break, the console closed, SIGINT/SIGTERM/SIGHUP
 } // namespace exitcode
 

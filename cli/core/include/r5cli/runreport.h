@@ -24,7 +24,7 @@ struct RunReport
     QString saved; // save's profile, once written
 };
 
-// "usage", "no-answer", "differs", "port", "not-written" (empty for 0).
+// "usage", "no-answer", "differs", "port", "not-written", "not-online" (empty for 0).
 QString errorKind(int exitCode);
 
 // One JSON object with the same keys for every command and outcome: command, ok, exitCode,

@@ -53,6 +53,14 @@ public:
     quint16 port() const;
     // Factory reset with counter clear.
     void resetCounters();
+    // A device switched off: the port closes (connections are refused) and the clients drop.
+    void halt();
+    // Switched on again: listens as configured. False when it cannot.
+    bool resume();
+    bool isListening() const { return m_server.isListening(); }
+    // A device that hangs: connections are taken, but commands get no answer.
+    void setSilent(bool silent) { m_silent = silent; }
+    bool isSilent() const { return m_silent; }
     TcpConfig config() const { return m_config; }
     // The DI state, as the next report would carry it.
     const DiState &state() const { return m_state; }
@@ -94,6 +102,7 @@ private:
     QElapsedTimer m_clock;
     FloodGate m_refusals;
     qint64 m_heldRefusals = 0; // refused without a line of their own
+    bool m_silent = false;
 };
 
 } // namespace virt

@@ -1,0 +1,36 @@
+#include "stdinlines.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <iostream>
+#include <string>
+#include <thread>
+
+// The Windows console gives no event for its input: one reader thread, left to end with the
+// process (a read blocked on the console cannot be called off).
+struct StdinLines::Platform
+{
+};
+
+StdinLines::StdinLines(QObject *parent) : QObject(parent), m_platform(new Platform)
+{
+    QPointer<StdinLines> self(this);
+    std::thread([self] {
+        std::string text;
+        while (std::getline(std::cin, text)) {
+            const QString line = QString::fromLocal8Bit(text.data(), qsizetype(text.size())).trimmed();
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, line] {
+                    if (self)
+                        Q_EMIT self->line(line);
+                },
+                Qt::QueuedConnection);
+        }
+    }).detach();
+}
+
+StdinLines::~StdinLines()
+{
+    delete m_platform;
+}
