@@ -10,9 +10,12 @@
 #include "r5/suitefonts.h"
 #include "r5device/tcp/command.h"
 #include "r5device/tcp/devicelink.h"
+#include "r5device/tcp/icmpecho.h"
 #include "r5device/tcp/pingsession.h"
 #include "r5device/tcp/pingtext.h"
 #include "r5device/tcp/report.h"
+#include "r5site/sitelist.h"
+#include "ui/frmsite.h"
 #include "ui/inputfilters.h"
 #include "ui/reportcsvfile.h"
 #include "ui/settings.h"
@@ -108,6 +111,7 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     connect(m_ui.cmdClear, &QPushButton::clicked, this, &frmSim_3810::cmdClear_Click);
     connect(m_ui.cmdPingStart, &QPushButton::clicked, this, &frmSim_3810::cmdPingStart_Click);
     connect(m_ui.cmdPingStop, &QPushButton::clicked, this, &frmSim_3810::cmdPingStop_Click);
+    connect(m_ui.cmdSite, &QPushButton::clicked, this, &frmSim_3810::cmdSite_Click);
     for (QRadioButton *o : m_ui.optInterval)
         connect(o, &QRadioButton::toggled, this, &frmSim_3810::optInterval_Click);
     for (QRadioButton *o : m_ui.optCommand)
@@ -133,6 +137,12 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 }
 
 frmSim_3810::~frmSim_3810() = default;
+
+void frmSim_3810::setDestination(const QString &address, quint16 port)
+{
+    m_ui.txtDestIP->setText(address);
+    m_ui.txtDestPort->setText(QString::number(port));
+}
 
 void frmSim_3810::Form_Load()
 {
@@ -356,6 +366,24 @@ void frmSim_3810::Label1_Click()
     if (!m_services.launcher.openUrl(makerUrl()))
         m_services.prompter.message(this, r5::Prompter::Icon::Critical, u"Error"_s,
                                     u"Could not open "_s + makerUrl().toString());
+}
+
+void frmSim_3810::cmdSite_Click()
+{
+    const QString path = m_services.prompter.openFileName(this, u"Open site list"_s, QString(),
+                                                          u"Site lists (*.csv);;All files (*)"_s);
+    if (path.isEmpty())
+        return;
+    const r5site::SiteList list = r5site::readSiteList(path);
+    if (!list.ok()) {
+        m_services.prompter.warning(this, list.error);
+        return;
+    }
+    auto *site = new frmSite({m_services.prompter, m_services.clock, m_services.launcher, m_services.resolver,
+                              [] { return std::make_unique<IcmpEcho>(); }, m_services.logFolder},
+                             list.entries, path);
+    site->setAttribute(Qt::WA_DeleteOnClose);
+    site->show();
 }
 
 } // namespace disim

@@ -47,6 +47,9 @@ public:
     explicit frmSim_3810(const Services &services, QWidget *parent = nullptr);
     ~frmSim_3810() override;
 
+    // The device to test, as if typed into the address and port boxes (before anything connects).
+    void setDestination(const QString &address, quint16 port);
+
 private:
     void Form_Load();
     void cmdConnect_Click();
@@ -59,6 +62,7 @@ private:
     void cmdPingStart_Click();
     void cmdPingStop_Click();
     void Label1_Click();
+    void cmdSite_Click();
     void Winsock1_Connect();
     void Winsock1_Close();
     void Winsock1_DataArrival(const QByteArray &bytes);

@@ -86,6 +86,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     tcpGrid->addWidget(new QLabel(u"Port"_s), 1, 0);
     tcpGrid->addWidget(txtDestPort, 1, 1);
     tcpGrid->addWidget(cmdDisconnect, 1, 2);
+    cmdSite = button(u"cmdSite"_s, u"Site"_s);
+    tcpGrid->addWidget(cmdSite, 2, 2);
 
     auto *action = new QGroupBox(u" Data Send Action "_s);
     auto *actionGrid = new QGridLayout(action);
