@@ -154,7 +154,13 @@ frmSite::frmSite(const Services &services, QList<r5site::SiteEntry> devices, con
     m_ages.start();
 }
 
-frmSite::~frmSite() = default;
+frmSite::~frmSite()
+{
+    // The table reads the check as it draws: it goes before the check does.
+    delete tblSite;
+    delete m_filter;
+    delete m_model;
+}
 
 QJsonObject frmSite::currentCheck() const
 {
