@@ -116,7 +116,7 @@ frmSite::frmSite(const Services &services, QList<r5site::SiteEntry> devices, con
     tblSite->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     const QFontMetrics fm = fontMetrics();
     const auto width = [&fm](const QString &sample) { return fm.horizontalAdvance(sample) + 16; };
-    tblSite->setColumnWidth(SiteTableModel::Label, width(u"Warehouse door 12"_s));
+    tblSite->setColumnWidth(SiteTableModel::Label, width(u"Warehouse door"_s));
     tblSite->setColumnWidth(SiteTableModel::Mac, width(u"00:00:00:00:00:00"_s));
     tblSite->setColumnWidth(SiteTableModel::Address, width(u"000.000.000.000:00000"_s));
     tblSite->setColumnWidth(SiteTableModel::State, width(u"not reached"_s) + 8);

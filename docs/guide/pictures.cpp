@@ -358,7 +358,7 @@ int site(const QString &out)
     disim::frmSite window({prompter, clock, launcher, resolver, {}, QDir::current().filePath(u"Log"_s)},
                           entries, QDir::current().filePath(u"site.csv"_s));
     window.show();
-    window.resize(1120, 420); // twelve rows, no empty space under them
+    window.resize(1160, 380); // twelve rows, no empty space under them
     QLabel *summary = child<QLabel>(window, u"lblSummary"_s);
     waitFor([&] { return summary->text().startsWith(u"12 devices: 11 online"_s); }, u"the first answers"_s);
     devices[3]->switchOff(); // "Hall 2"

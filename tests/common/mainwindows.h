@@ -48,7 +48,7 @@ struct MainWindows
                 disim::frmSite::Services{prompter, clock, launcher, resolver,
                                          [] { return std::make_unique<disim::test::FakeEcho>(); },
                                          dir.path()},
-                QList<r5site::SiteEntry>{}, dir.filePath(u"site.csv"_s));
+                QList<r5site::SiteEntry>{}, dir.filePath(QStringLiteral("site.csv")));
         };
     }
 
