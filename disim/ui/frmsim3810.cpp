@@ -10,9 +10,12 @@
 #include "r5/suitefonts.h"
 #include "r5device/tcp/command.h"
 #include "r5device/tcp/devicelink.h"
+#include "r5device/tcp/icmpecho.h"
 #include "r5device/tcp/pingsession.h"
 #include "r5device/tcp/pingtext.h"
 #include "r5device/tcp/report.h"
+#include "r5site/sitelist.h"
+#include "ui/frmsite.h"
 #include "ui/inputfilters.h"
 #include "ui/reportcsvfile.h"
 #include "ui/settings.h"
@@ -37,6 +40,14 @@ namespace disim {
 namespace {
 const QString kPortMessage = u"Port must be a whole number from 1 to 65535."_s;
 const QString kIntervalMessage = u"Time Interval must be more than 0 seconds."_s;
+constexpr int kListShownMs = 50;
+
+// The fields are set per report; most of them rarely change, and setting a box lays out its text.
+void showText(QLineEdit *box, const QString &text)
+{
+    if (box->text() != text)
+        box->setText(text);
+}
 } // namespace
 
 const QUrl &frmSim_3810::makerUrl()
@@ -47,7 +58,8 @@ const QUrl &frmSim_3810::makerUrl()
 
 frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     : QWidget(parent), m_services(services), m_winsock1(new DeviceLink(this)), m_sendTimer(new QTimer(this)),
-      m_ping(new PingSession(services.resolver, services.echo, this)), m_settings(openSettings())
+      m_listShown(new QTimer(this)), m_ping(new PingSession(services.resolver, services.echo, this)),
+      m_settings(openSettings())
 {
     setObjectName(u"frmSim_3810"_s);
     setWindowTitle(u"Korvia 3810/3850 Simulator Ver2.0 (2011.08.16)"_s);
@@ -64,6 +76,9 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     m_sendTimer->setObjectName(u"SendTimer"_s);
     m_sendTimer->setInterval(1000);
     m_sendTimer->setTimerType(Qt::PreciseTimer);
+    m_listShown->setSingleShot(true);
+    m_listShown->setInterval(kListShownMs);
+    connect(m_listShown, &QTimer::timeout, this, &frmSim_3810::showListEnd);
     Form_Load();
 
     auto *keys = new EntryKeyFilter(this);
@@ -96,6 +111,7 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
     connect(m_ui.cmdClear, &QPushButton::clicked, this, &frmSim_3810::cmdClear_Click);
     connect(m_ui.cmdPingStart, &QPushButton::clicked, this, &frmSim_3810::cmdPingStart_Click);
     connect(m_ui.cmdPingStop, &QPushButton::clicked, this, &frmSim_3810::cmdPingStop_Click);
+    connect(m_ui.cmdSite, &QPushButton::clicked, this, &frmSim_3810::cmdSite_Click);
     for (QRadioButton *o : m_ui.optInterval)
         connect(o, &QRadioButton::toggled, this, &frmSim_3810::optInterval_Click);
     for (QRadioButton *o : m_ui.optCommand)
@@ -122,6 +138,12 @@ frmSim_3810::frmSim_3810(const Services &services, QWidget *parent)
 
 frmSim_3810::~frmSim_3810() = default;
 
+void frmSim_3810::setDestination(const QString &address, quint16 port)
+{
+    m_ui.txtDestIP->setText(address);
+    m_ui.txtDestPort->setText(QString::number(port));
+}
+
 void frmSim_3810::Form_Load()
 {
     m_ui.txtDestIP->setText(m_settings->value(u"ADDRESS"_s, u"192.168.1.110"_s).toString());
@@ -147,7 +169,25 @@ void frmSim_3810::AddList(const QString &text)
     for (int n = entriesToDrop(list->count()); n > 0; --n)
         delete list->takeItem(0);
     list->addItem(text);
+    // Every line is in the list at once; a flood of them is drawn and scrolled to a few times a
+    // second, not once per line (a redraw of the list costs far more than a report).
+    if (m_listShown->isActive()) {
+        list->viewport()->setUpdatesEnabled(false);
+        m_listBehind = true;
+        return;
+    }
     list->setCurrentRow(list->count() - 1);
+    m_listShown->start();
+}
+
+void frmSim_3810::showListEnd()
+{
+    if (!std::exchange(m_listBehind, false))
+        return;
+    QListWidget *list = m_ui.List1;
+    list->viewport()->setUpdatesEnabled(true);
+    list->setCurrentRow(list->count() - 1);
+    m_listShown->start();
 }
 
 void frmSim_3810::WriteLog(const QByteArray &record)
@@ -287,16 +327,16 @@ void frmSim_3810::ShowReport(const QByteArray &bytes)
         return;
     }
     for (int i = 0; i < 6; ++i)
-        m_ui.txt_Input[i]->setText(QString(report->inputs[i]));
+        showText(m_ui.txt_Input[i], QString(report->inputs[i]));
     for (int j = 0; j < 2; ++j)
-        m_ui.txt_Output[j]->setText(QString(report->outputs[j]));
+        showText(m_ui.txt_Output[j], QString(report->outputs[j]));
     for (int i = 0; i < 6; ++i)
-        m_ui.txtCounter[i]->setText(QString::number(report->counters[i]));
+        showText(m_ui.txtCounter[i], QString::number(report->counters[i]));
     if (report->checkByte)
-        m_ui.txt_CheckSum->setText(checkByteText(*report->checkByte));
+        showText(m_ui.txt_CheckSum, checkByteText(*report->checkByte));
     if (report->gapTimes) {
         for (int i = 0; i < 6; ++i)
-            m_ui.txtGapTime[i]->setText(QString::number((*report->gapTimes)[i]));
+            showText(m_ui.txtGapTime[i], QString::number((*report->gapTimes)[i]));
     }
     const QString line = recvLine(GetTimeStamp(), bytes);
     AddList(line);
@@ -326,6 +366,24 @@ void frmSim_3810::Label1_Click()
     if (!m_services.launcher.openUrl(makerUrl()))
         m_services.prompter.message(this, r5::Prompter::Icon::Critical, u"Error"_s,
                                     u"Could not open "_s + makerUrl().toString());
+}
+
+void frmSim_3810::cmdSite_Click()
+{
+    const QString path = m_services.prompter.openFileName(this, u"Open site list"_s, QString(),
+                                                          u"Site lists (*.csv);;All files (*)"_s);
+    if (path.isEmpty())
+        return;
+    const r5site::SiteList list = r5site::readSiteList(path);
+    if (!list.ok()) {
+        m_services.prompter.warning(this, list.error);
+        return;
+    }
+    auto *site = new frmSite({m_services.prompter, m_services.clock, m_services.launcher, m_services.resolver,
+                              [] { return std::make_unique<IcmpEcho>(); }, m_services.logFolder},
+                             list.entries, path);
+    site->setAttribute(Qt::WA_DeleteOnClose);
+    site->show();
 }
 
 } // namespace disim

@@ -47,6 +47,9 @@ public:
     explicit frmSim_3810(const Services &services, QWidget *parent = nullptr);
     ~frmSim_3810() override;
 
+    // The device to test, as if typed into the address and port boxes (before anything connects).
+    void setDestination(const QString &address, quint16 port);
+
 private:
     void Form_Load();
     void cmdConnect_Click();
@@ -59,12 +62,14 @@ private:
     void cmdPingStart_Click();
     void cmdPingStop_Click();
     void Label1_Click();
+    void cmdSite_Click();
     void Winsock1_Connect();
     void Winsock1_Close();
     void Winsock1_DataArrival(const QByteArray &bytes);
 
     void ShowReport(const QByteArray &bytes);
     void AddList(const QString &text);
+    void showListEnd();
     void WriteLog(const QByteArray &record);
     QString GetTimeStamp() const;
     QByteArray selectedCommand() const;
@@ -75,6 +80,8 @@ private:
     Sim3810Ui m_ui;
     DeviceLink *m_winsock1 = nullptr;
     QTimer *m_sendTimer = nullptr;
+    QTimer *m_listShown = nullptr; // the list was drawn and scrolled to its end this recently
+    bool m_listBehind = false;     // lines came since
     PingSession *m_ping = nullptr;
     std::unique_ptr<QSettings> m_settings;
     r5::AppendFile m_log;

@@ -86,6 +86,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     tcpGrid->addWidget(new QLabel(u"Port"_s), 1, 0);
     tcpGrid->addWidget(txtDestPort, 1, 1);
     tcpGrid->addWidget(cmdDisconnect, 1, 2);
+    cmdSite = button(u"cmdSite"_s, u"Site"_s);
+    tcpGrid->addWidget(cmdSite, 2, 2);
 
     auto *action = new QGroupBox(u" Data Send Action "_s);
     auto *actionGrid = new QGridLayout(action);
@@ -161,6 +163,8 @@ void Sim3810Ui::setupUi(QWidget *form)
     checkGrid->addWidget(txt_CheckSum, 0, 1);
 
     List1 = named(new QListWidget, u"List1"_s, u"Activity"_s);
+    // One line each: without this every added line measures all thousand lines again.
+    List1->setUniformItemSizes(true);
     Label1[1] = named(new QLabel, indexed(u"Label1"_s, 1), u"Maker's web page"_s);
     Label1[1]->setCursor(Qt::PointingHandCursor);
     auto *panel = new QGroupBox;

@@ -22,6 +22,7 @@ struct Sim3810Ui
     QLineEdit *txtDestPort = nullptr;
     QPushButton *cmdConnect = nullptr;
     QPushButton *cmdDisconnect = nullptr;
+    QPushButton *cmdSite = nullptr; // every device of a site list in the Site window
 
     std::array<QRadioButton *, 2> optInterval{}; // 0 "OneTime Send", 1 "Repeat"
     std::array<QLabel *, 2> lblTime{};

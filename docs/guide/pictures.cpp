@@ -19,8 +19,11 @@
 #include "r5setup/ui/defaultpage.h"
 #include "r5setup/ui/mainwindow.h"
 #include "r5setup/ui/pagecontrol.h"
+#include "r5site/sitelist.h"
 #include "sim/frmsimulator.h"
 #include "ui/frmsim3810.h"
+#include "ui/frmsite.h"
+#include "virt/tcpprotocol.h"
 #include "virt/tcpside.h"
 
 #include <QAbstractButton>
@@ -54,7 +57,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const char kKinds[] = "devsetup devsetup-status comsetup devsetup-verified access-point maintenance-admin "
-                      "simulator_3810 simulator";
+                      "simulator_3810 simulator site";
 
 // The virtual device program while it runs: a failed picture must not leave it behind, holding
 // the build's output pipe open (the build would wait for it for good).
@@ -413,6 +416,97 @@ int simulator(const QString &out)
     return 0;
 }
 
+// The Site window over a small fleet of its own on 127.0.9.1 to 127.0.9.12, port 4000: devices that
+// answer every request with a fixed report, two switched off after their first answers, one
+// address where nothing listens. Time comes from a clock that moves only when told, so the states
+// and ages are the same in every picture.
+class StillClock final : public r5::Clock
+{
+public:
+    QDateTime localNow() const override { return m_local; }
+    QDateTime utcNow() const override { return m_local.toUTC(); }
+    void advanceMs(qint64 ms) { m_local = m_local.addMSecs(ms); }
+
+private:
+    QDateTime m_local{QDate(2026, 5, 12), QTime(10, 30, 0)};
+};
+
+class FixedDevice final : public QObject
+{
+public:
+    FixedDevice(const QString &address, const virt::DiState &state)
+        : m_report(virt::buildReport(state, 'N', false))
+    {
+        if (!m_server.listen(QHostAddress(address), 4000))
+            fail(u"cannot listen on "_s + address + u":4000: "_s + m_server.errorString());
+        QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *s = m_server.nextPendingConnection()) {
+                s->setParent(this);
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    for (qint64 n = s->readAll().size(); n >= 4; n -= 4)
+                        s->write(m_report);
+                });
+            }
+        });
+    }
+    void switchOff()
+    {
+        m_server.close();
+        for (QTcpSocket *s : findChildren<QTcpSocket *>())
+            s->abort();
+    }
+
+private:
+    QTcpServer m_server;
+    QByteArray m_report;
+};
+
+int site(const QString &out)
+{
+    QApplication::setApplicationName(u"Simulator_3810"_s);
+    const QStringList labels{u"Entrance A"_s, u"Entrance B"_s, u"Hall 1"_s, u"Hall 2"_s,
+                             u"Hall 3"_s,     u"Dock 1"_s,     u"Dock 2"_s, u"Office"_s,
+                             u"Canteen"_s,    u"Car park"_s,   u"Store"_s,  u"Roof"_s};
+    QList<r5site::SiteEntry> entries;
+    std::vector<std::unique_ptr<FixedDevice>> devices;
+    for (int i = 0; i < int(labels.size()); ++i) {
+        r5site::SiteEntry e;
+        e.label = labels[i];
+        e.address = u"127.0.9.%1"_s.arg(i + 1);
+        e.mac = u"02:52:00:00:09:%1"_s.arg(i + 1, 2, 16, QChar(u'0')).toUpper();
+        entries.append(e);
+        if (i == 10)
+            continue; // "Store": nothing there
+        virt::DiState state;
+        state.inputs[0] = i % 3 == 0 ? '1' : '0';
+        state.inputs[1] = i % 4 == 1 ? '1' : '0';
+        for (int c = 0; c < 6; ++c)
+            state.counters[std::size_t(c)] = std::uint32_t((i + 1) * 1000 / (c + 1) + 37 * c);
+        devices.push_back(std::make_unique<FixedDevice>(e.address, state));
+    }
+
+    FailingPrompter prompter;
+    NoLauncher launcher;
+    disim::SystemResolver resolver;
+    StillClock clock;
+    disim::frmSite window({prompter, clock, launcher, resolver, {}, QDir::current().filePath(u"Log"_s)},
+                          entries, QDir::current().filePath(u"site.csv"_s));
+    window.show();
+    window.resize(1160, 380); // twelve rows, no empty space under them
+    QLabel *summary = child<QLabel>(window, u"lblSummary"_s);
+    waitFor([&] { return summary->text().startsWith(u"12 devices: 11 online"_s); }, u"the first answers"_s);
+    devices[3]->switchOff(); // "Hall 2"
+    devices[6]->switchOff(); // "Dock 2"
+    for (int poll = 0; poll < 3; ++poll) {
+        clock.advanceMs(2000);
+        runFor(400);
+    }
+    waitFor([&] { return summary->text() == u"12 devices: 9 online, 2 offline, 1 not reached"_s; },
+            u"the devices switched off to be offline"_s);
+    runFor(1200); // the ages on screen move on
+    save(window, out);
+    return 0;
+}
 } // namespace
 
 int main(int argc, char *argv[])
@@ -461,5 +555,7 @@ int main(int argc, char *argv[])
         return simulator3810(out);
     if (kind == u"simulator")
         return simulator(out);
+    if (kind == u"site")
+        return site(out);
     fail(u"unknown picture "_s + kind);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
-// The suite's three main windows on fake seams, for tests that go through all of them alike.
+// The suite's three main windows, and Simulator_3810's Site window, on fake seams, for tests that go
+// through all of them alike.
 #include "fakes.h"
 #include "pingfakes.h"
 #include "r5device/qtseriallink.h"
 #include "r5setup/ui/mainwindow.h"
 #include "sim/frmsimulator.h"
 #include "ui/frmsim3810.h"
+#include "ui/frmsite.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -35,6 +37,18 @@ struct MainWindows
         return [this] {
             return std::make_unique<disim::frmSim_3810>(
                 disim::frmSim_3810::Services{prompter, clock, launcher, resolver, echo, dir.path()});
+        };
+    }
+
+    // Watching nothing: the window as it opens, with no traffic.
+    Make site()
+    {
+        return [this] {
+            return std::make_unique<disim::frmSite>(
+                disim::frmSite::Services{prompter, clock, launcher, resolver,
+                                         [] { return std::make_unique<disim::test::FakeEcho>(); },
+                                         dir.path()},
+                QList<r5site::SiteEntry>{}, dir.filePath(QStringLiteral("site.csv")));
         };
     }
 

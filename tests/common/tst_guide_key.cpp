@@ -36,6 +36,7 @@ void TstGuideKey::f1OpensTheWindowsChapter_data()
     const Make devsetup = m_windows.devsetup();
     const Make simulator = m_windows.simulator();
     const Make disim = m_windows.simulator3810();
+    const Make site = m_windows.site();
     QTest::addColumn<Make>("make");
     QTest::addColumn<QLocale>("locale");
     QTest::addColumn<QString>("page");
@@ -52,6 +53,8 @@ void TstGuideKey::f1OpensTheWindowsChapter_data()
         << disim << QLocale(u"ko_KR"_s) << u"ko/simulator_3810.html"_s << u"Simulator_3810"_s;
     QTest::newRow("Simulator_3810, English")
         << disim << QLocale(u"en_GB"_s) << u"en/simulator_3810.html"_s << u"Simulator_3810"_s;
+    QTest::newRow("Site window, Korean") << site << QLocale(u"ko_KR"_s) << u"ko/site.html"_s << u"Site"_s;
+    QTest::newRow("Site window, English") << site << QLocale(u"en_US"_s) << u"en/site.html"_s << u"Site"_s;
 }
 
 // F1 where the user is (the focused control) opens that window's chapter of the guide, in the

@@ -82,11 +82,12 @@ void TstWindowsFit::opensWholeOnItsScreen_data()
     const Make devsetup = m_windows.devsetup();
     const Make simulator = m_windows.simulator();
     const Make disim = m_windows.simulator3810();
+    const Make site = m_windows.site();
     QTest::addColumn<Make>("make");
     QTest::addColumn<int>("screen");
     for (int s = 0; s < int(std::size(kScreens)); ++s) {
         for (const auto &[name, make] : {std::pair{"devsetup", devsetup}, std::pair{"Simulator", simulator},
-                                         std::pair{"Simulator_3810", disim}})
+                                         std::pair{"Simulator_3810", disim}, std::pair{"Site", site}})
             QTest::addRow("%s, %s", name, kScreens[s].name) << make << s;
     }
 }

@@ -211,6 +211,10 @@ void TstDisimTrend::windowFromDevice()
     const qsizetype sent = device.sent.size();
     QTest::qWait(300);
     QCOMPARE(device.sent.size(), sent);
+    // Lines that came faster than the list is drawn: once they stop, it is drawn and shows the last.
+    const auto *list = f.child<QListWidget>(u"List1"_s);
+    QTRY_VERIFY(list->viewport()->updatesEnabled());
+    QCOMPARE(list->currentRow(), list->count() - 1);
 
     // The day's file: the header, then one row per report that arrived whole, as it was sent.
     QFile csv(f.logDir.filePath(u"20261207_reports.csv"_s));
