@@ -6,12 +6,16 @@
 #include "r5/clock.h"
 #include "r5/csv.h"
 #include "r5/guide.h"
+#include "r5/launcher.h"
 #include "r5/prompter.h"
 #include "r5/screenfit.h"
 #include "r5/wholefile.h"
 #include "r5device/tcp/icmpecho.h"
+#include "r5site/report/output.h"
 #include "r5site/sitecheck.h"
 #include "ui/frmsim3810.h"
+#include "ui/handoverdialog.h"
+#include "ui/settings.h"
 #include "ui/sitemodel.h"
 
 #include <QBoxLayout>
@@ -22,8 +26,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableView>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -170,6 +177,56 @@ QJsonObject frmSite::currentCheck() const
 void frmSite::btnHandoverClick()
 {
     Q_EMIT handoverRequested();
+    const std::unique_ptr<QSettings> settings = openSettings();
+    auto *dialog = new HandoverDialog(settings->value(u"Handover/Site"_s).toString(),
+                                      settings->value(u"Handover/By"_s).toString(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const std::unique_ptr<QSettings> remembered = openSettings();
+        remembered->setValue(u"Handover/Site"_s, dialog->site());
+        remembered->setValue(u"Handover/By"_s, dialog->by());
+        writeHandover(dialog->site(), dialog->by());
+    });
+    dialog->open();
+}
+
+void frmSite::writeHandover(const QString &site, const QString &by)
+{
+    QString name = site;
+    name.replace(QRegularExpression(u"[^\\w.-]+"_s, QRegularExpression::UseUnicodePropertiesOption), u"_"_s);
+    const QString suggested = QDir(m_services.logFolder)
+                                  .filePath(u"handover_"_s + name + u'_' +
+                                            m_services.clock.localNow().toString(u"yyyyMMdd"_s) + u".pdf"_s);
+    QString pdfPath = m_services.prompter.saveFileName(this, u"Handover report"_s, suggested,
+                                                       u"PDF files (*.pdf);;All files (*)"_s);
+    if (pdfPath.isEmpty())
+        return;
+    if (!pdfPath.endsWith(u".pdf"_s, Qt::CaseInsensitive))
+        pdfPath += u".pdf"_s;
+    const QString htmlPath = pdfPath.chopped(4) + u".html"_s;
+
+    // A commissioning record as the site list gives the report its verdicts; a plain list has none,
+    // and the report says the devices were not verified.
+    r5commission::Record record;
+    if (const r5::FileRead read = r5::readFileUpTo(m_listPath, 256 * 1024 * 1024); read.bytes) {
+        if (auto parsed = r5commission::parseRecord(*read.bytes); parsed.value)
+            record = std::move(*parsed.value);
+    }
+    const r5site::report::Report report = r5site::report::build(
+        record, currentCheck(), {site, by, m_services.clock.localNow(), r5site::report::systemLanguage()});
+    for (const QString &path : {pdfPath, htmlPath}) {
+        if (const auto failure = r5site::report::write(report, path)) {
+            m_services.prompter.error(this, failure->message, u"Handover report"_s);
+            return;
+        }
+    }
+    if (m_services.prompter.askYesNo(this, u"Handover report"_s,
+                                     u"Handover report written:\n"_s + QDir::toNativeSeparators(pdfPath) +
+                                         u'\n' + QDir::toNativeSeparators(htmlPath) +
+                                         u"\n\nOpen them now?"_s)) {
+        m_services.launcher.openUrl(QUrl::fromLocalFile(pdfPath));
+        m_services.launcher.openUrl(QUrl::fromLocalFile(htmlPath));
+    }
 }
 
 void frmSite::spnInterval_Change(int seconds)

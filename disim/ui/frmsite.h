@@ -79,6 +79,7 @@ private:
     void stateChanged(const r5site::StateChange &change);
     void refreshAges();
     void writeLog(const QString &text);
+    void writeHandover(const QString &site, const QString &by);
 
     Services m_services;
     QString m_listPath;

@@ -6,6 +6,7 @@
 #include "virt/tcpside.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -152,6 +153,32 @@ void TstFrmSite::watchSite()
     QSignalSpy asked(&window, &disim::frmSite::handoverRequested);
     QTest::mouseClick(handover, Qt::LeftButton);
     QCOMPARE(asked.size(), 1);
+    // The report of this check: the site and who hands over are asked for (and remembered), the PDF
+    // and the HTML page are written side by side and offered to open.
+    const auto handoverDialog = [&window] { return window.findChild<QDialog *>(u"dlgHandover"_s); };
+    QVERIFY(handoverDialog());
+    handoverDialog()->findChild<QLineEdit *>(u"txtSite"_s)->setText(u"Plant 2"_s);
+    handoverDialog()->findChild<QLineEdit *>(u"txtBy"_s)->setText(u"Kim Jiho"_s);
+    const QString reportPath = dir.filePath(u"plant2.pdf"_s);
+    prompter.answerFile(reportPath);
+    prompter.answerYes();
+    const qsizetype opened = launcher.urls.size();
+    handoverDialog()->accept();
+    QFile pdf(reportPath);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.read(5) == "%PDF-");
+    QFile page(dir.filePath(u"plant2.html"_s));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    QVERIFY(html.contains(u"Plant 2"_s) && html.contains(u"Kim Jiho"_s) && html.contains(u"offline"_s));
+    QCOMPARE(launcher.urls.mid(opened), (QList<QUrl>{QUrl::fromLocalFile(reportPath),
+                                                     QUrl::fromLocalFile(dir.filePath(u"plant2.html"_s))}));
+    QCOMPARE(prompter.takeBoxes().size(), 2); // the save dialog and the offer to open
+    QTRY_VERIFY(!handoverDialog());
+    QTest::mouseClick(handover, Qt::LeftButton);
+    QVERIFY(handoverDialog());
+    QCOMPARE(handoverDialog()->findChild<QLineEdit *>(u"txtSite"_s)->text(), u"Plant 2"_s);
+    handoverDialog()->reject();
     const QJsonObject check = window.currentCheck();
     QCOMPARE(check[u"devices"_s].toArray().size(), 4);
     QCOMPARE(check[u"offline"_s].toInt(), 1);
