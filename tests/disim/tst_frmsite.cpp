@@ -153,8 +153,9 @@ void TstFrmSite::watchSite()
     QSignalSpy asked(&window, &disim::frmSite::handoverRequested);
     QTest::mouseClick(handover, Qt::LeftButton);
     QCOMPARE(asked.size(), 1);
-    // The report of this check: the site and who hands over are asked for (and remembered), the PDF
-    // and the HTML page are written side by side and offered to open.
+    // The report of this check (in the system's language; the labels as they are): the site and who
+    // hands over are asked for (and remembered), the PDF and the HTML page are written side by side
+    // and offered to open.
     const auto handoverDialog = [&window] { return window.findChild<QDialog *>(u"dlgHandover"_s); };
     QVERIFY(handoverDialog());
     handoverDialog()->findChild<QLineEdit *>(u"txtSite"_s)->setText(u"Plant 2"_s);
@@ -170,7 +171,7 @@ void TstFrmSite::watchSite()
     QFile page(dir.filePath(u"plant2.html"_s));
     QVERIFY(page.open(QIODevice::ReadOnly));
     const QString html = QString::fromUtf8(page.readAll());
-    QVERIFY(html.contains(u"Plant 2"_s) && html.contains(u"Kim Jiho"_s) && html.contains(u"offline"_s));
+    QVERIFY(html.contains(u"Plant 2"_s) && html.contains(u"Kim Jiho"_s) && html.contains(u"Dock"_s));
     QCOMPARE(launcher.urls.mid(opened), (QList<QUrl>{QUrl::fromLocalFile(reportPath),
                                                      QUrl::fromLocalFile(dir.filePath(u"plant2.html"_s))}));
     QCOMPARE(prompter.takeBoxes().size(), 2); // the save dialog and the offer to open
