@@ -1,5 +1,6 @@
 #include "stdinlines.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <iostream>
@@ -19,8 +20,10 @@ StdinLines::StdinLines(QObject *parent) : QObject(parent), m_platform(new Platfo
         std::string text;
         while (std::getline(std::cin, text)) {
             const QString line = QString::fromLocal8Bit(text.data(), qsizetype(text.size())).trimmed();
+            // The application, not `self`, carries the line over: a QPointer is read only on the
+            // thread that owns its object.
             QMetaObject::invokeMethod(
-                self.data(),
+                QCoreApplication::instance(),
                 [self, line] {
                     if (self)
                         Q_EMIT self->line(line);
